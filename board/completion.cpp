@@ -1,0 +1,34 @@
+#include "board/completion.h"
+
+#include "board/messages.h"
+
+namespace kerfolio {
+
+std::string BuildReportLine(int number, const CompletionFields& fields) {
+    std::string line = std::to_string(number);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        // Three blanks between the machine and the workpiece name, four everywhere else.
+        line += i == 1 ? "   " : "    ";
+        line += msg::kCompletionLabels[i];
+        line += fields[i];
+    }
+    return line;
+}
+
+std::string CompleteJob(TJobBoard& board, const CompletionFields& fields) {
+    ++board.JobCount;
+    std::string line = BuildReportLine(board.JobCount, fields);
+    const int machine = board.CompletionMachine;
+    board.SetCell(machine, ecUnmount, "");
+    board.SetCell(machine, ecStart, "");
+    board.SetCell(machine, ecMount, "");
+    board.Row(machine).JumpTotal = kZeroDuration;
+    board.Row(machine).BreakTotal = kZeroDuration;
+    return line;
+}
+
+void CancelCompletion(TJobBoard& board) {
+    board.SetCell(board.CompletionMachine, ecUnmount, "");
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "board/time_text.h"
+
+namespace kerfolio {
+
+constexpr int kMachineCount = 6;
+constexpr int kColumnCount = 7;
+constexpr int kCellCount = kMachineCount * kColumnCount;
+inline constexpr char kZeroDuration[] = "0:00:00";
+
+// The seven event columns, left to right.
+enum TEventColumn : int {
+    ecMount = 1,
+    ecStart,
+    ecJumpStart,
+    ecJumpEnd,
+    ecBreakStart,
+    ecBreakEnd,
+    ecUnmount,
+};
+
+// Cell N (1..42) is machine (N-1)/7+1, column (N-1)%7+1; the same number names the Edit control.
+constexpr int CellNumber(int machine, TEventColumn column) {
+    return (machine - 1) * kColumnCount + column;
+}
+constexpr int MachineOfCell(int cell) {
+    return (cell - 1) / kColumnCount + 1;
+}
+constexpr TEventColumn ColumnOfCell(int cell) {
+    return TEventColumn((cell - 1) % kColumnCount + 1);
+}
+
+class TMachineRow {
+  public:
+    // Not shown on the board, so plain fields.
+    std::string JumpTotal = kZeroDuration;
+    std::string BreakTotal = kZeroDuration;
+    std::string WorkName;
+    std::string WorkAmount;
+
+    const std::string& Caption() const { return caption_; }
+    const std::string& Cell(TEventColumn column) const { return cells_[column - 1]; }
+    bool IsEmpty(TEventColumn column) const { return Cell(column).empty(); }
+
+  private:
+    friend class TJobBoard;
+    std::string caption_;
+    std::array<std::string, kColumnCount> cells_;
+};
+
+// The job board: six machine rows, the job counter and the pending-event record. Cells and captions
+// are written only through the board so the one observer sees every change at once.
+class TJobBoard {
+  public:
+    // column 0 means the caption changed, 1..7 the cell of that column.
+    using Observer = std::function<void(int machine, int column)>;
+
+    TJobBoard();
+
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
+    TMachineRow& Row(int machine);
+    const TMachineRow& Row(int machine) const;
+
+    const std::string& Cell(int machine, TEventColumn column) const { return Row(machine).Cell(column); }
+    void SetCell(int machine, TEventColumn column, std::string text);
+    const std::string& Caption(int machine) const { return Row(machine).Caption(); }
+    void SetCaption(int machine, std::string caption);
+
+    // Totals to "0:00:00" and the counter to 0, as at start-up.
+    void ResetTotals();
+
+    int JobCount = 0;
+    // Pending-event record: never reset after use; every reader sets it first.
+    int EventCode = 0;
+    TDateTime EventTime = 0;
+    int EntryMachine = 0;
+    int CompletionMachine = 0;
+
+  private:
+    std::array<TMachineRow, kMachineCount> rows_;
+    Observer observer_;
+};
+
+}  // namespace kerfolio

@@ -1,0 +1,21 @@
+#include "board/workpiece_entry.h"
+
+#include "board/integer_text.h"
+#include "board/messages.h"
+
+namespace kerfolio {
+
+std::optional<std::string> ApplyWorkpieceEntry(TJobBoard& board, std::string_view name,
+                                               std::string_view amount) {
+    if (name.empty() || amount.empty()) return msg::kEntryEmpty;
+    if (!IsIntegerText(amount)) return msg::kEntryNotInteger;
+    const int machine = board.EntryMachine;
+    TMachineRow& row = board.Row(machine);
+    row.WorkName = name;
+    row.WorkAmount = amount;
+    // The start is the moment of the click, not of this OK.
+    board.SetCell(machine, ecStart, FormatTimeText(board.EventTime));
+    return std::nullopt;
+}
+
+}  // namespace kerfolio

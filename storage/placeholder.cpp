@@ -1,0 +1,1 @@
+// replaced by the storage layer

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Kerfolio with every test and runs them all headless: ./test.sh
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh clang libclang-rt-14-dev
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_WERROR="$werror"
+cmake --build build
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure -j2
