@@ -1,0 +1,136 @@
+#include "storage/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace kerfolio {
+namespace {
+
+std::string FullPath(const std::filesystem::path& file) {
+    std::error_code ignored;
+    std::filesystem::path full = std::filesystem::absolute(file, ignored);
+    return (full.empty() ? file : full).string();
+}
+
+std::string Message(const char* what, const std::filesystem::path& file, int errorNumber) {
+    return std::string(what) + " \"" + FullPath(file) + "\". " + std::strerror(errorNumber);
+}
+
+// Closes the descriptor on every path out of a function.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+    // Returns 0 or the errno of close(), which can carry a delayed write error.
+    int Close() {
+        if (fd_ < 0) return 0;
+        int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+  private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::filesystem::path TemporaryName(const std::filesystem::path& file) {
+    static std::atomic<unsigned> counter{0};
+    std::string name = "." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(counter.fetch_add(1));
+    return file.parent_path() / name;
+}
+
+int SyncFolder(const std::filesystem::path& folder) {
+    FileDescriptor dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0) return errno;
+    // Some file systems cannot sync a folder at all; the rename is then as durable as they make it.
+    if (::fsync(dir.Get()) != 0 && errno != EINVAL && errno != EROFS) return errno;
+    return dir.Close();
+}
+
+}  // namespace
+
+std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumber) {
+    return Message("Cannot create file", file, errorNumber);
+}
+
+std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber) {
+    return Message("Cannot open file", file, errorNumber);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string* error) {
+    const auto fail = [&](int errorNumber) {
+        if (error) *error = CannotCreateMessage(file, errorNumber);
+        return false;
+    };
+    if (file.filename().empty()) return fail(EISDIR);
+
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = TemporaryName(file);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return fail(errno);
+    }
+    if (fd < 0) return fail(EEXIST);
+    FileDescriptor out(fd);
+
+    const auto failAndRemove = [&](int errorNumber) {
+        out.Close();
+        ::unlink(temporary.c_str());
+        return fail(errorNumber);
+    };
+    // Replacing a file must not change who may read it.
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0) ::fchmod(out.Get(), old.st_mode & 07777);
+    if (!WriteAll(out.Get(), bytes)) return failAndRemove(errno);
+    if (::fsync(out.Get()) != 0) return failAndRemove(errno);
+    if (int closeError = out.Close(); closeError != 0) return failAndRemove(closeError);
+    if (::rename(temporary.c_str(), file.c_str()) != 0) return failAndRemove(errno);
+    if (int syncError = SyncFolder(file.parent_path()); syncError != 0) return fail(syncError);
+    return true;
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error) {
+    const auto fail = [&](int errorNumber) {
+        if (error) *error = CannotOpenMessage(file, errorNumber);
+        return false;
+    };
+    FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) return fail(errno);
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    bytes = std::move(content);
+    return true;
+}
+
+}  // namespace kerfolio

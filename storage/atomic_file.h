@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kerfolio {
+
+// Replaces file with bytes so that a crash or power cut leaves either the old file or the new one:
+// a temporary file in the same folder is written, synced and renamed over file, then the folder is
+// synced. On failure the old file is untouched, the temporary file is gone and *error (when given)
+// reads: Cannot create file "<full path>". <reason>
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         std::string* error = nullptr);
+
+// The whole content of file. On failure *error (when given) reads: Cannot open file "<full path>". <reason>
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error = nullptr);
+
+// The two messages above, for callers that report their own file errors the same way.
+std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumber);
+std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber);
+
+}  // namespace kerfolio

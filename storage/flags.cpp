@@ -1,0 +1,16 @@
+#include "storage/flags.h"
+
+namespace kerfolio {
+
+std::optional<bool> ReadFlag(const SettingsFile& settings, std::string_view section) {
+    const std::string text = settings.Read(section, "checked", "false");
+    if (text == "true") return true;
+    if (text == "false") return false;
+    return std::nullopt;
+}
+
+bool WriteFlag(SettingsFile& settings, std::string_view section, bool on) {
+    return settings.Write(section, "checked", on ? "true" : "false");
+}
+
+}  // namespace kerfolio

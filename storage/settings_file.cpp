@@ -1,0 +1,69 @@
+#include "storage/settings_file.h"
+
+#include <cerrno>
+
+#include "storage/atomic_file.h"
+#include "storage/gbk.h"
+#include "storage/profile_text.h"
+
+namespace kerfolio {
+namespace {
+
+std::string OneLine(std::string_view value) {
+    std::string line(value);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return line;
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::string SettingsFile::Read(std::string_view section, std::string_view key,
+                               std::string_view defaultValue) const {
+    std::string bytes;
+    if (!ReadWholeFile(file_, bytes)) return std::string(defaultValue);
+    std::optional<std::string_view> value = FindProfileValue(bytes, ToGbk(section), ToGbk(key));
+    if (!value) return std::string(defaultValue);
+    return FromGbk(GbkPrefix(*value, kMaxValueBytes));
+}
+
+bool SettingsFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+    return WriteMany(section, {{std::string(key), std::string(value)}});
+}
+
+bool SettingsFile::WriteMany(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& entries) {
+    for (const auto& [key, value] : entries) {
+        if (auto problem = ProfileNameProblem(section, key)) {
+            lastError_ = CannotCreateMessage(file_, EINVAL) + " (" + *problem + ")";
+            return false;
+        }
+    }
+    std::string bytes;
+    std::string readError;
+    if (!ReadWholeFile(file_, bytes, &readError)) {
+        // Only a missing file may be started afresh; rewriting one we cannot read would lose it.
+        std::error_code ec;
+        if (std::filesystem::status(file_, ec).type() != std::filesystem::file_type::not_found) {
+            lastError_ = readError;
+            return false;
+        }
+        bytes.clear();
+    }
+    const std::string gbkSection = ToGbk(section);
+    for (const auto& [key, value] : entries) {
+        bytes = SetProfileValue(bytes, gbkSection, ToGbk(key), ToGbk(OneLine(value)));
+    }
+    std::string error;
+    if (!WriteFileAtomically(file_, bytes, &error)) {
+        lastError_ = std::move(error);
+        return false;
+    }
+    lastError_.clear();
+    return true;
+}
+
+}  // namespace kerfolio
