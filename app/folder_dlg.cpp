@@ -1,0 +1,65 @@
+#include "app/folder_dlg.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "app/dialog_support.h"
+
+namespace kerfolio {
+
+TOKBottomDlg3::TOKBottomDlg3(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TOKBottomDlg3"));
+    setWindowTitle(QStringLiteral("路径选择！"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(192, 199);
+
+    // Folders only, from the file-system root, so home and every mounted drive are reachable.
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model_->setRootPath(QDir::rootPath());
+
+    shellTreeView1_ = new QTreeView(this);
+    shellTreeView1_->setObjectName(QStringLiteral("ShellTreeView1"));
+    shellTreeView1_->setModel(model_);
+    shellTreeView1_->setGeometry(0, 0, 192, 161);
+    shellTreeView1_->setIndentation(19);
+    shellTreeView1_->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        shellTreeView1_->hideColumn(column);
+    shellTreeView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    shellTreeView1_->expand(model_->index(QDir::rootPath()));
+
+    bitBtn1_ = new QPushButton(QStringLiteral("&Yes"), this);
+    bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
+    bitBtn1_->setGeometry(16, 168, 65, 25);
+    connect(bitBtn1_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+
+    bitBtn2_ = new QPushButton(QStringLiteral("Cancel"), this);
+    bitBtn2_->setObjectName(QStringLiteral("BitBtn2"));
+    bitBtn2_->setGeometry(96, 168, 65, 25);
+    bitBtn2_->setAutoDefault(false);
+    connect(bitBtn2_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+std::optional<QString> TOKBottomDlg3::ChooseFolder() {
+    chosen_.clear();
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return chosen_;
+}
+
+void TOKBottomDlg3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+}
+
+void TOKBottomDlg3::BitBtn1Click() {
+    const QModelIndexList selected = shellTreeView1_->selectionModel()->selectedRows();
+    chosen_ = selected.isEmpty() ? QString() : QDir::toNativeSeparators(model_->filePath(selected.first()));
+    accept();
+}
+
+}  // namespace kerfolio

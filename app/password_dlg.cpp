@@ -1,0 +1,85 @@
+#include "app/password_dlg.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/dialog_support.h"
+#include "app/password_rules.h"
+#include "storage/data_folder.h"
+#include "storage/settings_file.h"
+
+namespace kerfolio {
+namespace {
+
+QFont Bold(QFont font) {
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
+    : QDialog(parent), dataFolder_(std::move(dataFolder)), passwordMode_(kStartupPasswordMode) {
+    setObjectName(QStringLiteral("TPasswordDlg"));
+    setWindowTitle(QStringLiteral("身份验证！"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(233, 93);
+    const QFont bold = Bold(font());
+
+    label1_ = new QLabel(QStringLiteral("Enter password:"), this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setFont(bold);
+    label1_->move(8, 9);
+    label1_->adjustSize();
+
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("Password"));
+    password_->setFont(bold);
+    password_->setGeometry(8, 27, 217, 21);
+    MaskWithHash(password_);
+
+    okBtn_ = new QPushButton(QStringLiteral("OK"), this);
+    okBtn_->setObjectName(QStringLiteral("OKBtn"));
+    okBtn_->setFont(bold);
+    okBtn_->setGeometry(70, 59, 75, 25);
+    okBtn_->setDefault(true);
+    connect(okBtn_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+
+    // Cancel, Esc and the close box all reject without touching the field.
+    cancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
+    cancelBtn_->setFont(bold);
+    cancelBtn_->setGeometry(150, 59, 75, 25);
+    cancelBtn_->setAutoDefault(false);
+    connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(password_, okBtn_);
+    setTabOrder(okBtn_, cancelBtn_);
+}
+
+void TPasswordDlg::SetActions(std::function<void()> startupRejected, std::function<void()> unlockAccepted) {
+    startupRejected_ = std::move(startupRejected);
+    unlockAccepted_ = std::move(unlockAccepted);
+}
+
+void TPasswordDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(this);
+    password_->setFocus();
+}
+
+void TPasswordDlg::OKBtnClick() {
+    // Read afresh every time, so a password changed on the page or in the file counts at once.
+    const SettingsFile settings(SettingsPath(dataFolder_));
+    const std::string stored = settings.Read(kPasswordSection, kPasswordKey, kDefaultPassword);
+    const PromptOutcome outcome = JudgePrompt(passwordMode_, stored, password_->text().toStdString());
+    password_->clear();
+    accept();
+    // Acting after the prompt has gone keeps a closing main window from racing the dialog's own loop.
+    if (outcome == PromptOutcome::CloseProgram && startupRejected_) startupRejected_();
+    if (outcome == PromptOutcome::UnlockOptions && unlockAccepted_) unlockAccepted_();
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,23 @@
+#include "app/password_rules.h"
+
+namespace kerfolio {
+
+bool PasswordMatches(std::string_view stored, std::string_view typed) {
+    return stored == typed;
+}
+
+PromptOutcome JudgePrompt(int passwordMode, std::string_view stored, std::string_view typed) {
+    const bool right = PasswordMatches(stored, typed);
+    if (passwordMode == kStartupPasswordMode && !right) return PromptOutcome::CloseProgram;
+    if (passwordMode == kUnlockPasswordMode && right) return PromptOutcome::UnlockOptions;
+    return PromptOutcome::Nothing;
+}
+
+PasswordChange JudgePasswordChange(std::string_view stored, std::string_view oldText,
+                                   std::string_view newText) {
+    if (!PasswordMatches(stored, oldText)) return {PasswordChange::Outcome::WrongOld, kWrongOldPasswordText};
+    if (newText.empty()) return {PasswordChange::Outcome::EmptyNew, kEmptyNewPasswordText};
+    return {PasswordChange::Outcome::Store, kPasswordChangedText};
+}
+
+}  // namespace kerfolio

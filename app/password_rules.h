@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string_view>
+
+namespace kerfolio {
+
+// Where the access password lives in save.ini, and what it is when nobody has changed it yet.
+inline constexpr std::string_view kPasswordSection = "enter";
+inline constexpr std::string_view kPasswordKey = "1";
+inline constexpr std::string_view kDefaultPassword = "4826";
+
+inline constexpr std::string_view kWrongOldPasswordText = "旧密码不对！";
+inline constexpr std::string_view kEmptyNewPasswordText = "新密码不能为空！";
+inline constexpr std::string_view kPasswordChangedText = "密码修改成功！";
+
+// What the prompt is asked for: the start-up check, or unlocking the Options page.
+inline constexpr int kStartupPasswordMode = 1;
+inline constexpr int kUnlockPasswordMode = 2;
+
+// Exact comparison on purpose: case, blanks and an empty text all count.
+bool PasswordMatches(std::string_view stored, std::string_view typed);
+
+enum class PromptOutcome {
+    Nothing,        // a right start-up password, or a wrong unlock password (never announced)
+    CloseProgram,   // a wrong start-up password
+    UnlockOptions,  // a right unlock password
+};
+PromptOutcome JudgePrompt(int passwordMode, std::string_view stored, std::string_view typed);
+
+// The password change's three tests, exclusive and in this order.
+struct PasswordChange {
+    enum class Outcome {
+        WrongOld,  // show message, then empty both fields; nothing is written
+        EmptyNew,  // show message; both fields keep their text; nothing is written
+        Store,     // write the new password, empty both fields, then show message
+    };
+    Outcome outcome;
+    std::string_view message;
+};
+PasswordChange JudgePasswordChange(std::string_view stored, std::string_view oldText,
+                                   std::string_view newText);
+
+}  // namespace kerfolio
