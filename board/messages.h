@@ -38,4 +38,8 @@ inline constexpr const char* kCompletionLabels[] = {
 inline constexpr const char* kColumnHeaders[] = {"上机",   "开机",   "跳步始", "跳步终",
                                                  "断丝始", "断丝终", "下机"};
 
+// Status-bar hint after the machine's caption, by column.
+inline constexpr const char* kHintSuffixes[] = {" 工件上机", " 开始加工", " 跳步开始", " 跳步结束",
+                                                " 断丝开始", " 断丝结束", " 加工完毕"};
+
 }  // namespace kerfolio::msg

@@ -1,0 +1,66 @@
+#include "app/confirm_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/fonts.h"
+
+namespace kerfolio {
+
+TOKBottomDlg::TOKBottomDlg(QWidget* parent)
+    : FixedDialog(QStringLiteral("TOKBottomDlg"), QStringLiteral("信息确认！"), 249, 91, parent) {
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(0, 0, 249, 20);
+    label1_->setFont(KaitiFont(19, true));
+    QPalette palette = label1_->palette();
+    palette.setColor(QPalette::WindowText, DesktopColour());
+    label1_->setPalette(palette);
+
+    label2_ = new QLabel(this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setGeometry(8, 28, 233, 20);
+    label2_->setFont(KaitiFont(14, true));
+    palette = label2_->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label2_->setPalette(palette);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setGeometry(55, 60, 75, 25);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    cancel->setGeometry(143, 60, 75, 25);
+    setTabOrder(ok, cancel);
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Esc and the close box go through reject too; emptying the lines is all Cancel does.
+    connect(this, &QDialog::rejected, this, &TOKBottomDlg::CancelBtnClick);
+}
+
+void TOKBottomDlg::SetLines(const QString& question, const QString& eventLine) {
+    label1_->setText(question);
+    label2_->setText(eventLine);
+}
+
+QString TOKBottomDlg::Question() const {
+    return label1_->text();
+}
+QString TOKBottomDlg::EventLine() const {
+    return label2_->text();
+}
+
+void TOKBottomDlg::OKBtnClick() {
+    if (okHandler_) okHandler_();
+}
+
+void TOKBottomDlg::CancelBtnClick() {
+    SetLines(QString(), QString());
+}
+
+}  // namespace kerfolio

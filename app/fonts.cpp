@@ -1,0 +1,38 @@
+#include "app/fonts.h"
+
+#include <QStringList>
+
+namespace kerfolio {
+namespace {
+
+QFont Make(const QStringList& families, int pixelSize, bool bold) {
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+QFont KaitiFont(int pixelSize, bool bold) {
+    return Make({QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai"), QStringLiteral("KaiTi"),
+                 QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")},
+                pixelSize, bold);
+}
+
+QFont SongtiFont(int pixelSize) {
+    return Make(
+        {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")},
+        pixelSize, false);
+}
+
+QFont DefaultFont() {
+    return Make({QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")}, 11, false);
+}
+
+QColor DesktopColour() {
+    return QColor(0x3A, 0x6E, 0xA5);
+}
+
+}  // namespace kerfolio

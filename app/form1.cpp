@@ -1,0 +1,246 @@
+#include "app/form1.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+
+#include "app/board_page.h"
+#include "app/clock.h"
+#include "app/completion_dlg.h"
+#include "app/confirm_dlg.h"
+#include "app/entry_dlg.h"
+#include "app/folder_dlg.h"
+#include "app/fonts.h"
+#include "app/help_text.h"
+#include "app/messages.h"
+#include "app/options_page.h"
+#include "app/password_dlg.h"
+#include "app/status_bar.h"
+#include "board/completion.h"
+#include "board/messages.h"
+#include "board/stamping.h"
+#include "board/workpiece_entry.h"
+#include "storage/data_folder.h"
+#include "storage/settings_file.h"
+#include "storage/work_snapshot.h"
+
+namespace kerfolio {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_(std::move(context)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kerfolio"));
+    setFont(DefaultFont());
+    setFixedSize(487, 258);
+    move(299, 249);
+
+    pageControl1_ = new QTabWidget(this);
+    pageControl1_->setObjectName(QStringLiteral("PageControl1"));
+    pageControl1_->setGeometry(0, 0, 487, 238);
+
+    boardPage_ = new BoardPage(pageControl1_);
+    pageControl1_->addTab(boardPage_, QStringLiteral("Wire cut"));
+
+    memo1_ = new QPlainTextEdit(pageControl1_);
+    memo1_->setObjectName(QStringLiteral("Memo1"));
+    memo1_->setReadOnly(true);
+    memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo1_->setFrameStyle(QFrame::Panel | QFrame::Plain);
+    memo1_->viewport()->setCursor(Qt::ForbiddenCursor);
+    memo1_->setAccessibleName(QStringLiteral("NotePad"));
+    memo1_->setFont(SongtiFont(12));
+    auto* notePadPage = new QWidget(pageControl1_);
+    notePadPage->setObjectName(QStringLiteral("TabSheet2"));
+    memo1_->setParent(notePadPage);
+    memo1_->setGeometry(0, 0, 479, 210);
+    pageControl1_->addTab(notePadPage, QStringLiteral("NotePad"));
+
+    statusBar_ = new TStatusBar(this);
+    statusBar_->setGeometry(0, 238, 487, 20);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+    connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName(QStringLiteral("Timer2"));
+    timer2_->setInterval(300000);
+    connect(timer2_, &QTimer::timeout, this, &TForm1::SaveSnapshot);
+
+    BuildDialogs();
+
+    OptionsHooks hooks{[this] { SaveSnapshot(); }, [this] { LoadSnapshot(); },
+                       [this](bool on) { SwitchSnapshotTimer(on); }};
+    options_ = new OptionsPage(context_.dataFolder, *context_.messages, *passwordDlg_, *okBottomDlg3_,
+                               std::move(hooks), pageControl1_);
+    pageControl1_->addTab(options_, QStringLiteral("Options"));
+
+    auto* helpPage = new QWidget(pageControl1_);
+    helpPage->setObjectName(QStringLiteral("TabSheet4"));
+    auto* help = new QLabel(HelpText(), helpPage);
+    help->setObjectName(QStringLiteral("Label11"));
+    help->setWordWrap(true);
+    help->setAutoFillBackground(true);
+    help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    help->setGeometry(0, 0, 217, 209);
+    pageControl1_->addTab(helpPage, QStringLiteral(" Help  "));
+    pageControl1_->setCurrentWidget(helpPage);
+
+    board_.SetObserver([this](int machine, int column) { boardPage_->Show(board_, machine, column); });
+    for (int m = 1; m <= kMachineCount; ++m)
+        boardPage_->Show(board_, m, 0);
+    boardPage_->SetCellClickHandler([this](int cell) { EditClick(cell); });
+    boardPage_->SetHoverHandler([this](int cell) { ShowCellHint(cell); });
+
+    FormCreate();
+    timer1_->start();
+    Timer1Timer();
+}
+
+TForm1::~TForm1() {
+    board_.SetObserver(nullptr);
+}
+
+void TForm1::BuildDialogs() {
+    passwordDlg_ = new TPasswordDlg(context_.dataFolder, this);
+    okBottomDlg_ = new TOKBottomDlg(this);
+    okBottomDlg1_ = new TOKBottomDlg1(this);
+    okBottomDlg2_ = new TOKBottomDlg2(this);
+    okBottomDlg3_ = new TOKBottomDlg3(this);
+
+    passwordDlg_->SetActions(
+        [this] {
+            closed_ = true;
+            close();
+        },
+        [this] { options_->Unlock(); });
+    okBottomDlg_->SetOkHandler([this] {
+        const ConfirmOutcome outcome = ConfirmPendingEvent(board_);
+        if (!outcome.error.empty()) context_.messages->Error(Q(outcome.error));
+        // The entry dialog opens on top of the confirmation, which closes after it.
+        if (outcome.openEntry) okBottomDlg2_->exec();
+    });
+    okBottomDlg2_->SetOkHandler([this](const QString& name, const QString& amount) {
+        if (const auto refusal = ApplyWorkpieceEntry(board_, name.toStdString(), amount.toStdString())) {
+            context_.messages->Information(Q(*refusal));
+        }
+    });
+    okBottomDlg1_->SetHandlers(
+        [this](const CompletionFields& fields) { AppendNotePadLine(Q(CompleteJob(board_, fields))); },
+        [this] { CancelCompletion(board_); });
+}
+
+void TForm1::FormCreate() {
+    board_.ResetTotals();
+    passwordDlg_->SetPasswordMode(1);
+    options_->LoadStoredOptions();
+    const SettingsFile settings(SettingsPath(context_.dataFolder));
+    static constexpr char kLetters[] = "abcdef";
+    for (int m = 1; m <= kMachineCount; ++m) {
+        const std::string key = std::string("a") + kLetters[m - 1] + "1";
+        board_.SetCaption(m, settings.Read("save", key, "机床" + std::to_string(m)));
+    }
+}
+
+bool TForm1::Start() {
+    if (options_->StartupPasswordWanted()) {
+        passwordDlg_->exec();
+    }
+    if (closed_) return false;
+    show();
+    return true;
+}
+
+void TForm1::EditClick(int cell) {
+    const ClickOutcome outcome = ClickCell(board_, cell, context_.clock->Now());
+    for (const std::string& message : outcome.messages)
+        context_.messages->Information(Q(message));
+    if (outcome.confirmation) {
+        okBottomDlg_->SetLines(Q(outcome.confirmation->question), Q(outcome.confirmation->eventLine));
+        okBottomDlg_->exec();
+    }
+    if (outcome.completion) {
+        okBottomDlg1_->SetFields(*outcome.completion);
+        okBottomDlg1_->exec();
+    }
+}
+
+void TForm1::AppendNotePadLine(const QString& line) {
+    // Append at the end without copying the whole text; a text that already ends with a line break
+    // gets the line in its empty last block rather than a blank line in between.
+    QTextCursor cursor(memo1_->document());
+    cursor.movePosition(QTextCursor::End);
+    const bool emptyLastBlock = cursor.block().text().isEmpty();
+    if (!emptyLastBlock) cursor.insertBlock();
+    cursor.insertText(line);
+}
+
+void TForm1::SaveSnapshot() {
+    const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
+    if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot))
+        context_.messages->Error(Q(*error));
+}
+
+void TForm1::LoadSnapshot() {
+    SnapshotLoad load = LoadWorkSnapshot(context_.dataFolder);
+    if (!load.snapshot) {
+        context_.messages->Error(Q(load.error));
+        return;
+    }
+    RestoreSnapshot(*load.snapshot, board_);
+    memo1_->setPlainText(Q(load.snapshot->notePad));
+}
+
+void TForm1::SwitchSnapshotTimer(bool on) {
+    if (!on) {
+        timer2_->stop();
+    } else if (!timer2_->isActive()) {
+        timer2_->start();  // a running timer keeps its current period
+    }
+}
+
+void TForm1::ShowCellHint(int cell) {
+    if (cell == 0) {
+        statusBar_->SetPanelText(2, QString());
+        return;
+    }
+    const int machine = MachineOfCell(cell);
+    statusBar_->SetPanelText(
+        2, Q(board_.Caption(machine)) + QString::fromUtf8(msg::kHintSuffixes[ColumnOfCell(cell) - 1]));
+}
+
+void TForm1::Timer1Timer() {
+    statusBar_->SetPanelText(1, Q(FormatTimeText(context_.clock->Now())));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!std::filesystem::exists(NotePadPath(context_.dataFolder))) {
+        const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
+        if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot)) {
+            context_.messages->Error(Q(*error));
+            // The board would be lost: keep the window open once so the operator can make room or
+            // save elsewhere; a second close ends the program regardless.
+            if (!closeRefusedOnce_ && !closed_) {
+                closeRefusedOnce_ = true;
+                event->ignore();
+                return;
+            }
+        }
+    }
+    closed_ = true;
+    event->accept();
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QWidget>
+#include <filesystem>
+
+#include "board/job_board.h"
+
+class QPlainTextEdit;
+class QTabWidget;
+class QTimer;
+
+namespace kerfolio {
+
+class BoardPage;
+class Clock;
+class Messages;
+class OptionsPage;
+class TOKBottomDlg;
+class TOKBottomDlg1;
+class TOKBottomDlg2;
+class TOKBottomDlg3;
+class TPasswordDlg;
+class TStatusBar;
+
+// What the main window is given instead of reaching for globals: tests pass a temporary folder, a
+// fixed clock and a recorder for message boxes.
+struct FormContext {
+    std::filesystem::path dataFolder;
+    Messages* messages = nullptr;
+    Clock* clock = nullptr;
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TForm1(FormContext context, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up password (when asked for), then the window shows. False when the program is to end.
+    bool Start();
+
+    TJobBoard& Board() { return board_; }
+    OptionsPage* Options() const { return options_; }
+    QPlainTextEdit* NotePad() const { return memo1_; }
+    TStatusBar* StatusBar() const { return statusBar_; }
+    QTimer* SnapshotTimer() const { return timer2_; }
+    const std::filesystem::path& DataFolder() const { return context_.dataFolder; }
+
+    // The one handler of the 42 cells.
+    void EditClick(int cell);
+    void AppendNotePadLine(const QString& line);
+    void SaveSnapshot();  // 现在保存, Timer2 and the first close
+    void LoadSnapshot();  // 现在调入 and the automatic load
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void FormCreate();
+    void BuildDialogs();
+    void ShowCellHint(int cell);
+    void Timer1Timer();
+    void SwitchSnapshotTimer(bool on);
+
+    FormContext context_;
+    TJobBoard board_;
+    QTabWidget* pageControl1_ = nullptr;
+    BoardPage* boardPage_ = nullptr;
+    QPlainTextEdit* memo1_ = nullptr;
+    OptionsPage* options_ = nullptr;
+    TStatusBar* statusBar_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    QTimer* timer2_ = nullptr;
+
+    TPasswordDlg* passwordDlg_ = nullptr;
+    TOKBottomDlg* okBottomDlg_ = nullptr;
+    TOKBottomDlg1* okBottomDlg1_ = nullptr;
+    TOKBottomDlg2* okBottomDlg2_ = nullptr;
+    TOKBottomDlg3* okBottomDlg3_ = nullptr;
+
+    bool closeRefusedOnce_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace kerfolio

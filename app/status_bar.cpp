@@ -1,0 +1,41 @@
+#include "app/status_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "app/fonts.h"
+
+namespace kerfolio {
+
+TStatusBar::TStatusBar(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("StatusBar1"));
+    setFont(SongtiFont(12));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    constexpr int widths[] = {53, 120, 50, 0};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setIndent(2);
+        if (widths[i] > 0) {
+            panel->setFixedWidth(widths[i]);
+            layout->addWidget(panel);
+        } else {
+            panel->setMinimumWidth(50);
+            layout->addWidget(panel, 1);
+        }
+        panels_[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+void TStatusBar::SetPanelText(int panel, const QString& text) {
+    panels_.at(static_cast<std::size_t>(panel - 1))->setText(text);
+}
+
+QString TStatusBar::PanelText(int panel) const {
+    return panels_.at(static_cast<std::size_t>(panel - 1))->text();
+}
+
+}  // namespace kerfolio

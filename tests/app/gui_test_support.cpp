@@ -1,0 +1,92 @@
+#include "tests/app/gui_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+
+namespace kerfolio::test {
+
+ModalScript::ModalScript() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+}
+
+ModalScript::~ModalScript() {
+    timer_.stop();
+}
+
+ModalScript& ModalScript::Then(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+void ModalScript::Poll() {
+    std::erase_if(handled_, [](const QPointer<QWidget>& w) { return w.isNull() || !w->isVisible(); });
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || steps_.empty()) return;
+    if (std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) return;
+    handled_.emplace_back(modal);
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    ++answered_;
+    QPointer<QWidget> target(modal);
+    QTimer::singleShot(0, [step = std::move(step), target] {
+        if (target) step(target);
+    });
+}
+
+void Click(QWidget* parent, const QString& objectName) {
+    auto* button = parent->findChild<QAbstractButton*>(objectName);
+    ASSERT_NE(button, nullptr) << objectName.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Type(QWidget* parent, const QString& objectName, const QString& text) {
+    auto* edit = parent->findChild<QLineEdit*>(objectName);
+    ASSERT_NE(edit, nullptr) << objectName.toStdString();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+QString TextOf(QWidget* parent, const QString& objectName) {
+    auto* edit = parent->findChild<QLineEdit*>(objectName);
+    return edit ? edit->text() : QStringLiteral("<no %1>").arg(objectName);
+}
+
+ModalScript::Step Press(const QString& button) {
+    return [button](QWidget* modal) { Click(modal, button); };
+}
+
+ModalScript::Step Fill(std::vector<std::pair<QString, QString>> fields, const QString& button) {
+    return [fields = std::move(fields), button](QWidget* modal) {
+        for (const auto& [name, text] : fields)
+            Type(modal, name, text);
+        Click(modal, button);
+    };
+}
+
+ModalScript::Step Capture(std::function<void(QWidget*)> look, const QString& button) {
+    return [look = std::move(look), button](QWidget* modal) {
+        look(modal);
+        Click(modal, button);
+    };
+}
+
+TempFolder::TempFolder() {
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kerfolio-test-XXXXXX"));
+    dir.setAutoRemove(false);
+    path_ = dir.path();
+}
+
+TempFolder::~TempFolder() {
+    QDir(path_).removeRecursively();
+}
+
+}  // namespace kerfolio::test

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/messages.h"
+
+namespace kerfolio::test {
+
+// Records what would have been shown instead of opening message boxes.
+class RecordingMessages : public Messages {
+  public:
+    void Information(const QString& text) override { shown.append(text); }
+    void Error(const QString& text) override { errors.append(WithFullStop(text)); }
+    QStringList shown;
+    QStringList errors;
+};
+
+// A clock the test sets by hand.
+class FixedClock : public Clock {
+  public:
+    TDateTime Now() const override { return now; }
+    TDateTime now = 46'000.0;  // some day in 2025, midnight
+    void Set(int h, int m, int s) { now = 46'000.0 + (h * 3600 + m * 60 + s) / 86'400.0; }
+};
+
+// Answers modal dialogs as they come up, one step per newly shown modal widget, nested dialogs
+// included. Steps run from a zero-delay timer so a step that opens another dialog does not block the
+// polling.
+class ModalScript {
+  public:
+    using Step = std::function<void(QWidget* modal)>;
+    ModalScript();
+    ~ModalScript();
+    ModalScript& Then(Step step);
+    bool Finished() const { return steps_.empty(); }
+    int Answered() const { return answered_; }
+
+  private:
+    void Poll();
+    QTimer timer_;
+    std::deque<Step> steps_;
+    std::vector<QPointer<QWidget>> handled_;
+    int answered_ = 0;
+};
+
+// Clicks the named button of a widget (fails the test when missing).
+void Click(QWidget* parent, const QString& objectName);
+// Types into the named line edit, replacing its text.
+void Type(QWidget* parent, const QString& objectName, const QString& text);
+QString TextOf(QWidget* parent, const QString& objectName);
+
+// Steps for the common cases.
+ModalScript::Step Press(const QString& button);
+ModalScript::Step Fill(std::vector<std::pair<QString, QString>> fields, const QString& button);
+ModalScript::Step Capture(std::function<void(QWidget*)> look, const QString& button);
+
+// A fresh empty folder, removed at the end of the test.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    QString Path() const { return path_; }
+
+  private:
+    QString path_;
+};
+
+}  // namespace kerfolio::test
