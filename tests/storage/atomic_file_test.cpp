@@ -1,0 +1,88 @@
+#include "storage/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "temp_folder.h"
+
+namespace kerfolio {
+namespace {
+
+using testing::Slurp;
+using testing::TempFolder;
+
+std::size_t EntryCount(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+TEST(AtomicFileTest, ReplacesTheFileAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    const auto file = folder / "temp.sav";
+    ASSERT_TRUE(WriteFileAtomically(file, "old"));
+    ASSERT_TRUE(WriteFileAtomically(file, std::string("new\0bytes", 9)));
+    EXPECT_EQ(Slurp(file), std::string("new\0bytes", 9));
+    ASSERT_TRUE(WriteFileAtomically(file, ""));
+    EXPECT_EQ(std::filesystem::file_size(file), 0u);
+    EXPECT_EQ(EntryCount(folder.Path()), 1u);
+}
+
+// Root ignores permission bits, so a full disk is played by the file size limit.
+TEST(AtomicFileTest, FailedWriteKeepsTheOldFile) {
+    TempFolder folder;
+    const auto file = folder / "save.ini";
+    ASSERT_TRUE(WriteFileAtomically(file, "old content"));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool written = WriteFileAtomically(file, std::string(5000, 'x'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "Cannot create file \"" + file.string() + "\". File too large");
+    EXPECT_EQ(Slurp(file), "old content");
+    EXPECT_EQ(EntryCount(folder.Path()), 1u);
+}
+
+TEST(AtomicFileTest, ErrorsNameTheFullPath) {
+    TempFolder folder;
+    const auto missing = folder / "missing.sav";
+    std::string bytes = "kept";
+    std::string error;
+    EXPECT_FALSE(ReadWholeFile(missing, bytes, &error));
+    EXPECT_EQ(error, "Cannot open file \"" + missing.string() + "\". No such file or directory");
+    EXPECT_EQ(bytes, "kept");
+
+    const auto unwritable = testing::UnwritableFolder(folder) / "temp.sav";
+    EXPECT_FALSE(WriteFileAtomically(unwritable, "x", &error));
+    EXPECT_EQ(error, "Cannot create file \"" + unwritable.string() + "\". Not a directory");
+
+    // A relative name is reported as the full path the operator can look for.
+    const auto oldCurrent = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    EXPECT_FALSE(ReadWholeFile("nothing.ini", bytes, &error));
+    std::filesystem::current_path(oldCurrent);
+    EXPECT_EQ(error,
+              "Cannot open file \"" + (folder / "nothing.ini").string() + "\". No such file or directory");
+}
+
+TEST(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
+    TempFolder folder;
+    const auto file = folder / "save.ini";
+    ASSERT_TRUE(WriteFileAtomically(file, "a"));
+    std::filesystem::permissions(file,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(WriteFileAtomically(file, "b"));
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+}  // namespace
+}  // namespace kerfolio
