@@ -9,3 +9,5 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_WERROR
 cmake --build build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+# A short fuzz run of the settings and snapshot readers (20 s per target).
+scripts/fuzz.sh 20
