@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +53,13 @@ void Type(QWidget* parent, const QString& objectName, const QString& text) {
     auto* edit = parent->findChild<QLineEdit*>(objectName);
     ASSERT_NE(edit, nullptr) << objectName.toStdString();
     edit->clear();
-    QTest::keyClicks(edit, text);
+    // Key events carrying the text, so characters without a key code (Chinese) type too.
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(edit, &release);
+    }
 }
 
 QString TextOf(QWidget* parent, const QString& objectName) {
