@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProxyStyle>
-#include <QScreen>
 
 namespace kerfolio {
 namespace {
@@ -34,14 +33,6 @@ QStyle* SharedHashMaskStyle() {
 void MaskWithHash(QLineEdit* edit) {
     edit->setStyle(SharedHashMaskStyle());
     edit->setEchoMode(QLineEdit::Password);
-}
-
-void CentreOnScreen(QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
 }
 
 }  // namespace kerfolio

@@ -6,17 +6,10 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include "app/dialog_support.h"
-
 namespace kerfolio {
 
-TOKBottomDlg3::TOKBottomDlg3(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TOKBottomDlg3"));
-    setWindowTitle(QStringLiteral("路径选择！"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(192, 199);
-
+TOKBottomDlg3::TOKBottomDlg3(QWidget* parent)
+    : FixedDialog(QStringLiteral("TOKBottomDlg3"), QStringLiteral("路径选择！"), 192, 199, parent) {
     // Folders only, from the file-system root, so home and every mounted drive are reachable.
     model_ = new QFileSystemModel(this);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -49,11 +42,6 @@ std::optional<QString> TOKBottomDlg3::ChooseFolder() {
     chosen_.clear();
     if (exec() != QDialog::Accepted) return std::nullopt;
     return chosen_;
-}
-
-void TOKBottomDlg3::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    CentreOnScreen(this);
 }
 
 void TOKBottomDlg3::BitBtn1Click() {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <optional>
+
+#include "app/fixed_dialog.h"
 
 class QFileSystemModel;
 class QPushButton;
@@ -11,7 +12,7 @@ class QTreeView;
 namespace kerfolio {
 
 // Folder selection. Created once and reused, so the tree keeps what was expanded and selected.
-class TOKBottomDlg3 : public QDialog {
+class TOKBottomDlg3 : public FixedDialog {
     Q_OBJECT
 
   public:
@@ -20,9 +21,6 @@ class TOKBottomDlg3 : public QDialog {
     // Shows the dialog modally. nullopt on Cancel, Esc or the close box; on "&Yes" the selected
     // folder's full path, or an empty text when nothing is selected.
     std::optional<QString> ChooseFolder();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
 
   private:
     void BitBtn1Click();

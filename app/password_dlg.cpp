@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/dialog_support.h"
+#include "app/fonts.h"
 #include "app/password_rules.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
@@ -20,12 +21,9 @@ QFont Bold(QFont font) {
 }  // namespace
 
 TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
-    : QDialog(parent), dataFolder_(std::move(dataFolder)), passwordMode_(kStartupPasswordMode) {
-    setObjectName(QStringLiteral("TPasswordDlg"));
-    setWindowTitle(QStringLiteral("身份验证！"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(233, 93);
+    : FixedDialog(QStringLiteral("TPasswordDlg"), QStringLiteral("身份验证！"), 233, 93, parent),
+      dataFolder_(std::move(dataFolder)),
+      passwordMode_(kStartupPasswordMode) {
     const QFont bold = Bold(font());
 
     label1_ = new QLabel(QStringLiteral("Enter password:"), this);
@@ -38,6 +36,9 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     password_->setObjectName(QStringLiteral("Password"));
     password_->setFont(bold);
     password_->setGeometry(8, 27, 217, 21);
+    QPalette palette = password_->palette();
+    palette.setColor(QPalette::Text, DesktopColour());
+    password_->setPalette(palette);
     MaskWithHash(password_);
 
     okBtn_ = new QPushButton(QStringLiteral("OK"), this);
@@ -65,8 +66,7 @@ void TPasswordDlg::SetActions(std::function<void()> startupRejected, std::functi
 }
 
 void TPasswordDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    CentreOnScreen(this);
+    FixedDialog::showEvent(event);
     password_->setFocus();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <filesystem>
 #include <functional>
+
+#include "app/fixed_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +14,7 @@ namespace kerfolio {
 // The password prompt. Created once and reused: what was typed and then cancelled is still there at
 // the next showing. Whoever shows it ignores its result; a right or wrong password acts through the
 // callbacks, chosen by the password mode.
-class TPasswordDlg : public QDialog {
+class TPasswordDlg : public FixedDialog {
     Q_OBJECT
 
   public:
