@@ -50,6 +50,10 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
             cell->setCursor(Qt::PointingHandCursor);
             cell->setGeometry(ColumnLeft(k), kRowTops[m - 1], 49, 21);
             cell->setMouseTracking(true);
+            // A thin frame and no inner padding, so a full time text fits the narrow cell.
+            cell->setStyleSheet(
+                QStringLiteral("QLineEdit { border: 1px solid #8a8a8a; padding: 0px 1px; "
+                               "background: white; }"));
             cell->setContextMenuPolicy(Qt::NoContextMenu);
             cell->setAccessibleDescription(QString::fromUtf8(msg::kColumnHeaders[k - 1]));
             cell->installEventFilter(this);

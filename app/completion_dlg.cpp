@@ -21,6 +21,7 @@ TOKBottomDlg1::TOKBottomDlg1(QWidget* parent)
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setGeometry(39, 228, 75, 25);
     ok->setDefault(true);
+    SetInitialFocus(ok);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setGeometry(127, 228, 75, 25);

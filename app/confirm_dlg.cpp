@@ -29,6 +29,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent)
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setGeometry(55, 60, 75, 25);
     ok->setDefault(true);
+    SetInitialFocus(ok);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setGeometry(143, 60, 75, 25);

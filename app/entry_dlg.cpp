@@ -33,6 +33,7 @@ TOKBottomDlg2::TOKBottomDlg2(QWidget* parent)
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setGeometry(63, 100, 75, 25);
     ok->setDefault(true);
+    SetInitialFocus(ok);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setGeometry(143, 100, 75, 25);

@@ -21,6 +21,7 @@ void FixedDialog::showEvent(QShowEvent* event) {
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
     QDialog::showEvent(event);
+    if (initialFocus_ != nullptr) initialFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace kerfolio

@@ -11,8 +11,14 @@ class FixedDialog : public QDialog {
   public:
     FixedDialog(const QString& objectName, const QString& caption, int width, int height, QWidget* parent);
 
+    // The control that has the focus at every showing, whatever had it when the dialog last closed.
+    void SetInitialFocus(QWidget* widget) { initialFocus_ = widget; }
+
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* initialFocus_ = nullptr;
 };
 
 }  // namespace kerfolio

@@ -28,7 +28,10 @@ QFont SongtiFont(int pixelSize) {
 }
 
 QFont DefaultFont() {
-    return Make({QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")}, 11, false);
+    // Arial's metrics keep a time like 20:14:26 inside a 49-pixel board cell.
+    return Make({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
+                 QStringLiteral("WenQuanYi Zen Hei")},
+                11, false);
 }
 
 QColor DesktopColour() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -143,6 +144,32 @@ TEST_F(BoardFlow, CancelEverywhereLeavesTheRowAsItWas) {
     EXPECT_EQ(CellText(37), "8:06:00");
     EXPECT_EQ(form_.NotePad()->toPlainText(), "");
     EXPECT_EQ(form_.Board().JobCount, 0);
+}
+
+TEST_F(BoardFlow, EveryDialogOpensWithTheFocusOnOk) {
+    QStringList focused;
+    const auto noteFocus = [&](QWidget*) { focused << QApplication::focusWidget()->objectName(); };
+    const auto typeAndOk = [](QWidget* dlg) {
+        Type(dlg, "Edit1", "A");
+        Type(dlg, "Edit2", "1");
+        dlg->findChild<QLineEdit*>("Edit2")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // Enter in a field still means OK
+    };
+    for (const int machine : {1, 2}) {
+        const int base = (machine - 1) * 7;
+        ClickAt(base + 1, 8, 0, 0, {Capture(noteFocus, "OKBtn")});
+        ClickAt(base + 2, 8, 1, 0, {Capture(noteFocus, "OKBtn"), [&](QWidget* dlg) {
+                                        noteFocus(dlg);
+                                        typeAndOk(dlg);
+                                    }});
+        EXPECT_EQ(CellText(base + 2), "8:01:00");
+        ClickAt(base + 7, 9, 0, 0, {[&](QWidget* dlg) {
+                    noteFocus(dlg);
+                    dlg->findChild<QLineEdit*>("Edit3")->setFocus();
+                    Click(dlg, "CancelBtn");
+                }});
+    }
+    EXPECT_EQ(focused, QStringList(8, "OKBtn"));
 }
 
 TEST_F(BoardFlow, RefusedEntryEmptiesTheFieldsAndChangesNothing) {

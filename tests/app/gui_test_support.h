@@ -12,6 +12,13 @@
 #include "app/clock.h"
 #include "app/messages.h"
 
+#include <ostream>
+
+// Readable failure output for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace kerfolio::test {
 
 // Records what would have been shown instead of opening message boxes.
