@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QTest>
@@ -72,6 +73,13 @@ class OptionsFixture : public ::testing::Test {
         password_->SetActions([this] { calls.push_back("close program"); }, [this] { page_->Unlock(); });
     }
     void Build() { Build(folder_); }
+
+    // A data folder below a regular file: no write there can succeed, not even as root.
+    std::filesystem::path BlockedFolder() {
+        QFile blocker(QString::fromStdString((folder_ / "blocker").string()));
+        EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+        return folder_ / "blocker" / "data";
+    }
 
     SettingsFile Settings() const { return SettingsFile(SettingsPath(folder_)); }
     std::string Stored(const char* section, const char* key) const {

@@ -90,34 +90,6 @@ TEST_F(PasswordTest, PromptOkCallsBackByModeAndAlwaysEmptiesTheField) {
     }
 }
 
-TEST_F(PasswordTest, EveryOkReadsTheStoredPasswordAfresh) {
-    Store("enter", "1", "new");
-    Prompt(2, "4826");
-    EXPECT_FALSE(Enabled("BitBtn1"));
-    Prompt(2, "new");
-    EXPECT_TRUE(Enabled("BitBtn1"));
-}
-
-TEST_F(PasswordTest, CancelAndEscapeChangeNothingAndKeepTheText) {
-    for (const bool escape : {false, true}) {
-        SCOPED_TRACE(escape);
-        Build();
-        password_->SetPasswordMode(1);
-        ModalScript script;
-        script.Then([escape](QWidget* modal) {
-            Type(modal, "Password", "12");
-            if (escape) {
-                QTest::keyClick(modal, Qt::Key_Escape);
-            } else {
-                Click(modal, "CancelBtn");
-            }
-        });
-        EXPECT_EQ(password_->exec(), QDialog::Rejected);
-        EXPECT_TRUE(calls.empty());
-        EXPECT_EQ(PromptField(), "12");
-    }
-}
-
 TEST_F(PasswordTest, FieldsShowEveryCharacterAsHash) {
     auto* prompt = password_->findChild<QLineEdit*>("Password");
     auto* old = page_->findChild<QLineEdit*>("Edit44");
@@ -227,11 +199,7 @@ TEST_F(PasswordTest, ChangedPasswordEmptiesFieldsFirstAndIsTheOnlyOneAccepted) {
 }
 
 TEST_F(PasswordTest, ChangeThatCannotBeWrittenSaysSoAndNotSuccess) {
-    {
-        QFile blocker(QString::fromStdString((folder_ / "blocker").string()));
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
-    Build(folder_ / "blocker" / "data");
+    Build(BlockedFolder());
     Type(page_.get(), "Edit44", "4826");
     Type(page_.get(), "Edit45", "abc");
     Click(page_.get(), "BitBtn3");
