@@ -56,6 +56,7 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     cancelBtn_->setAutoDefault(false);
     connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 
+    SetInitialFocus(password_);
     setTabOrder(password_, okBtn_);
     setTabOrder(okBtn_, cancelBtn_);
 }
@@ -63,11 +64,6 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
 void TPasswordDlg::SetActions(std::function<void()> startupRejected, std::function<void()> unlockAccepted) {
     startupRejected_ = std::move(startupRejected);
     unlockAccepted_ = std::move(unlockAccepted);
-}
-
-void TPasswordDlg::showEvent(QShowEvent* event) {
-    FixedDialog::showEvent(event);
-    password_->setFocus();
 }
 
 void TPasswordDlg::OKBtnClick() {

@@ -26,9 +26,6 @@ class TPasswordDlg : public FixedDialog {
     int PasswordMode() const { return passwordMode_; }
     void SetPasswordMode(int mode) { passwordMode_ = mode; }
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     void OKBtnClick();
 

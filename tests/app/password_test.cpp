@@ -120,6 +120,7 @@ TEST_F(PasswordTest, ResetWithParameterPasswordUnlocksOnlyOnTheRightOne) {
     script.Then(Capture(
         [&](QWidget* modal) {
             seen = TextOf(modal, "Password");
+            EXPECT_EQ(modal->focusWidget(), modal->findChild<QLineEdit*>("Password"));
             Type(modal, "Password", "48");
         },
         "CancelBtn"));
