@@ -34,6 +34,7 @@ void ModalScript::Poll() {
     if (modal == nullptr || steps_.empty()) return;
     if (std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) return;
     handled_.emplace_back(modal);
+    modal->installEventFilter(this);
     Step step = std::move(steps_.front());
     steps_.pop_front();
     ++answered_;
@@ -41,6 +42,14 @@ void ModalScript::Poll() {
     QTimer::singleShot(0, [step = std::move(step), target] {
         if (target) step(target);
     });
+}
+
+bool ModalScript::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide) {
+        std::erase_if(handled_, [watched](const QPointer<QWidget>& w) { return w.data() == watched; });
+        watched->removeEventFilter(this);
+    }
+    return false;
 }
 
 void Click(QWidget* parent, const QString& objectName) {

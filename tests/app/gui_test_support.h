@@ -41,7 +41,7 @@ class FixedClock : public Clock {
 // Answers modal dialogs as they come up, one step per newly shown modal widget, nested dialogs
 // included. Steps run from a zero-delay timer so a step that opens another dialog does not block the
 // polling.
-class ModalScript {
+class ModalScript : public QObject {
   public:
     using Step = std::function<void(QWidget* modal)>;
     ModalScript();
@@ -49,6 +49,10 @@ class ModalScript {
     ModalScript& Then(Step step);
     bool Finished() const { return steps_.empty(); }
     int Answered() const { return answered_; }
+
+  protected:
+    // A dialog counts as new again as soon as it hides, even when it is shown again at once.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Poll();

@@ -11,12 +11,9 @@ TEST(FolderDialog, AnswersByButton) {
     const QString native = QDir::toNativeSeparators(chosen.Path());
     ModalScript script;
 
-    LetModalScriptSeeItClosed();
     script.Then(Press("BitBtn1"));
     EXPECT_EQ(dialog.ChooseFolder(), std::optional<QString>(""));
 
-    LetModalScriptSeeItClosed();
-    LetModalScriptSeeItClosed();
     script.Then([&](QWidget* modal) {
         SelectFolder(modal, chosen.Path());
         Click(modal, "BitBtn1");
@@ -24,15 +21,11 @@ TEST(FolderDialog, AnswersByButton) {
     EXPECT_EQ(dialog.ChooseFolder(), std::optional<QString>(native));
 
     // Reused: the selection is still there at the next showing.
-    LetModalScriptSeeItClosed();
     script.Then(Press("BitBtn1"));
     EXPECT_EQ(dialog.ChooseFolder(), std::optional<QString>(native));
 
-    LetModalScriptSeeItClosed();
     script.Then(Press("BitBtn2"));
     EXPECT_EQ(dialog.ChooseFolder(), std::nullopt);
-    LetModalScriptSeeItClosed();
-    LetModalScriptSeeItClosed();
     script.Then([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     EXPECT_EQ(dialog.ChooseFolder(), std::nullopt);
     EXPECT_TRUE(script.Finished());

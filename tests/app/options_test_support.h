@@ -29,12 +29,6 @@ inline const QStringList kLockable = {"CheckBox1", "CheckBox2", "CheckBox3",    
                                       "CheckBox5", "Edit43",    "DateTimePicker1", "Button1",
                                       "Button2",   "Button3",   "BitBtn1"};
 
-// ModalScript forgets a dialog only once it has seen it hidden, so a reused dialog shown again at once
-// would go unanswered; letting its poll run in between avoids that.
-inline void LetModalScriptSeeItClosed() {
-    QTest::qWait(20);
-}
-
 // Puts text into a line edit as pasting would; key clicks cannot type Chinese.
 inline void Paste(QWidget* parent, const QString& name, const QString& text) {
     auto* edit = parent->findChild<QLineEdit*>(name);

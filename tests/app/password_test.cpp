@@ -56,7 +56,6 @@ class PasswordTest : public OptionsFixture {
     // One showing of the prompt in mode, typing text and pressing OK.
     void Prompt(int mode, const QString& text) {
         password_->SetPasswordMode(mode);
-        LetModalScriptSeeItClosed();
         ModalScript script;
         script.Then(Fill({{"Password", text}}, "OKBtn"));
         password_->exec();
@@ -110,7 +109,6 @@ TEST_F(PasswordTest, ResetWithParameterPasswordUnlocksOnlyOnTheRightOne) {
 
     // Wrong: silently locked, and the field is empty at the next showing.
     script.Then(Fill({{"Password", "0000"}}, "OKBtn"));
-    LetModalScriptSeeItClosed();
     Click(page_.get(), "BitBtn2");
     EXPECT_EQ(LockableNot(false), "");
     EXPECT_TRUE(messages.shown.isEmpty());
@@ -124,7 +122,6 @@ TEST_F(PasswordTest, ResetWithParameterPasswordUnlocksOnlyOnTheRightOne) {
             Type(modal, "Password", "48");
         },
         "CancelBtn"));
-    LetModalScriptSeeItClosed();
     Click(page_.get(), "BitBtn2");
     EXPECT_EQ(seen, "");
     EXPECT_EQ(LockableNot(false), "");
@@ -136,7 +133,6 @@ TEST_F(PasswordTest, ResetWithParameterPasswordUnlocksOnlyOnTheRightOne) {
         QTest::keyClicks(field, "26");
         Click(modal, "OKBtn");
     });
-    LetModalScriptSeeItClosed();
     Click(page_.get(), "BitBtn2");
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(seen, "48");
