@@ -1,6 +1,5 @@
 #include "app/completion_dlg.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,19 +11,12 @@ namespace kerfolio {
 
 TOKBottomDlg1::TOKBottomDlg1(QWidget* parent)
     : FixedDialog(QStringLiteral("TOKBottomDlg1"), QStringLiteral("信息确认！(加工完毕)"), 223, 259, parent) {
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    bevel->setGeometry(8, 8, 209, 209);
+    AddBevel({8, 8, 209, 209});
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(39, 228, 75, 25);
+    auto* ok = AddButton("OKBtn", QStringLiteral("OK"), {39, 228, 75, 25});
     ok->setDefault(true);
     SetInitialFocus(ok);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setGeometry(127, 228, 75, 25);
+    auto* cancel = AddButton("CancelBtn", QStringLiteral("Cancel"), {127, 228, 75, 25});
     setTabOrder(ok, cancel);
 
     QWidget* previous = cancel;

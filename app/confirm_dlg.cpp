@@ -25,14 +25,10 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent)
     palette.setColor(QPalette::WindowText, Qt::red);
     label2_->setPalette(palette);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(55, 60, 75, 25);
+    auto* ok = AddButton("OKBtn", QStringLiteral("OK"), {55, 60, 75, 25});
     ok->setDefault(true);
     SetInitialFocus(ok);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setGeometry(143, 60, 75, 25);
+    auto* cancel = AddButton("CancelBtn", QStringLiteral("Cancel"), {143, 60, 75, 25});
     setTabOrder(ok, cancel);
 
     connect(ok, &QPushButton::clicked, this, [this] {

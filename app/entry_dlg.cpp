@@ -1,6 +1,5 @@
 #include "app/entry_dlg.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,20 +22,13 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, 
 
 TOKBottomDlg2::TOKBottomDlg2(QWidget* parent)
     : FixedDialog(QStringLiteral("TOKBottomDlg2"), QStringLiteral("请输入以下信息！"), 246, 133, parent) {
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    bevel->setGeometry(8, 8, 225, 81);
+    AddBevel({8, 8, 225, 81});
 
     // Buttons first: the focus chain starts with OK, so the dialog opens with the focus there.
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setGeometry(63, 100, 75, 25);
+    auto* ok = AddButton("OKBtn", QStringLiteral("OK"), {63, 100, 75, 25});
     ok->setDefault(true);
     SetInitialFocus(ok);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setGeometry(143, 100, 75, 25);
+    auto* cancel = AddButton("CancelBtn", QStringLiteral("Cancel"), {143, 100, 75, 25});
     auto* nameLabel = AddLabel(this, "Label1", QStringLiteral("工件名："), 24, 24);
     auto* amountLabel = AddLabel(this, "Label2", QStringLiteral("加工量："), 24, 56);
     name_ = new QLineEdit(this);

@@ -1,6 +1,8 @@
 #include "app/fixed_dialog.h"
 
+#include <QFrame>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 
 namespace kerfolio {
@@ -13,6 +15,21 @@ FixedDialog::FixedDialog(const QString& objectName, const QString& caption, int 
     setWindowTitle(caption);
     setFixedSize(width, height);
     setModal(true);
+}
+
+QPushButton* FixedDialog::AddButton(const char* objectName, const QString& text, const QRect& place) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QLatin1String(objectName));
+    button->setGeometry(place);
+    return button;
+}
+
+QFrame* FixedDialog::AddBevel(const QRect& place) {
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bevel->setGeometry(place);
+    return bevel;
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

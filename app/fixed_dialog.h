@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+class QFrame;
+class QPushButton;
+
 namespace kerfolio {
 
 // A modal dialog with a fixed client area that opens centred on the screen. Created once and reused,
@@ -15,6 +18,10 @@ class FixedDialog : public QDialog {
     void SetInitialFocus(QWidget* widget) { initialFocus_ = widget; }
 
   protected:
+    QPushButton* AddButton(const char* objectName, const QString& text, const QRect& place);
+    // The sunken frame around a dialog's labels and fields.
+    QFrame* AddBevel(const QRect& place);
+
     void showEvent(QShowEvent* event) override;
 
   private:

@@ -26,14 +26,10 @@ TOKBottomDlg3::TOKBottomDlg3(QWidget* parent)
     shellTreeView1_->setSelectionMode(QAbstractItemView::SingleSelection);
     shellTreeView1_->expand(model_->index(QDir::rootPath()));
 
-    bitBtn1_ = new QPushButton(QStringLiteral("&Yes"), this);
-    bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
-    bitBtn1_->setGeometry(16, 168, 65, 25);
+    bitBtn1_ = AddButton("BitBtn1", QStringLiteral("&Yes"), {16, 168, 65, 25});
     connect(bitBtn1_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 
-    bitBtn2_ = new QPushButton(QStringLiteral("Cancel"), this);
-    bitBtn2_->setObjectName(QStringLiteral("BitBtn2"));
-    bitBtn2_->setGeometry(96, 168, 65, 25);
+    bitBtn2_ = AddButton("BitBtn2", QStringLiteral("Cancel"), {96, 168, 65, 25});
     bitBtn2_->setAutoDefault(false);
     connect(bitBtn2_, &QPushButton::clicked, this, &QDialog::reject);
 }

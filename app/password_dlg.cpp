@@ -41,18 +41,14 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     password_->setPalette(palette);
     MaskWithHash(password_);
 
-    okBtn_ = new QPushButton(QStringLiteral("OK"), this);
-    okBtn_->setObjectName(QStringLiteral("OKBtn"));
+    okBtn_ = AddButton("OKBtn", QStringLiteral("OK"), {70, 59, 75, 25});
     okBtn_->setFont(bold);
-    okBtn_->setGeometry(70, 59, 75, 25);
     okBtn_->setDefault(true);
     connect(okBtn_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 
     // Cancel, Esc and the close box all reject without touching the field.
-    cancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
+    cancelBtn_ = AddButton("CancelBtn", QStringLiteral("Cancel"), {150, 59, 75, 25});
     cancelBtn_->setFont(bold);
-    cancelBtn_->setGeometry(150, 59, 75, 25);
     cancelBtn_->setAutoDefault(false);
     connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 
