@@ -24,6 +24,7 @@
 #include "board/messages.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "storage/atomic_file.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
 #include "storage/work_snapshot.h"
@@ -143,6 +144,9 @@ void TForm1::BuildDialogs() {
 }
 
 void TForm1::FormCreate() {
+    // Writes cut short by a crash or power cut leave hidden temporary files; they hold nothing we need.
+    RemoveStaleTemporaries(SettingsPath(context_.dataFolder));
+    RemoveStaleTemporaries(NotePadPath(context_.dataFolder));
     board_.ResetTotals();
     passwordDlg_->SetPasswordMode(1);
     options_->LoadStoredOptions();

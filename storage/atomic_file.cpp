@@ -1,11 +1,13 @@
 #include "storage/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace kerfolio {
@@ -53,10 +55,14 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+std::string TemporaryPrefix(const std::filesystem::path& file) {
+    return "." + file.filename().string() + ".tmp-";
+}
+
 std::filesystem::path TemporaryName(const std::filesystem::path& file) {
     static std::atomic<unsigned> counter{0};
-    std::string name = "." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(counter.fetch_add(1));
+    std::string name =
+        TemporaryPrefix(file) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
     return file.parent_path() / name;
 }
 
@@ -109,6 +115,25 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     if (::rename(temporary.c_str(), file.c_str()) != 0) return failAndRemove(errno);
     if (int syncError = SyncFolder(file.parent_path()); syncError != 0) return fail(syncError);
     return true;
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& file) {
+    const std::string prefix = TemporaryPrefix(file);
+    std::error_code ec;
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix)) continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash) {
+            continue;
+        }
+        const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // its writer may still run
+        std::filesystem::remove(entry.path(), ec);
+    }
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error) {

@@ -16,6 +16,10 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
 // The whole content of file. On failure *error (when given) reads: Cannot open file "<full path>". <reason>
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error = nullptr);
 
+// Removes the temporary files that writes of file left behind when their process died mid-write.
+// Files of processes still running are left alone.
+void RemoveStaleTemporaries(const std::filesystem::path& file);
+
 // The two messages above, for callers that report their own file errors the same way.
 std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumber);
 std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "temp_folder.h"
@@ -82,6 +83,29 @@ TEST(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
     ASSERT_TRUE(WriteFileAtomically(file, "b"));
     EXPECT_EQ(std::filesystem::status(file).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFileTest, StaleTemporariesOfDeadWritersAreRemoved) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadPid = std::to_string(dead), ownPid = std::to_string(::getpid());
+
+    TempFolder folder;
+    const std::vector<std::pair<std::string, bool>> names = {
+        {".save.ini.tmp-" + deadPid + "-0", false},  // its writer died mid-write
+        {".save.ini.tmp-" + deadPid + "-17", false},
+        {".save.ini.tmp-" + ownPid + "-3", true},   // a write of ours may be under way
+        {".save.ini.tmp-1-0", true},                // pid 1 always runs
+        {".temp.sav.tmp-" + deadPid + "-0", true},  // another file's
+        {".save.ini.tmp-x-0", true},
+        {"save.ini", true},
+    };
+    for (const auto& [name, kept] : names)
+        testing::Put(folder / name, "x");
+    RemoveStaleTemporaries(folder / "save.ini");
+    for (const auto& [name, kept] : names)
+        EXPECT_EQ(std::filesystem::exists(folder / name), kept) << name;
 }
 
 }  // namespace
