@@ -99,22 +99,16 @@ TEST_F(BoardFlow, CompletionsOnDifferentMachinesShareTheNumbering) {
     EXPECT_TRUE(lines[1].endsWith("加工量:$1F"));
 }
 
-TEST_F(BoardFlow, RefusalsAreShownAndOpenNoDialog) {
+TEST_F(BoardFlow, RefusalsAreShownInOrderAndOpenNoDialog) {
     ClickAt(9, 8, 0, 0, {});  // start before mount
-    ClickAt(7, 8, 0, 0, {});  // unmount an idle machine
-    EXPECT_EQ(messages_.shown, QStringList({"工件还未上机！请小心点按", "非法命令？无工件在加工中！"}));
-    EXPECT_EQ(CellText(9), "");
-    EXPECT_EQ(CellText(7), "");
-}
-
-TEST_F(BoardFlow, UnmountWithJumpAndBreakOpenShowsBothMessages) {
-    RunJob(1, "A", "1");  // a finished job leaves the row idle again
     ClickAt(1, 8, 0, 0, {Press("OKBtn")});
     ClickAt(2, 8, 0, 0, {Press("OKBtn"), Fill({{"Edit1", "A"}, {"Edit2", "1"}}, "OKBtn")});
     ClickAt(3, 8, 1, 0, {Press("OKBtn")});
     ClickAt(5, 8, 2, 0, {Press("OKBtn")});
-    ClickAt(7, 9, 0, 0, {});
-    EXPECT_EQ(messages_.shown, QStringList({"工件加工正跳步中，无法结束！", "工件加工正断丝中，无法结束！"}));
+    ClickAt(7, 9, 0, 0, {});  // jump and wire break both open
+    EXPECT_EQ(messages_.shown, QStringList({"工件还未上机！请小心点按", "工件加工正跳步中，无法结束！",
+                                            "工件加工正断丝中，无法结束！"}));
+    EXPECT_EQ(CellText(9), "");
     EXPECT_EQ(CellText(7), "");
 }
 

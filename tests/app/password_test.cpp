@@ -25,30 +25,6 @@ TEST(PasswordRules, PromptActsOnlyOnAWrongStartupOrARightUnlock) {
     }
 }
 
-TEST(PasswordRules, ChangeTestsRunInOrder) {
-    using O = PasswordChange::Outcome;
-    struct Case {
-        const char* stored;
-        const char* oldText;
-        const char* newText;
-        O want;
-        std::string_view message;
-    };
-    const Case cases[] = {
-        // A wrong old password wins even when the new one is empty.
-        {"4826", "4825", "", O::WrongOld, "旧密码不对！"},
-        {"4826", " 4826", "x", O::WrongOld, "旧密码不对！"},
-        {"4826", "4826", "", O::EmptyNew, "新密码不能为空！"},
-        {"4826", "4826", "4826", O::Store, "密码修改成功！"},
-        {"", "", " ", O::Store, "密码修改成功！"},
-    };
-    for (const Case& c : cases) {
-        const PasswordChange change = JudgePasswordChange(c.stored, c.oldText, c.newText);
-        EXPECT_EQ(change.outcome, c.want) << c.oldText << " -> " << c.newText;
-        EXPECT_EQ(change.message, c.message);
-    }
-}
-
 class PasswordTest : public OptionsFixture {
   protected:
     void SetUp() override { Build(); }
