@@ -2,12 +2,27 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace kerfolio {
 namespace {
 
+// Message boxes open in the middle of the screen, like the program's dialogs.
+class CentredBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+};
+
 void Show(QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, kApplicationTitle, text, QMessageBox::Ok, QApplication::activeWindow());
+    CentredBox box(icon, kApplicationTitle, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
