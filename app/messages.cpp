@@ -9,10 +9,10 @@ namespace {
 
 // Message boxes open in the middle of the screen, like the program's dialogs.
 class CentredBox : public QMessageBox {
-public:
+  public:
     using QMessageBox::QMessageBox;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
