@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -52,6 +53,12 @@ TEST_F(FormOptions, UnlockApplyPasswordAndChange) {
     EXPECT_EQ(Stored("checkbox5", "checked"), "true");
     EXPECT_EQ(Stored("time", "time1"), "17:30:05");
     EXPECT_EQ(Stored("file", "dir"), "D:\\报表\\");
+
+    // Applying again with the timer on keeps its running period.
+    QTest::qWait(50);
+    Reset("4826");
+    Click(&form_, "BitBtn1");
+    EXPECT_LE(form_.SnapshotTimer()->remainingTime(), 300000 - 40);
 
     Reset("4825");
     EXPECT_FALSE(Unlocked());
