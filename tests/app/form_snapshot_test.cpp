@@ -133,6 +133,20 @@ TEST(FormSnapshot, ASaveThatCannotWriteNamesTheFileAndKeepsTheTimerOn) {
     EXPECT_TRUE(w.form.SnapshotTimer()->isActive());
 }
 
+TEST(FormSnapshot, ACloseWhoseSnapshotFailsStaysOpenOnceThenEnds) {
+    TempFolder folder;
+    QFile blocker(folder.Path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Window w(folder.Path() + "/file/data");
+    w.form.show();
+    EXPECT_FALSE(w.form.close()) << "the board would be lost without a word";
+    ASSERT_EQ(w.messages.errors.size(), 1);
+    EXPECT_TRUE(w.messages.errors[0].contains("temp.sav"));
+    EXPECT_TRUE(w.form.close()) << "the operator can always end the program";
+    EXPECT_EQ(w.messages.errors.size(), 2);
+}
+
 TEST(FormSnapshot, TheTimerSavesAndTheFirstCloseSavesOnlyWhenNoSnapshotExists) {
     TempFolder folder;
     {
