@@ -1,6 +1,5 @@
 #include "app/board_page.h"
 
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,8 +38,6 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
         caption->setFrameStyle(QFrame::Box | QFrame::Plain);
         caption->setFont(KaitiFont(16, true));
         caption->setGeometry(8, kRowTops[m - 1], 65, 24);
-        caption->setContextMenuPolicy(Qt::DefaultContextMenu);
-        caption->installEventFilter(this);
         captions_[static_cast<std::size_t>(m - 1)] = caption;
 
         for (int k = 1; k <= kColumnCount; ++k) {
@@ -80,12 +77,6 @@ void BoardPage::Show(const TJobBoard& board, int machine, int column) {
 }
 
 bool BoardPage::eventFilter(QObject* watched, QEvent* event) {
-    for (int m = 1; m <= kMachineCount; ++m) {
-        if (watched == Caption(m) && event->type() == QEvent::ContextMenu) {
-            if (captionMenu_) captionMenu_(m, static_cast<QContextMenuEvent*>(event)->globalPos());
-            return true;
-        }
-    }
     auto* cell = qobject_cast<QLineEdit*>(watched);
     if (cell == nullptr) return QWidget::eventFilter(watched, event);
     const int number = static_cast<int>(std::find(cells_.begin(), cells_.end(), cell) - cells_.begin()) + 1;

@@ -22,10 +22,6 @@ class BoardPage : public QWidget {
     void SetCellClickHandler(std::function<void(int cell)> handler) { cellClick_ = std::move(handler); }
     // Pointer over cell N, or over the free background (0).
     void SetHoverHandler(std::function<void(int cell)> handler) { hover_ = std::move(handler); }
-    // Right click on the caption of machine m, just before its menu would open.
-    void SetCaptionMenuHandler(std::function<void(int machine, const QPoint& globalPos)> handler) {
-        captionMenu_ = std::move(handler);
-    }
 
     // Mirrors one board change (machine, column 0 for the caption).
     void Show(const TJobBoard& board, int machine, int column);
@@ -42,7 +38,6 @@ class BoardPage : public QWidget {
     std::array<QLabel*, kMachineCount> captions_{};
     std::function<void(int)> cellClick_;
     std::function<void(int)> hover_;
-    std::function<void(int, const QPoint&)> captionMenu_;
 };
 
 }  // namespace kerfolio

@@ -44,7 +44,6 @@ class TForm1 : public QWidget {
     QPlainTextEdit* NotePad() const { return memo1_; }
     TStatusBar* StatusBar() const { return statusBar_; }
     QTimer* SnapshotTimer() const { return timer2_; }
-    const std::filesystem::path& DataFolder() const { return context_.dataFolder; }
 
     // The one handler of the 42 cells.
     void EditClick(int cell);
