@@ -25,7 +25,12 @@ std::string SettingsFile::Read(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const {
     std::string bytes;
     if (!ReadWholeFile(file_, bytes)) return std::string(defaultValue);
-    std::optional<std::string_view> value = FindProfileValue(bytes, ToGbk(section), ToGbk(key));
+    return ReadFrom(bytes, section, key, defaultValue);
+}
+
+std::string SettingsFile::ReadFrom(std::string_view fileBytes, std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) {
+    std::optional<std::string_view> value = FindProfileValue(fileBytes, ToGbk(section), ToGbk(key));
     if (!value) return std::string(defaultValue);
     return FromGbk(GbkPrefix(*value, kMaxValueBytes));
 }

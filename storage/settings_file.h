@@ -21,6 +21,10 @@ class SettingsFile {
     // never half a character; the default when file, section or key is missing.
     std::string Read(std::string_view section, std::string_view key, std::string_view defaultValue) const;
 
+    // Read, on the bytes of a whole settings file already in memory.
+    static std::string ReadFrom(std::string_view fileBytes, std::string_view section, std::string_view key,
+                                std::string_view defaultValue);
+
     // Creates file and section when missing; replaces an existing value; other lines stay as they were.
     // Line breaks in value become blanks, since a value is one line.
     bool Write(std::string_view section, std::string_view key, std::string_view value);

@@ -21,11 +21,9 @@ std::string MachineKey(char prefix, int machine) {
     return prefix + std::to_string(machine);
 }
 
-// Text of a line-broken value as the settings reader returns it.
+// A key of section "save", read as the settings file reads it.
 std::string ReadKey(std::string_view settingsBytes, std::string_view key, std::string_view defaultValue) {
-    std::optional<std::string_view> value = FindProfileValue(settingsBytes, kSection, key);
-    if (!value) return std::string(defaultValue);
-    return FromGbk(GbkPrefix(*value, SettingsFile::kMaxValueBytes));
+    return SettingsFile::ReadFrom(settingsBytes, kSection, key, defaultValue);
 }
 
 }  // namespace
