@@ -1,11 +1,14 @@
 #include "app/form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "app/board_page.h"
@@ -20,11 +23,13 @@
 #include "app/options_page.h"
 #include "app/password_dlg.h"
 #include "app/status_bar.h"
+#include "board/clock_tick.h"
 #include "board/completion.h"
 #include "board/messages.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "storage/atomic_file.h"
+#include "storage/daily_archive.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
 #include "storage/work_snapshot.h"
@@ -73,12 +78,15 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(1000);
+    // Re-armed at every tick for just after the next whole second, so no second is ever skipped.
+    timer1_->setSingleShot(true);
+    timer1_->setTimerType(Qt::PreciseTimer);
     connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
     timer2_->setInterval(300000);
     connect(timer2_, &QTimer::timeout, this, &TForm1::SaveSnapshot);
+    connect(memo1_->document(), &QTextDocument::contentsChanged, this, [this] { board_.MarkChanged(); });
 
     BuildDialogs();
 
@@ -106,7 +114,8 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     boardPage_->SetHoverHandler([this](int cell) { ShowCellHint(cell); });
 
     FormCreate();
-    timer1_->start();
+    // What start-up put on the board is what the snapshot on disk holds, or nothing worth a save.
+    savedRevision_ = board_.Revision();
     Timer1Timer();
 }
 
@@ -191,10 +200,15 @@ void TForm1::AppendNotePadLine(const QString& line) {
     cursor.insertText(line);
 }
 
-void TForm1::SaveSnapshot() {
+bool TForm1::SaveSnapshot() {
+    const std::uint64_t revision = board_.Revision();
     const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
-    if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot))
+    if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot)) {
         context_.messages->Error(Q(*error));
+        return false;
+    }
+    savedRevision_ = revision;
+    return true;
 }
 
 void TForm1::LoadSnapshot() {
@@ -205,6 +219,18 @@ void TForm1::LoadSnapshot() {
     }
     RestoreSnapshot(*load.snapshot, board_);
     memo1_->setPlainText(Q(load.snapshot->notePad));
+    savedRevision_ = board_.Revision();
+}
+
+void TForm1::ComeBack() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    // A dialog open in front of the window (the start-up password, a confirmation) comes back too.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void TForm1::SwitchSnapshotTimer(bool on) {
@@ -226,21 +252,51 @@ void TForm1::ShowCellHint(int cell) {
 }
 
 void TForm1::Timer1Timer() {
-    statusBar_->SetPanelText(1, Q(FormatTimeText(context_.clock->Now())));
+    const TDateTime now = context_.clock->Now();
+    // Armed before anything that can open a box, so the clock keeps ticking behind it.
+    timer1_->start(MillisecondsToNextTick(now));
+    const std::string timeText = FormatTimeText(now);
+    statusBar_->SetPanelText(1, Q(timeText));
+    const TDateTime archiveTime = options_->ArchiveTime().msecsSinceStartOfDay() / kMsPerDay;
+    if (timeText != FormatTimeText(archiveTime) || !options_->DailyArchiveOn()) return;
+    // Two ticks can fall within the matching second (a tick a hair early, a box held open); the
+    // second one would archive the emptied NotePad again.
+    if (SecondOf(now) == lastArchiveSecond_) return;
+    lastArchiveSecond_ = SecondOf(now);
+    ArchiveNotePad(now);
+}
+
+void TForm1::ArchiveNotePad(TDateTime now) {
+    const std::int64_t second = SecondOf(now);
+    const std::int64_t day = second >= 0 ? second / 86'400 : (second - 86'399) / 86'400;
+    const QDate date = QDate(1899, 12, 30).addDays(day);
+    const QString dateText = QLocale::system().toString(date, QLocale::ShortFormat);
+    const auto file = ArchiveFilePath(options_->ArchiveFolder().toStdString(), dateText.toStdString());
+    if (const auto error = AppendToArchive(file, memo1_->toPlainText().toStdString())) {
+        context_.messages->Error(Q(*error));
+        return;
+    }
+    memo1_->clear();
+    board_.JobCount = 0;
+    board_.MarkChanged();
+}
+
+bool TForm1::UnsavedWork() const {
+    return board_.Revision() != savedRevision_;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!std::filesystem::exists(NotePadPath(context_.dataFolder))) {
-        const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
-        if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot)) {
-            context_.messages->Error(Q(*error));
-            // The board would be lost: keep the window open once so the operator can make room or
-            // save elsewhere; a second close ends the program regardless.
-            if (!closeRefusedOnce_ && !closed_) {
-                closeRefusedOnce_ = true;
-                event->ignore();
-                return;
-            }
+    // Without the five-minute snapshot the operator keeps snapshots by hand, and one saved on purpose
+    // must survive the close; with it, the minutes since the last timer save must not be lost.
+    const bool noSnapshotYet = !std::filesystem::exists(NotePadPath(context_.dataFolder));
+    const bool save = noSnapshotYet || (options_->SnapshotTimerOn() && UnsavedWork());
+    if (save && !SaveSnapshot()) {
+        // The board would be lost: keep the window open once so the operator can make room or
+        // save elsewhere; a second close ends the program regardless.
+        if (!closeRefusedOnce_ && !closed_) {
+            closeRefusedOnce_ = true;
+            event->ignore();
+            return;
         }
     }
     closed_ = true;

@@ -48,8 +48,13 @@ class TForm1 : public QWidget {
     // The one handler of the 42 cells.
     void EditClick(int cell);
     void AppendNotePadLine(const QString& line);
-    void SaveSnapshot();  // 现在保存, Timer2 and the first close
+    bool SaveSnapshot();  // 现在保存, Timer2 and the close
     void LoadSnapshot();  // 现在调入 and the automatic load
+    // The running program came back to the front at a second start.
+    void ComeBack();
+
+    // The clock tick: the time in panel 1 and, at its second, the daily archive.
+    void Timer1Timer();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,7 +63,8 @@ class TForm1 : public QWidget {
     void FormCreate();
     void BuildDialogs();
     void ShowCellHint(int cell);
-    void Timer1Timer();
+    void ArchiveNotePad(TDateTime now);
+    bool UnsavedWork() const;
     void SwitchSnapshotTimer(bool on);
 
     FormContext context_;
@@ -77,6 +83,8 @@ class TForm1 : public QWidget {
     TOKBottomDlg2* okBottomDlg2_ = nullptr;
     TOKBottomDlg3* okBottomDlg3_ = nullptr;
 
+    std::uint64_t savedRevision_ = 0;  // the board's revision at the last snapshot save or load
+    std::int64_t lastArchiveSecond_ = -1;
     bool closeRefusedOnce_ = false;
     bool closed_ = false;
 };

@@ -4,19 +4,33 @@
 #include "app/clock.h"
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/single_instance.h"
+#include "app/termination.h"
 #include "storage/data_folder.h"
 
 int main(int argc, char** argv) {
+    kerfolio::HoldTerminationSignals();  // before Qt starts threads that would inherit the mask
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path userFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    const std::filesystem::path dataFolder = kerfolio::ChooseDataFolder(exeFolder, userFolder);
+
+    // Before anything in the data folder is read or written: a second start only hands over.
+    kerfolio::SingleInstance instance(dataFolder);
+    if (!instance.Claim()) return 0;
 
     kerfolio::Messages messages;
     kerfolio::Clock clock;
-    kerfolio::TForm1 form({kerfolio::ChooseDataFolder(exeFolder, userFolder), &messages, &clock});
+    kerfolio::TForm1 form({dataFolder, &messages, &clock});
+    QObject::connect(&instance, &kerfolio::SingleInstance::ComeBackRequested, &form,
+                     &kerfolio::TForm1::ComeBack);
+    // A close that the form accepts ends the program even when a dialog is open in front of it.
+    kerfolio::CloseOnTermination(&form, [&form] {
+        if (form.close()) QCoreApplication::exit(0);
+    });
     if (!form.Start()) return 0;
     return QApplication::exec();
 }

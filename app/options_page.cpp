@@ -197,6 +197,10 @@ bool OptionsPage::StartupPasswordWanted() const {
     return checkBox4_->isChecked();
 }
 
+bool OptionsPage::SnapshotTimerOn() const {
+    return checkBox1_->isChecked();
+}
+
 bool OptionsPage::DailyArchiveOn() const {
     return checkBox3_->isChecked();
 }

@@ -41,6 +41,8 @@ class OptionsPage : public QWidget {
     bool StartupPasswordWanted() const;
     void Unlock();
 
+    // Whether a close saves the work it has not saved yet (the five-minute snapshot option, as shown).
+    bool SnapshotTimerOn() const;
     // Read by the daily archive every second, straight from the screen.
     bool DailyArchiveOn() const;
     QString ArchiveFolder() const;

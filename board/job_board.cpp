@@ -26,6 +26,7 @@ const TMachineRow& TJobBoard::Row(int machine) const {
 
 void TJobBoard::SetCell(int machine, TEventColumn column, std::string text) {
     Row(machine).cells_[column - 1] = std::move(text);
+    ++revision_;
     if (observer_) observer_(machine, column);
 }
 
@@ -40,6 +41,7 @@ void TJobBoard::ResetTotals() {
         row.BreakTotal = kZeroDuration;
     }
     JobCount = 0;
+    ++revision_;
 }
 
 }  // namespace kerfolio

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -75,6 +76,11 @@ class TJobBoard {
     // Totals to "0:00:00" and the counter to 0, as at start-up.
     void ResetTotals();
 
+    // Grows with every change to the cells and, through MarkChanged, to whatever else a snapshot holds
+    // (the NotePad lives in its widget), so a close can tell whether there is unsaved work.
+    std::uint64_t Revision() const { return revision_; }
+    void MarkChanged() { ++revision_; }
+
     int JobCount = 0;
     // Pending-event record: never reset after use; every reader sets it first.
     int EventCode = 0;
@@ -85,6 +91,7 @@ class TJobBoard {
   private:
     std::array<TMachineRow, kMachineCount> rows_;
     Observer observer_;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace kerfolio

@@ -6,49 +6,16 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 
 #include "app/form1.h"
+#include "app/termination.h"
 #include "storage/settings_file.h"
+#include "tests/app/form_window.h"
 #include "tests/app/gui_test_support.h"
 
 namespace kerfolio::test {
 namespace {
-
-struct Window {
-    explicit Window(const QString& folder) : form({folder.toStdString(), &messages, &clock}) {}
-    void Press(const char* button) { Click(&form, QString::fromLatin1(button)); }
-    void Unlock() { Press("BitBtn2"); }
-    QString Cell(int n) { return TextOf(&form, QStringLiteral("Edit%1").arg(n)); }
-    void ClickCell(int n, std::initializer_list<ModalScript::Step> steps) {
-        ModalScript script;
-        for (const auto& step : steps)
-            script.Then(step);
-        QTest::mouseClick(form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n)), Qt::LeftButton);
-        EXPECT_TRUE(script.Finished());
-    }
-    RecordingMessages messages;
-    FixedClock clock;
-    TForm1 form;
-};
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// A board in the middle of the day: a finished job in the NotePad, machine 2 in an open jump.
-void FillDay(Window& w) {
-    w.clock.Set(7, 0, 0);
-    w.ClickCell(1, {Press("OKBtn")});
-    w.ClickCell(2, {Press("OKBtn"), Fill({{"Edit1", "凹模"}, {"Edit2", "100"}}, "OKBtn")});
-    w.clock.Set(7, 30, 0);
-    w.ClickCell(7, {Press("OKBtn")});
-    w.clock.Set(8, 0, 0);
-    w.ClickCell(8, {Press("OKBtn")});
-    w.ClickCell(9, {Press("OKBtn"), Fill({{"Edit1", "凸模 B"}, {"Edit2", "0x20"}}, "OKBtn")});
-    w.clock.Set(23, 50, 0);
-    w.ClickCell(10, {Press("OKBtn")});
-}
 
 TEST(FormSnapshot, SaveNowThenLoadNowInAnotherRunRestoresBoardAndNotePad) {
     TempFolder folder;
@@ -173,6 +140,45 @@ TEST(FormSnapshot, TheTimerSavesAndTheFirstCloseSavesOnlyWhenNoSnapshotExists) {
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return FileBytes(folder.Path() + "/save.ini").contains("11=9:00:00"); }));
     }
+}
+
+TEST(FormSnapshot, WithTheFiveMinuteSnapshotOnACloseKeepsWhatChangedSinceTheLastSave) {
+    TempFolder folder;
+    const QString sav = folder.Path() + "/temp.sav";
+    {
+        Window w(folder.Path());
+        w.form.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+        FillDay(w);
+        ASSERT_TRUE(w.form.SaveSnapshot());
+        FinishMachine2(w);  // a job finished after the last timer save
+        w.form.close();
+    }
+    EXPECT_TRUE(FileBytes(sav).contains("\r\n2    \xbb\xfa\xb4\xb2:")) << FileBytes(sav).toStdString();
+    {
+        // Loaded and left alone: nothing new, so the snapshot on disk is not touched.
+        Window w(folder.Path());
+        w.form.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+        w.form.LoadSnapshot();
+        QFile file(sav);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+        file.close();
+        w.form.close();
+    }
+    EXPECT_EQ(FileBytes(sav), "kept");
+}
+
+TEST(FormSnapshot, TheEndOfAShiftBySignalGoesThroughTheSameClose) {
+    TempFolder folder;
+    Window w(folder.Path());
+    w.form.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+    CloseOnTermination(&w.form, [&] { w.form.close(); });
+    FillDay(w);
+    ASSERT_TRUE(w.form.SaveSnapshot());
+    FinishMachine2(w);
+    ::raise(SIGTERM);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return FileBytes(folder.Path() + "/temp.sav").contains("\r\n2    "); }));
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+#include <initializer_list>
+
+#include "app/form1.h"
+#include "tests/app/gui_test_support.h"
+
+namespace kerfolio::test {
+
+// The real main window on a test folder, with a fixed clock and recorded message boxes.
+struct Window {
+    explicit Window(const QString& folder) : form({folder.toStdString(), &messages, &clock}) {}
+    void Press(const char* button) { Click(&form, QString::fromLatin1(button)); }
+    void Unlock() { Press("BitBtn2"); }
+    QString Cell(int n) { return TextOf(&form, QStringLiteral("Edit%1").arg(n)); }
+    void ClickCell(int n, std::initializer_list<ModalScript::Step> steps) {
+        ModalScript script;
+        for (const auto& step : steps)
+            script.Then(step);
+        QTest::mouseClick(form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n)), Qt::LeftButton);
+        EXPECT_TRUE(script.Finished());
+    }
+    RecordingMessages messages;
+    FixedClock clock;
+    TForm1 form;
+};
+
+inline QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A board in the middle of the day: a finished job in the NotePad, machine 2 in an open jump.
+inline void FillDay(Window& w) {
+    w.clock.Set(7, 0, 0);
+    w.ClickCell(1, {Press("OKBtn")});
+    w.ClickCell(2, {Press("OKBtn"), Fill({{"Edit1", "凹模"}, {"Edit2", "100"}}, "OKBtn")});
+    w.clock.Set(7, 30, 0);
+    w.ClickCell(7, {Press("OKBtn")});
+    w.clock.Set(8, 0, 0);
+    w.ClickCell(8, {Press("OKBtn")});
+    w.ClickCell(9, {Press("OKBtn"), Fill({{"Edit1", "凸模 B"}, {"Edit2", "0x20"}}, "OKBtn")});
+    w.clock.Set(23, 50, 0);
+    w.ClickCell(10, {Press("OKBtn")});
+}
+
+// Machine 2's open jump ends and its job is finished: the day's next report line.
+inline void FinishMachine2(Window& w) {
+    w.ClickCell(11, {Press("OKBtn")});
+    w.ClickCell(14, {Press("OKBtn")});
+}
+
+}  // namespace kerfolio::test

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QTest>
+#include <memory>
+
+#include "tests/app/gui_test_support.h"
+
+namespace kerfolio::test {
+namespace {
+
+// The real program copied into a folder of its own, which is then its data folder, with a runtime
+// folder of its own for the lock; no test touches a real data folder.
+class Installation {
+  public:
+    Installation() {
+        EXPECT_TRUE(QFile::copy(QStringLiteral(KERFOLIO_EXE), Program()));
+        env_.insert("QT_QPA_PLATFORM", "offscreen");
+        env_.insert("XDG_RUNTIME_DIR", runtime_.Path());
+    }
+    ~Installation() {
+        for (auto& process : processes_) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+    QString Folder() const { return folder_.Path(); }
+    QString Program() const { return folder_.Path() + "/kerfolio"; }
+
+    QProcess* Start() {
+        auto& process = processes_.emplace_back(std::make_unique<QProcess>());
+        process->setProcessEnvironment(env_);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(Program(), {});
+        EXPECT_TRUE(process->waitForStarted());
+        return process.get();
+    }
+    // Up and handing over (its socket is there), its window made (the first start writes save.ini).
+    bool Up() const {
+        return !QDir(runtime_.Path()).entryList({"*.socket"}, QDir::System).isEmpty() &&
+               QFileInfo::exists(Folder() + "/save.ini");
+    }
+
+    // Every file of the data folder with its bytes and time.
+    QMap<QString, QString> Files() const {
+        QMap<QString, QString> files;
+        for (const QFileInfo& info : QDir(Folder()).entryInfoList(QDir::Files | QDir::Hidden)) {
+            QFile file(info.filePath());
+            file.open(QIODevice::ReadOnly);
+            files[info.fileName()] = info.lastModified().toString(Qt::ISODateWithMs) + file.readAll().toHex();
+        }
+        return files;
+    }
+
+  private:
+    TempFolder folder_;
+    TempFolder runtime_;
+    QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+    std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+bool Running(QProcess* process, int forMs) {
+    return !process->waitForFinished(forMs) && process->state() == QProcess::Running;
+}
+
+void ExpectEndedWell(QProcess* process) {
+    if (process->state() != QProcess::NotRunning) {
+        EXPECT_TRUE(process->waitForFinished(4000));
+    }
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process->exitCode(), 0);
+}
+
+TEST(Program, ASecondStartHandsOverAndEndsWithoutTouchingAFile) {
+    Installation kerfolio;
+    QProcess* first = kerfolio.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kerfolio.Up(); }, 10000));
+    const auto before = kerfolio.Files();
+    ASSERT_TRUE(before.contains("save.ini"));
+
+    QProcess* second = kerfolio.Start();
+    ExpectEndedWell(second);
+    EXPECT_EQ(kerfolio.Files(), before);
+    EXPECT_TRUE(Running(first, 100));
+}
+
+TEST(Program, TwoStartsAtTheSameMomentLeaveOne) {
+    Installation kerfolio;
+    QProcess* a = kerfolio.Start();
+    QProcess* b = kerfolio.Start();
+    QTest::qWait(3000);
+    const int running = (a->state() == QProcess::Running) + (b->state() == QProcess::Running);
+    EXPECT_EQ(running, 1);
+    ExpectEndedWell(a->state() == QProcess::Running ? b : a);
+}
+
+TEST(Program, ALockLeftByAKilledProgramDoesNotStopTheNextStart) {
+    Installation kerfolio;
+    QProcess* crashed = kerfolio.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kerfolio.Up(); }, 10000));
+    crashed->kill();
+    ASSERT_TRUE(crashed->waitForFinished());
+
+    QProcess* next = kerfolio.Start();
+    EXPECT_TRUE(Running(next, 3000));
+    ExpectEndedWell(kerfolio.Start());  // and it hands over like any running program
+    EXPECT_TRUE(Running(next, 100));
+}
+
+TEST(Program, SigtermClosesLikeTheCloseBox) {
+    Installation kerfolio;
+    QFile ini(kerfolio.Folder() + "/save.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[checkbox1]\r\nchecked=true\r\n");
+    ini.close();
+    QProcess* program = kerfolio.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kerfolio.Up(); }, 10000));
+    program->terminate();
+    ExpectEndedWell(program);
+    EXPECT_TRUE(QFileInfo::exists(kerfolio.Folder() + "/temp.sav"));
+    QFile saved(kerfolio.Folder() + "/save.ini");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("\r\nE=0")) << "the board's keys were written by the close";
+}
+
+}  // namespace
+}  // namespace kerfolio::test
