@@ -10,4 +10,9 @@ cmake --build build
 # A short fuzz run of the settings and snapshot readers (20 s per target); long runs: scripts/fuzz.sh 600
 scripts/fuzz.sh 20
 export QT_QPA_PLATFORM=offscreen
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer; a leak fails the run too.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKERFOLIO_SANITIZE=ON -DKERFOLIO_BUILD_BENCH=OFF \
+    -DKERFOLIO_WERROR="$werror"
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
 ctest --test-dir build --output-on-failure -j2

@@ -237,21 +237,23 @@ void OptionsPage::BitBtn2Click() {
 
 void OptionsPage::BitBtn1Click() {
     Lock();
-    SettingsFile settings(SettingsPath(dataFolder_));
-    // Every value is written even after one write failed; the operator hears about it once.
-    std::string firstError;
-    auto note = [&](bool written) {
-        if (!written && firstError.empty()) firstError = settings.LastError();
-    };
-    note(settings.Write(kFolderSection, kFolderKey, edit43_->text().toStdString()));
-    note(settings.Write(kTimeSection, kTimeKey, FormatTimeText(FromTime(dateTimePicker1_->time()))));
-    note(WriteFlag(settings, "checkbox1", checkBox1_->isChecked()));
     if (hooks_.switchSnapshotTimer) hooks_.switchSnapshotTimer(checkBox1_->isChecked());
-    note(WriteFlag(settings, "checkbox2", checkBox2_->isChecked()));
-    note(WriteFlag(settings, "checkbox3", checkBox3_->isChecked()));
-    note(WriteFlag(settings, "checkbox4", checkBox4_->isChecked()));
-    note(WriteFlag(settings, "checkbox5", checkBox5_->isChecked()));
-    if (!firstError.empty()) messages_.Error(QString::fromStdString(firstError));
+    auto flag = [](const char* section, const QCheckBox* box) {
+        return SettingsEntry{section, "checked", box->isChecked() ? "true" : "false"};
+    };
+    // One rewrite for all seven: a full disk must not leave half the options stored.
+    SettingsFile settings(SettingsPath(dataFolder_));
+    const bool written = settings.WriteEntries({
+        {std::string(kFolderSection), std::string(kFolderKey), edit43_->text().toStdString()},
+        {std::string(kTimeSection), std::string(kTimeKey),
+         FormatTimeText(FromTime(dateTimePicker1_->time()))},
+        flag("checkbox1", checkBox1_),
+        flag("checkbox2", checkBox2_),
+        flag("checkbox3", checkBox3_),
+        flag("checkbox4", checkBox4_),
+        flag("checkbox5", checkBox5_),
+    });
+    if (!written) messages_.Error(QString::fromStdString(settings.LastError()));
 }
 
 void OptionsPage::BitBtn3Click() {

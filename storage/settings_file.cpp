@@ -41,7 +41,15 @@ bool SettingsFile::Write(std::string_view section, std::string_view key, std::st
 
 bool SettingsFile::WriteMany(std::string_view section,
                              const std::vector<std::pair<std::string, std::string>>& entries) {
-    for (const auto& [key, value] : entries) {
+    std::vector<SettingsEntry> all;
+    all.reserve(entries.size());
+    for (const auto& [key, value] : entries)
+        all.push_back({std::string(section), key, value});
+    return WriteEntries(all);
+}
+
+bool SettingsFile::WriteEntries(const std::vector<SettingsEntry>& entries) {
+    for (const auto& [section, key, value] : entries) {
         if (auto problem = ProfileNameProblem(section, key)) {
             lastError_ = CannotCreateMessage(file_, EINVAL) + " (" + *problem + ")";
             return false;
@@ -58,9 +66,8 @@ bool SettingsFile::WriteMany(std::string_view section,
         }
         bytes.clear();
     }
-    const std::string gbkSection = ToGbk(section);
-    for (const auto& [key, value] : entries) {
-        bytes = SetProfileValue(bytes, gbkSection, ToGbk(key), ToGbk(OneLine(value)));
+    for (const auto& [section, key, value] : entries) {
+        bytes = SetProfileValue(bytes, ToGbk(section), ToGbk(key), ToGbk(OneLine(value)));
     }
     std::string error;
     if (!WriteFileAtomically(file_, bytes, &error)) {

@@ -8,6 +8,10 @@
 
 namespace kerfolio {
 
+struct SettingsEntry {
+    std::string section, key, value;
+};
+
 // One INI-style settings file, GBK on disk, UTF-8 at this interface. Nothing is cached: every call goes
 // to the file, so hand edits made while the program runs are seen by the next read.
 class SettingsFile {
@@ -32,6 +36,8 @@ class SettingsFile {
     // Every entry applied in order as Write would, in one atomic rewrite of the file: a crash leaves
     // either all of them or none.
     bool WriteMany(std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries);
+    // The same across sections.
+    bool WriteEntries(const std::vector<SettingsEntry>& entries);
 
     // Message of the last failed write, naming the file; empty after a successful one.
     const std::string& LastError() const { return lastError_; }
