@@ -74,6 +74,29 @@ TEST(AtomicFileTest, ErrorsNameTheFullPath) {
               "Cannot open file \"" + (folder / "nothing.ini").string() + "\". No such file or directory");
 }
 
+// The rename alone would replace a frozen file; root must be refused too, so the owner's bits decide.
+TEST(AtomicFileTest, FileWithoutWriteBitForItsOwnerIsNotReplaced) {
+    TempFolder folder;
+    using std::filesystem::perms;
+    const std::vector<std::pair<std::string, perms>> files = {
+        {"save.ini", perms::owner_read | perms::group_read | perms::others_read},
+        {"temp.sav", perms::owner_read},
+        {"2025-6-30.txt", perms::owner_read | perms::group_write | perms::others_write},
+    };
+    for (const auto& [name, mode] : files) {
+        SCOPED_TRACE(name);
+        const auto file = folder / name;
+        ASSERT_TRUE(WriteFileAtomically(file, "frozen"));
+        std::filesystem::permissions(file, mode);
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(file, "changed", &error));
+        EXPECT_EQ(error, "Cannot create file \"" + file.string() + "\". Permission denied");
+        EXPECT_EQ(Slurp(file), "frozen");
+        EXPECT_EQ(std::filesystem::status(file).permissions(), mode);
+    }
+    EXPECT_EQ(EntryCount(folder.Path()), files.size()) << "no temporary file is left behind";
+}
+
 TEST(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
     TempFolder folder;
     const auto file = folder / "save.ini";
