@@ -262,6 +262,7 @@ void OptionsPage::BitBtn3Click() {
             edit45_->clear();
             return;
         case PasswordChange::Outcome::EmptyNew:
+        case PasswordChange::Outcome::Unstorable:
             messages_.Information(FromUtf8(change.message));
             return;
         case PasswordChange::Outcome::Store:
