@@ -40,8 +40,8 @@ class DialogKeyGuard : public QObject {
 }  // namespace
 
 void GuardDialogKeys(QWidget* dialog) {
-    auto* guard =
-        dialog->findChild<DialogKeyGuard*>(QStringLiteral("DialogKeyGuard"), Qt::FindDirectChildrenOnly);
+    QObject* guard =
+        dialog->findChild<QObject*>(QStringLiteral("DialogKeyGuard"), Qt::FindDirectChildrenOnly);
     if (guard == nullptr) guard = new DialogKeyGuard(dialog);
     // Installing again only moves the filter to the front; no control ever runs it twice.
     dialog->installEventFilter(guard);
