@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/fonts.h"
+#include "app/one_line_field.h"
 #include "board/messages.h"
 
 namespace kerfolio {
@@ -32,6 +33,7 @@ TOKBottomDlg1::TOKBottomDlg1(QWidget* parent)
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         edit->setGeometry(128, y, 81, 21);
         label->setBuddy(edit);
+        KeepOnOneLine(edit);
         setTabOrder(previous, edit);
         previous = edit;
         edits_[static_cast<std::size_t>(i)] = edit;

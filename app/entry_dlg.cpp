@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/fonts.h"
+#include "app/one_line_field.h"
 
 namespace kerfolio {
 namespace {
@@ -39,6 +40,8 @@ TOKBottomDlg2::TOKBottomDlg2(QWidget* parent)
     amount_->setObjectName(QStringLiteral("Edit2"));
     amount_->setGeometry(96, 54, 121, 21);
     amountLabel->setBuddy(amount_);
+    KeepOnOneLine(name_);
+    KeepOnOneLine(amount_);
 
     setTabOrder(ok, cancel);
     setTabOrder(cancel, name_);

@@ -1,9 +1,10 @@
 #include "app/fixed_dialog.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
+
+#include "app/dialog_keys.h"
+#include "app/window_placement.h"
 
 namespace kerfolio {
 
@@ -33,10 +34,8 @@ QFrame* FixedDialog::AddBevel(const QRect& place) {
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    CentreOnScreen(this);
+    GuardDialogKeys(this);
     QDialog::showEvent(event);
     if (initialFocus_ != nullptr) initialFocus_->setFocus(Qt::OtherFocusReason);
 }

@@ -7,8 +7,9 @@ class QPushButton;
 
 namespace kerfolio {
 
-// A modal dialog with a fixed client area that opens centred on the screen. Created once and reused,
-// so every showing goes through exec().
+// A modal dialog with a fixed client area that opens centred on the screen, frame included. Created
+// once and reused, so every showing goes through exec(). Its buttons answer keys as every dialog of
+// the program does (app/dialog_keys.h).
 class FixedDialog : public QDialog {
     Q_OBJECT
   public:

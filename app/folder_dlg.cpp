@@ -30,7 +30,6 @@ TOKBottomDlg3::TOKBottomDlg3(QWidget* parent)
     connect(bitBtn1_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 
     bitBtn2_ = AddButton("BitBtn2", QStringLiteral("Cancel"), {96, 168, 65, 25});
-    bitBtn2_->setAutoDefault(false);
     connect(bitBtn2_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

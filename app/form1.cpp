@@ -66,7 +66,6 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     memo1_->setFrameStyle(QFrame::Panel | QFrame::Plain);
     memo1_->viewport()->setCursor(Qt::ForbiddenCursor);
     memo1_->setAccessibleName(QStringLiteral("NotePad"));
-    memo1_->setFont(SongtiFont(12));
     auto* notePadPage = new QWidget(pageControl1_);
     notePadPage->setObjectName(QStringLiteral("TabSheet2"));
     memo1_->setParent(notePadPage);

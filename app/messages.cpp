@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QScreen>
+
+#include "app/dialog_keys.h"
+#include "app/window_placement.h"
 
 namespace kerfolio {
 namespace {
 
-// Message boxes open in the middle of the screen, like the program's dialogs.
+// Message boxes open in the middle of the screen and take keys like the program's dialogs.
 class CentredBox : public QMessageBox {
   public:
     using QMessageBox::QMessageBox;
@@ -15,9 +17,8 @@ class CentredBox : public QMessageBox {
   protected:
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-        }
+        CentreOnScreen(this);
+        GuardDialogKeys(this);
     }
 };
 

@@ -12,6 +12,7 @@
 #include "app/dialog_support.h"
 #include "app/folder_dlg.h"
 #include "app/messages.h"
+#include "app/one_line_field.h"
 #include "app/password_dlg.h"
 #include "app/password_rules.h"
 #include "board/conversion_error.h"
@@ -131,6 +132,7 @@ void OptionsPage::BuildLayout() {
     dateTimePicker1_->setTime(QTime(0, 0, 0));
     Label(group2, "Label8", QStringLiteral("请输入存档路径："), 16, 64);
     edit43_ = Place(new QLineEdit(group2), "Edit43", 16, 80, 105, 21);
+    KeepOnOneLine(edit43_);
     button1_ = Button(group2, "Button1", QStringLiteral("选择"), 128, 80, 49, 21);
 
     QGroupBox* group4 = Group(this, "GroupBox4", QStringLiteral("密码输入项"), 192, 0, 121, 57);
@@ -268,6 +270,7 @@ void OptionsPage::BitBtn3Click() {
             edit45_->clear();
             return;
         case PasswordChange::Outcome::EmptyNew:
+        case PasswordChange::Outcome::Unstorable:
             messages_.Information(FromUtf8(change.message));
             return;
         case PasswordChange::Outcome::Store:

@@ -49,7 +49,6 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     // Cancel, Esc and the close box all reject without touching the field.
     cancelBtn_ = AddButton("CancelBtn", QStringLiteral("Cancel"), {150, 59, 75, 25});
     cancelBtn_->setFont(bold);
-    cancelBtn_->setAutoDefault(false);
     connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 
     SetInitialFocus(password_);

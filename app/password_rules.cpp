@@ -1,5 +1,7 @@
 #include "app/password_rules.h"
 
+#include "storage/gbk.h"
+
 namespace kerfolio {
 
 bool PasswordMatches(std::string_view stored, std::string_view typed) {
@@ -15,9 +17,14 @@ PromptOutcome JudgePrompt(int passwordMode, std::string_view stored, std::string
 
 PasswordChange JudgePasswordChange(std::string_view stored, std::string_view oldText,
                                    std::string_view newText) {
-    if (!PasswordMatches(stored, oldText)) return {PasswordChange::Outcome::WrongOld, kWrongOldPasswordText};
-    if (newText.empty()) return {PasswordChange::Outcome::EmptyNew, kEmptyNewPasswordText};
-    return {PasswordChange::Outcome::Store, kPasswordChangedText};
+    if (!PasswordMatches(stored, oldText)) {
+        return {PasswordChange::Outcome::WrongOld, std::string(kWrongOldPasswordText)};
+    }
+    if (newText.empty()) return {PasswordChange::Outcome::EmptyNew, std::string(kEmptyNewPasswordText)};
+    if (const std::string outside = CharactersOutsideGbk(newText); !outside.empty()) {
+        return {PasswordChange::Outcome::Unstorable, std::string(kUnstorablePasswordText) + outside};
+    }
+    return {PasswordChange::Outcome::Store, std::string(kPasswordChangedText)};
 }
 
 }  // namespace kerfolio

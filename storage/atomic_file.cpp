@@ -66,6 +66,18 @@ std::filesystem::path TemporaryName(const std::filesystem::path& file) {
     return file.parent_path() / name;
 }
 
+// A rename replaces a file whatever the file's own mode says, so the mode is asked first: a file
+// without a write bit for its owner was frozen on purpose (root included), and one this process may
+// not write is refused as an ordinary write to it would be. 0 when the file may be replaced or is new.
+int ReplaceRefusal(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return 0;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if ((info.st_mode & S_IWUSR) == 0) return EACCES;
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    return 0;
+}
+
 int SyncFolder(const std::filesystem::path& folder) {
     FileDescriptor dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() < 0) return errno;
@@ -90,6 +102,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
         return false;
     };
     if (file.filename().empty()) return fail(EISDIR);
+    if (int refusal = ReplaceRefusal(file); refusal != 0) return fail(refusal);
 
     std::filesystem::path temporary;
     int fd = -1;

@@ -8,8 +8,9 @@ namespace kerfolio {
 
 // Replaces file with bytes so that a crash or power cut leaves either the old file or the new one:
 // a temporary file in the same folder is written, synced and renamed over file, then the folder is
-// synced. On failure the old file is untouched, the temporary file is gone and *error (when given)
-// reads: Cannot create file "<full path>". <reason>
+// synced. An existing file that its owner or this process may not write is refused (Permission
+// denied), as a write in place would be. On failure the old file is untouched, the temporary file is gone and
+// *error (when given) reads: Cannot create file "<full path>". <reason>
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                          std::string* error = nullptr);
 

@@ -1,28 +1,30 @@
 #include "storage/data_folder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <string>
+#include <system_error>
 
 namespace kerfolio {
-namespace {
 
-// Permission bits do not tell the whole story (read-only mounts, ACLs, root), so try it.
-bool CanCreateFileIn(const std::filesystem::path& folder) {
-    const std::filesystem::path probe = folder / (".kerfolio-probe-" + std::to_string(::getpid()));
-    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
+bool MayWriteInto(const std::filesystem::path& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    if ((info.st_mode & S_IWUSR) == 0) return false;
+    struct statvfs mount {};
+    if (::statvfs(folder.c_str(), &mount) == 0 && (mount.f_flag & ST_RDONLY) != 0) return false;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
-
-}  // namespace
 
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder) {
-    if (!exeFolder.empty() && CanCreateFileIn(exeFolder)) return exeFolder;
+    if (!exeFolder.empty()) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(SettingsPath(exeFolder), error)) return exeFolder;
+        if (MayWriteInto(exeFolder)) return exeFolder;
+    }
     std::error_code ignored;  // a folder we cannot create shows up as write errors naming the file
     std::filesystem::create_directories(userFolder, ignored);
     return userFolder;

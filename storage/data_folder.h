@@ -4,9 +4,16 @@
 
 namespace kerfolio {
 
-// The executable's own folder when we can write there, otherwise userFolder (created when missing).
+// The executable's own folder when it holds a save.ini (writable or not: an administrator's read-only
+// settings are honoured and failed writes reported) or when we may write there; otherwise userFolder
+// (created when missing). Nothing is created in the executable's folder to find out.
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder);
+
+// Whether we may replace or create files in folder: its file system is mounted writable, its owner
+// kept a write bit, and the access check for this process allows it. The owner bit is asked for even
+// where the process could ignore it (root), so a folder or file an administrator froze stays frozen.
+bool MayWriteInto(const std::filesystem::path& folder);
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder);  // folder/save.ini
 std::filesystem::path NotePadPath(const std::filesystem::path& folder);   // folder/temp.sav

@@ -83,6 +83,21 @@ std::string ToGbk(std::string_view utf8) {
     return out;
 }
 
+std::string CharactersOutsideGbk(std::string_view utf8) {
+    thread_local Converter converter(kGbkName, "UTF-8");
+    std::string outside;
+    std::string ignored;
+    while (!converter.Convert(utf8, ignored)) {
+        const std::size_t length = Utf8SequenceLength(utf8);
+        const std::string character =
+            length == 0 ? std::string("\xEF\xBF\xBD") : std::string(utf8.substr(0, length));
+        // Substring search is safe here: a whole UTF-8 character never starts inside another one.
+        if (outside.find(character) == std::string::npos) outside += character;
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+    return outside;
+}
+
 std::string FromGbk(std::string_view gbk) {
     thread_local Converter converter("UTF-8", kGbkName);
     std::string out;

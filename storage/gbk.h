@@ -10,6 +10,10 @@ namespace kerfolio {
 // A character GBK cannot hold becomes "?", and so does every byte of malformed UTF-8.
 std::string ToGbk(std::string_view utf8);
 
+// The characters of utf8 that GBK cannot hold, each once, in the order they first appear; empty when
+// ToGbk would keep every character. A malformed UTF-8 byte counts as U+FFFD.
+std::string CharactersOutsideGbk(std::string_view utf8);
+
 // A byte that does not start a valid GBK character decodes to U+FFFD and decoding goes on with the
 // next byte, so a damaged file still shows everything around the damage.
 std::string FromGbk(std::string_view gbk);

@@ -38,6 +38,7 @@ TEST_F(Layout, MainWindowTabsAndStartPage) {
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 3);
     EXPECT_TRUE(Find<QWidget>("Memo1")->property("readOnly").toBool());
+    EXPECT_EQ(Find<QWidget>("Memo1")->font(), form_.font()) << "the NotePad writes in the window's font";
 }
 
 TEST_F(Layout, EveryCellIsAReadOnlyHandCellWideEnoughForATime) {

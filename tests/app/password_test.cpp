@@ -138,6 +138,8 @@ TEST_F(PasswordTest, PasswordChange) {
     const std::vector<Case> cases = {
         {"4825", "x", "旧密码不对！", "|", "<none>"},
         {"4826", "", "新密码不能为空！", "4826|", "<none>"},
+        // "?" in the file for these would lock the operator out.
+        {"4826", "aä😀한äb?", "新密码中有无法保存的字符：ä😀한", "4826|aä😀한äb?", "<none>"},
         {"4826", "新pw", "密码修改成功！", "|", "新pw"},
     };
     for (const Case& c : cases) {

@@ -74,6 +74,23 @@ TEST(AtomicFileTest, ErrorsNameTheFullPath) {
               "Cannot open file \"" + (folder / "nothing.ini").string() + "\". No such file or directory");
 }
 
+// The rename alone replaced a frozen file; root is refused too, since the owner's bits decide.
+TEST(AtomicFileTest, FileWithoutWriteBitForItsOwnerIsNotReplaced) {
+    TempFolder folder;
+    using std::filesystem::perms;
+    for (const auto& [name, mode] : {std::pair{"save.ini", perms::owner_read | perms::others_read},
+                                     std::pair{"2025-6-30.txt", perms::owner_read | perms::group_write}}) {
+        const auto file = folder / name;
+        ASSERT_TRUE(WriteFileAtomically(file, "frozen"));
+        std::filesystem::permissions(file, mode);
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(file, "changed", &error));
+        EXPECT_EQ(error, "Cannot create file \"" + file.string() + "\". Permission denied");
+        EXPECT_EQ(Slurp(file), "frozen");
+    }
+    EXPECT_EQ(EntryCount(folder.Path()), 2u) << "no temporary file is left behind";
+}
+
 TEST(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
     TempFolder folder;
     const auto file = folder / "save.ini";

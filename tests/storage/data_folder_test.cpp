@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "temp_folder.h"
 
 namespace kerfolio {
@@ -21,6 +23,28 @@ TEST(DataFolderTest, FallsBackToTheUserFolderAndCreatesIt) {
     const auto userFolder = user / "share" / "kerfolio";
     EXPECT_EQ(ChooseDataFolder(testing::UnwritableFolder(exe), userFolder), userFolder);
     EXPECT_TRUE(std::filesystem::is_directory(userFolder));
+}
+
+// An administrator's save.ini beside the program wins even where nobody may write; finding out
+// creates nothing there (its modification time stays). No owner write bit is read-only for root too.
+TEST(DataFolderTest, SaveIniBesideTheProgramDecidesBeforeWritability) {
+    const std::tuple<bool, bool, bool> cases[] = {// save.ini there, folder writable, folder chosen
+                                                  {true, true, true},
+                                                  {true, false, true},
+                                                  {false, true, true},
+                                                  {false, false, false}};
+    using std::filesystem::perms;
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const auto& [hasSaveIni, writable, exeChosen] : cases) {
+        SCOPED_TRACE(::testing::Message() << hasSaveIni << writable);
+        testing::TempFolder exe, user;
+        if (hasSaveIni) testing::Put(SettingsPath(exe.Path()), "[checkbox4]\r\nchecked=true\r\n");
+        if (!writable) std::filesystem::permissions(exe.Path(), perms::owner_read | perms::owner_exec);
+        std::filesystem::last_write_time(exe.Path(), past);
+        EXPECT_EQ(ChooseDataFolder(exe.Path(), user / "k"), exeChosen ? exe.Path() : user / "k");
+        EXPECT_TRUE(std::filesystem::last_write_time(exe.Path()) == past) << "something was created there";
+        std::filesystem::permissions(exe.Path(), perms::owner_all);
+    }
 }
 
 TEST(DataFolderTest, FileNames) {
