@@ -19,8 +19,10 @@ class TOKBottomDlg;
 class TOKBottomDlg1;
 class TOKBottomDlg2;
 class TOKBottomDlg3;
+class TOKBottomDlg4;
 class TPasswordDlg;
 class TStatusBar;
+struct TMachineParams;
 
 // What the main window is given instead of reaching for globals: tests pass a temporary folder, a
 // fixed clock and a recorder for message boxes.
@@ -51,6 +53,11 @@ class TForm1 : public QWidget {
     void SaveSnapshot();  // 现在保存, Timer2 and the first close
     void LoadSnapshot();  // 现在调入 and the automatic load
 
+    // The machine captions' context menu, for the machine EventCode - 50.
+    void N11Click();  // 加工估算
+    void N21Click();  // 取消加工
+    void N41Click();  // 属性
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -60,6 +67,8 @@ class TForm1 : public QWidget {
     void ShowCellHint(int cell);
     void Timer1Timer();
     void SwitchSnapshotTimer(bool on);
+    void BuildMachineMenu();
+    bool StoreMachineParams(const TMachineParams& params);
 
     FormContext context_;
     TJobBoard board_;
@@ -76,6 +85,7 @@ class TForm1 : public QWidget {
     TOKBottomDlg1* okBottomDlg1_ = nullptr;
     TOKBottomDlg2* okBottomDlg2_ = nullptr;
     TOKBottomDlg3* okBottomDlg3_ = nullptr;
+    TOKBottomDlg4* okBottomDlg4_ = nullptr;
 
     bool closeRefusedOnce_ = false;
     bool closed_ = false;
