@@ -83,10 +83,6 @@ TEST(EstimateFinish, FirstFailureInTheOrderOfTheArithmeticEndsIt) {
 TEST(EstimateFinish, NeedsARunningJobAndATargetedMachine) {
     TJobBoard board = BoardWith(4, {"9:00:00", "", "1000", "0:00:00"});  // mounted, not started
     EXPECT_EQ(EstimateFinish(board, "30")->message, "机床4 没有工件加工中，无法估计");
-    board.SetCaption(4, "CNC-7");
-    EXPECT_EQ(EstimateFinish(board, "30")->message, "CNC-7 没有工件加工中，无法估计");
-    board.SetCell(4, ecStart, "9:10:00");
-    EXPECT_EQ(EstimateFinish(board, "30")->message.substr(0, 6), "CNC-7 ");
 
     for (const int code : {0, 7, 50, 57}) {
         board.EventCode = code;

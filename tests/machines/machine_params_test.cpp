@@ -12,12 +12,6 @@ using testing::Put;
 using testing::Slurp;
 using testing::TempFolder;
 
-TEST(MachineParams, KeysRunFromAa1ToAf7) {
-    EXPECT_EQ(MachineKey(1, 1), "aa1");
-    EXPECT_EQ(MachineKey(3, 6), "ac6");
-    EXPECT_EQ(MachineKey(6, 7), "af7");
-}
-
 TEST(MachineParams, MissingKeysGiveTheDefaultsAndEmptyKeysStayEmpty) {
     TempFolder folder;
     SettingsFile settings(folder / "save.ini");
@@ -52,19 +46,6 @@ TEST(MachineParams, WriteStoresAllSevenKeysAndLeavesTheRestOfTheFile) {
     EXPECT_EQ(settings.Read("file", "dir", ""), "d:\\");
     // Empty texts are stored as keys, so they read back empty instead of as defaults.
     EXPECT_NE(Slurp(folder / "save.ini").find("aa6=\r\n"), std::string::npos);
-}
-
-TEST(MachineParams, ARefusedWriteNamesTheFile) {
-    TempFolder folder;
-    // A settings file that is a folder cannot be replaced, whoever runs the test.
-    std::filesystem::create_directory(folder / "save.ini");
-    SettingsFile blocked(folder / "save.ini");
-    EXPECT_FALSE(WriteMachineParams(blocked, 4, {"A", "", "", "", "", "30", ""}));
-    EXPECT_NE(blocked.LastError().find("save.ini"), std::string::npos) << blocked.LastError();
-
-    SettingsFile below(testing::UnwritableFolder(folder) / "save.ini");
-    EXPECT_FALSE(WriteMachineParams(below, 4, {"A", "", "", "", "", "30", ""}));
-    EXPECT_NE(below.LastError().find("save.ini"), std::string::npos) << below.LastError();
 }
 
 }  // namespace
