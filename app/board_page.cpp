@@ -1,12 +1,15 @@
 #include "app/board_page.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "app/fonts.h"
+#include "app/icons.h"
 #include "board/messages.h"
 
 namespace kerfolio {
@@ -35,9 +38,15 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
         auto* caption = new QLabel(this);
         caption->setObjectName(QStringLiteral("StaticText%1").arg(m));
         caption->setAlignment(Qt::AlignCenter);
-        caption->setFrameStyle(QFrame::Box | QFrame::Plain);
         caption->setFont(KaitiFont(16, true));
         caption->setGeometry(8, kRowTops[m - 1], 65, 24);
+        // Reachable with Tab so the machine's menu opens from the keyboard too; the frame shows
+        // which caption holds the focus.
+        caption->setFocusPolicy(Qt::TabFocus);
+        caption->setStyleSheet(
+            QStringLiteral("QLabel { border: 1px solid #808080; } "
+                           "QLabel:focus { border: 2px solid palette(highlight); }"));
+        caption->installEventFilter(this);
         captions_[static_cast<std::size_t>(m - 1)] = caption;
 
         for (int k = 1; k <= kColumnCount; ++k) {
@@ -58,6 +67,53 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
             cells_[static_cast<std::size_t>(number - 1)] = cell;
         }
     }
+    BuildCaptionMenu();
+}
+
+void BoardPage::BuildCaptionMenu() {
+    popupMenu1_ = new QMenu(this);
+    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    auto add = [this](const char* name, const QString& text, const QIcon& icon,
+                      std::function<void()> CaptionMenuHandlers::*handler) {
+        QAction* action = popupMenu1_->addAction(icon, text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, handler] {
+            if (menuHandlers_.*handler) (menuHandlers_.*handler)();
+        });
+        return action;
+    };
+    add("N11", QStringLiteral("加工估算"), EstimateIcon(), &CaptionMenuHandlers::estimate);
+    add("N21", QStringLiteral("取消加工"), CancelIcon(), &CaptionMenuHandlers::cancelMachining);
+    popupMenu1_->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction* properties =
+        add("N41", QStringLiteral("属性"), PropertiesIcon(), &CaptionMenuHandlers::properties);
+    // The default item is drawn bold whatever the style makes of the default.
+    QFont bold = popupMenu1_->font();
+    bold.setBold(true);
+    properties->setFont(bold);
+    popupMenu1_->setDefaultAction(properties);
+}
+
+bool BoardPage::CaptionEvent(int machine, QEvent* event) {
+    QLabel* caption = Caption(machine);
+    QPoint at;
+    if (event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        at = menuEvent->reason() == QContextMenuEvent::Mouse
+                 ? menuEvent->globalPos()
+                 : caption->mapToGlobal(caption->rect().bottomLeft());
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKey = key->key() == Qt::Key_Menu ||
+                             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        if (!menuKey) return false;
+        at = caption->mapToGlobal(caption->rect().bottomLeft());
+    } else {
+        return false;
+    }
+    if (menuHandlers_.opening) menuHandlers_.opening(machine);
+    popupMenu1_->popup(at);
+    return true;
 }
 
 void BoardPage::Show(const TJobBoard& board, int machine, int column) {
@@ -77,6 +133,9 @@ void BoardPage::Show(const TJobBoard& board, int machine, int column) {
 }
 
 bool BoardPage::eventFilter(QObject* watched, QEvent* event) {
+    for (int m = 1; m <= kMachineCount; ++m) {
+        if (watched == Caption(m)) return CaptionEvent(m, event) || QWidget::eventFilter(watched, event);
+    }
     auto* cell = qobject_cast<QLineEdit*>(watched);
     if (cell == nullptr) return QWidget::eventFilter(watched, event);
     const int number = static_cast<int>(std::find(cells_.begin(), cells_.end(), cell) - cells_.begin()) + 1;

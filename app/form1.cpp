@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "app/accessibility.h"
 #include "app/board_page.h"
 #include "app/clock.h"
 #include "app/completion_dlg.h"
@@ -19,9 +20,12 @@
 #include "app/folder_dlg.h"
 #include "app/fonts.h"
 #include "app/help_text.h"
+#include "app/icons.h"
 #include "app/messages.h"
 #include "app/options_page.h"
+#include "app/params_dlg.h"
 #include "app/password_dlg.h"
+#include "app/size_lock.h"
 #include "app/status_bar.h"
 #include "board/clock_tick.h"
 #include "board/completion.h"
@@ -47,7 +51,9 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kerfolio"));
     setFont(DefaultFont());
-    setFixedSize(487, 258);
+    setWindowIcon(WindowIcon());
+    ReportMainWindowAsWindow();
+    new SizeLock(this, QSize(487, 258));
     move(299, 249);
 
     pageControl1_ = new QTabWidget(this);
@@ -70,10 +76,13 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     notePadPage->setObjectName(QStringLiteral("TabSheet2"));
     memo1_->setParent(notePadPage);
     memo1_->setGeometry(0, 0, 479, 210);
+    FillWith(notePadPage, memo1_);
     pageControl1_->addTab(notePadPage, QStringLiteral("NotePad"));
 
     statusBar_ = new TStatusBar(this);
     statusBar_->setGeometry(0, 238, 487, 20);
+    // Maximised, the tabs and the status bar stretch; the pages keep their controls where they are.
+    StackWithStatusBar(this, pageControl1_, statusBar_);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -111,6 +120,8 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
         boardPage_->Show(board_, m, 0);
     boardPage_->SetCellClickHandler([this](int cell) { EditClick(cell); });
     boardPage_->SetHoverHandler([this](int cell) { ShowCellHint(cell); });
+    options_->SetHintHandler([this](const QString& hint) { statusBar_->SetPanelText(4, hint); });
+    BuildMachineMenu();
 
     FormCreate();
     // What start-up put on the board is what the snapshot on disk holds, or nothing worth a save.
@@ -128,6 +139,7 @@ void TForm1::BuildDialogs() {
     okBottomDlg1_ = new TOKBottomDlg1(this);
     okBottomDlg2_ = new TOKBottomDlg2(this);
     okBottomDlg3_ = new TOKBottomDlg3(this);
+    okBottomDlg4_ = new TOKBottomDlg4(this);
 
     passwordDlg_->SetActions(
         [this] {

@@ -19,8 +19,10 @@ class TOKBottomDlg;
 class TOKBottomDlg1;
 class TOKBottomDlg2;
 class TOKBottomDlg3;
+class TOKBottomDlg4;
 class TPasswordDlg;
 class TStatusBar;
+struct TMachineParams;
 
 // What the main window is given instead of reaching for globals: tests pass a temporary folder, a
 // fixed clock and a recorder for message boxes.
@@ -56,6 +58,11 @@ class TForm1 : public QWidget {
     // The clock tick: the time in panel 1 and, at its second, the daily archive.
     void Timer1Timer();
 
+    // The machine captions' context menu, for the machine EventCode - 50.
+    void N11Click();  // 加工估算
+    void N21Click();  // 取消加工
+    void N41Click();  // 属性
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -66,6 +73,8 @@ class TForm1 : public QWidget {
     void ArchiveNotePad(TDateTime now);
     bool UnsavedWork() const;
     void SwitchSnapshotTimer(bool on);
+    void BuildMachineMenu();
+    bool StoreMachineParams(const TMachineParams& params);
 
     FormContext context_;
     TJobBoard board_;
@@ -82,6 +91,7 @@ class TForm1 : public QWidget {
     TOKBottomDlg1* okBottomDlg1_ = nullptr;
     TOKBottomDlg2* okBottomDlg2_ = nullptr;
     TOKBottomDlg3* okBottomDlg3_ = nullptr;
+    TOKBottomDlg4* okBottomDlg4_ = nullptr;
 
     std::uint64_t savedRevision_ = 0;  // the board's revision at the last snapshot save or load
     std::int64_t lastArchiveSecond_ = -1;

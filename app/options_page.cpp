@@ -11,6 +11,7 @@
 
 #include "app/dialog_support.h"
 #include "app/folder_dlg.h"
+#include "app/hover_hints.h"
 #include "app/messages.h"
 #include "app/one_line_field.h"
 #include "app/password_dlg.h"
@@ -154,6 +155,23 @@ void OptionsPage::BuildLayout() {
 
     bitBtn2_ = Button(this, "BitBtn2", QStringLiteral("重置"), 32, 184, 65, 25);
     bitBtn1_ = Button(this, "BitBtn1", QStringLiteral("修改"), 105, 184, 65, 25);
+    BuildHints({group1, group2, group5});
+}
+
+void OptionsPage::BuildHints(const std::array<QWidget*, 3>& groups) {
+    hints_ = new HoverHints(this);
+    hints_->AddHint(checkBox1_, QStringLiteral("五分钟定时存档！"));
+    hints_->AddHint(checkBox2_, QStringLiteral("程序启动自动调入临时存档！"));
+    hints_->AddHint(checkBox4_, QStringLiteral("程序启动时要求输入密码！"));
+    hints_->AddHint(checkBox5_, QStringLiteral("修改参数时要求输入密码！"));
+    // The group of the password check boxes is not among them: its background leaves the hint.
+    hints_->AddBackground(this);
+    for (QWidget* group : groups)
+        hints_->AddBackground(group);
+}
+
+void OptionsPage::SetHintHandler(std::function<void(const QString&)> handler) {
+    hints_->SetHandler(std::move(handler));
 }
 
 void OptionsPage::LoadStoredOptions() {

@@ -13,6 +13,7 @@ class QTimeEdit;
 
 namespace kerfolio {
 
+class HoverHints;
 class Messages;
 class SettingsFile;
 class TOKBottomDlg3;
@@ -38,6 +39,9 @@ class OptionsPage : public QWidget {
     // the snapshot timer through the hooks).
     void LoadStoredOptions();
 
+    // The option hints for the status bar: the text, or empty when the pointer is over a background.
+    void SetHintHandler(std::function<void(const QString&)> handler);
+
     bool StartupPasswordWanted() const;
     void Unlock();
 
@@ -50,6 +54,7 @@ class OptionsPage : public QWidget {
 
   private:
     void BuildLayout();
+    void BuildHints(const std::array<QWidget*, 3>& groups);
     void Lock();
     void BitBtn1Click();  // 修改: lock and store
     void BitBtn2Click();  // 重置: unlock, perhaps after the password
@@ -79,6 +84,7 @@ class OptionsPage : public QWidget {
     QLineEdit* edit44_ = nullptr;
     QLineEdit* edit45_ = nullptr;
     QTimeEdit* dateTimePicker1_ = nullptr;
+    HoverHints* hints_ = nullptr;
     // In the order the lock and the unlock go through them.
     std::array<QWidget*, 11> lockable_{};
 };

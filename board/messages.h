@@ -26,6 +26,15 @@ inline constexpr char kInProcessData[] = " 加工中数据";
 inline constexpr const char* kEventPhrases[] = {" 工件上机：", " 开始加工：", " 跳步开始：",
                                                 " 跳步结束：", " 断丝开始：", " 断丝结束："};
 
+// Context menu of a machine's caption.
+inline constexpr char kNothingToEstimate[] = "没有工件加工中，无法估计";
+inline constexpr char kEstimateByEfficiency[] = " 按机床属性的效率";
+inline constexpr char kEstimatePerMinute[] = "平方mm每分钟算，";
+inline constexpr char kEstimateFinishAt[] = "工件加工大概在";
+inline constexpr char kEstimateDone[] = "完成";
+inline constexpr char kDivisionByZero[] = "Floating point division by zero";
+inline constexpr char kInvalidOperation[] = "Invalid floating point operation";
+
 // Workpiece entry.
 inline constexpr char kEntryEmpty[] = "工件名称或加工量不能为空！";
 inline constexpr char kEntryNotInteger[] = "加工量不能有字符！";

@@ -30,7 +30,7 @@ class Layout : public ::testing::Test {
 TEST_F(Layout, MainWindowTabsAndStartPage) {
     EXPECT_EQ(form_.windowTitle(), "Kerfolio");
     EXPECT_EQ(form_.size(), QSize(487, 258));
-    EXPECT_EQ(form_.minimumSize(), form_.maximumSize()) << "the window cannot be resized";
+    EXPECT_EQ(form_.minimumSize(), QSize(487, 258)) << "the window cannot be made smaller";
     auto* tabs = Find<QTabWidget>("PageControl1");
     ASSERT_EQ(tabs->count(), 4);
     const QStringList captions{"Wire cut", "NotePad", "Options", " Help  "};
@@ -51,7 +51,7 @@ TEST_F(Layout, EveryCellIsAReadOnlyHandCellWideEnoughForATime) {
 }
 
 TEST_F(Layout, DialogButtonsStartTheTabOrderWithOkAsDefault) {
-    for (const char* name : {"TOKBottomDlg", "TOKBottomDlg1", "TOKBottomDlg2"}) {
+    for (const char* name : {"TOKBottomDlg", "TOKBottomDlg1", "TOKBottomDlg2", "TOKBottomDlg4"}) {
         auto* dialog = Find<QDialog>(name);
         auto* ok = dialog->findChild<QPushButton*>("OKBtn");
         auto* cancel = dialog->findChild<QPushButton*>("CancelBtn");

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace kerfolio {
+
+// Screen readers see the main window as a window (frame), not as an anonymous filler pane.
+void ReportMainWindowAsWindow();
+
+}  // namespace kerfolio

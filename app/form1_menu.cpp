@@ -1,0 +1,82 @@
+// The machine captions' context menu of the main window: estimate, cancel machining, properties.
+#include <QString>
+
+#include "app/board_page.h"
+#include "app/confirm_dlg.h"
+#include "app/form1.h"
+#include "app/messages.h"
+#include "app/params_dlg.h"
+#include "board/estimate.h"
+#include "board/stamping.h"
+#include "machines/machine_params.h"
+#include "storage/data_folder.h"
+#include "storage/settings_file.h"
+
+namespace kerfolio {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The menu's target machine, or 0 when the menu has not been opened on a caption.
+int TargetOf(const TJobBoard& board) {
+    const int machine = board.EventCode - 50;
+    return machine >= 1 && machine <= kMachineCount ? machine : 0;
+}
+
+}  // namespace
+
+void TForm1::BuildMachineMenu() {
+    boardPage_->SetCaptionMenuHandlers({[this](int machine) { TargetMachine(board_, machine); },
+                                        [this] { N11Click(); }, [this] { N21Click(); },
+                                        [this] { N41Click(); }});
+    okBottomDlg4_->SetStoreHandler(
+        [this](const TMachineParams& params) { return StoreMachineParams(params); });
+}
+
+void TForm1::N11Click() {
+    const int machine = TargetOf(board_);
+    if (machine == 0) return;
+    // Read at every estimate, so an efficiency stored a moment ago is already used.
+    const std::string efficiency = ReadEfficiency(SettingsFile(SettingsPath(context_.dataFolder)), machine);
+    const std::optional<EstimateOutcome> outcome = EstimateFinish(board_, efficiency);
+    if (!outcome) return;
+    if (!outcome->error.empty()) {
+        context_.messages->Error(Q(outcome->error));
+    } else {
+        context_.messages->Information(Q(outcome->message));
+    }
+}
+
+void TForm1::N21Click() {
+    // The confirmation's OK empties the job through the pending EventCode 51..56.
+    if (const auto texts = PrepareCancelMachining(board_)) {
+        okBottomDlg_->SetLines(Q(texts->question), Q(texts->eventLine));
+        okBottomDlg_->exec();
+    }
+}
+
+void TForm1::N41Click() {
+    const int machine = TargetOf(board_);
+    if (machine == 0) return;
+    const SettingsFile settings(SettingsPath(context_.dataFolder));
+    okBottomDlg4_->SetRecord(ReadMachineParams(settings, machine, board_.Caption(machine)));
+    okBottomDlg4_->exec();
+}
+
+bool TForm1::StoreMachineParams(const TMachineParams& params) {
+    const int machine = TargetOf(board_);
+    if (machine == 0) return true;
+    SettingsFile settings(SettingsPath(context_.dataFolder));
+    // A record the file system refused would come back as the old one at the next opening, and the
+    // board would show a name that is stored nowhere: say so, and keep the dialog with the typed text.
+    if (!WriteMachineParams(settings, machine, params)) {
+        context_.messages->Error(Q(settings.LastError()));
+        return false;
+    }
+    board_.SetCaption(machine, params.Caption);
+    return true;
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,94 @@
+#include "app/params_dlg.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/fonts.h"
+#include "app/gbk_limit.h"
+
+namespace kerfolio {
+namespace {
+
+constexpr int kNameBytes = 7;
+constexpr int kEfficiencyBytes = 3;
+constexpr const char* kLabels[] = {"机床:", "型号:", "行程:", "锥度:", "公差:", "效率:", "备注:"};
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
+    : FixedDialog(QStringLiteral("TOKBottomDlg4"), QStringLiteral("机床参数"), 205, 221, parent) {
+    AddBevel({8, 8, 193, 180});
+
+    // Buttons first: the focus chain starts with 修改, then 关闭, then the fields top to bottom.
+    auto* ok = AddButton("OKBtn", QStringLiteral("修改"), {31, 192, 75, 25});
+    ok->setDefault(true);
+    SetInitialFocus(ok);
+    auto* cancel = AddButton("CancelBtn", QStringLiteral("关闭"), {111, 192, 75, 25});
+    setTabOrder(ok, cancel);
+
+    QWidget* previous = cancel;
+    for (int i = 0; i < 7; ++i) {
+        const int top = 16 + 24 * i;
+        auto* label = new QLabel(QString::fromUtf8(kLabels[i]), this);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setFont(KaitiFont(19, true));
+        label->move(16, top);
+        label->adjustSize();
+
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
+        edit->setGeometry(72, top, i == 5 ? 25 : 121, 21);
+        label->setBuddy(edit);
+        setTabOrder(previous, edit);
+        previous = edit;
+        edits_[static_cast<std::size_t>(i)] = edit;
+    }
+    nameLimit_ = new GbkByteLimit(edits_[0], kNameBytes);
+    efficiencyLimit_ = new GbkByteLimit(edits_[5], kEfficiencyBytes);
+
+    auto* unit = new QLabel(QStringLiteral("平方mm每分钟"), this);
+    unit->setObjectName(QStringLiteral("Label8"));
+    unit->setFont(SongtiFont(13));
+    unit->move(98, 140);
+    unit->adjustSize();
+    edits_[5]->setAccessibleDescription(unit->text());
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (OKBtnClick()) accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TOKBottomDlg4::SetRecord(const TMachineParams& params) {
+    const auto fields = params.Fields();
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        const QString text = FromStd(*fields[i]);
+        if (i == 0) {
+            nameLimit_->SetTextUncut(text);
+        } else if (i == 5) {
+            efficiencyLimit_->SetTextUncut(text);
+        } else {
+            edits_[i]->setText(text);
+        }
+        edits_[i]->setCursorPosition(0);
+    }
+}
+
+TMachineParams TOKBottomDlg4::Record() const {
+    TMachineParams params;
+    const auto fields = params.Fields();
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        *fields[i] = edits_[i]->text().toStdString();
+    return params;
+}
+
+bool TOKBottomDlg4::OKBtnClick() {
+    return !store_ || store_(Record());
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QSize>
+
+class QWidget;
+
+namespace kerfolio {
+
+// Keeps a window at its size except while it is maximised or full screen. Window managers offer
+// maximising only to windows that may be resized, so the window stays resizable for them and any
+// other change of size, such as a drag on the border, is undone.
+class SizeLock : public QObject {
+    Q_OBJECT
+  public:
+    SizeLock(QWidget* window, QSize size);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Restore();
+
+    QWidget* window_;
+    QSize size_;
+    bool pending_ = false;
+};
+
+// child fills page, whatever size the page gets.
+void FillWith(QWidget* page, QWidget* child);
+// pages above, a status bar of fixed height below, both as wide as window.
+void StackWithStatusBar(QWidget* window, QWidget* pages, QWidget* statusBar);
+
+}  // namespace kerfolio
