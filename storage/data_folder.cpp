@@ -20,12 +20,18 @@ bool CanCreateFileIn(const std::filesystem::path& folder) {
 
 }  // namespace
 
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
+                                     const std::filesystem::path& userFolder) {
+    if (!exeFolder.empty() && CanCreateFileIn(exeFolder)) return exeFolder;
+    return userFolder;
+}
+
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder) {
-    if (!exeFolder.empty() && CanCreateFileIn(exeFolder)) return exeFolder;
+    const std::filesystem::path folder = FindDataFolder(exeFolder, userFolder);
     std::error_code ignored;  // a folder we cannot create shows up as write errors naming the file
-    std::filesystem::create_directories(userFolder, ignored);
-    return userFolder;
+    if (folder == userFolder) std::filesystem::create_directories(userFolder, ignored);
+    return folder;
 }
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder) {

@@ -8,6 +8,11 @@ namespace kerfolio {
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder);
 
+// The folder ChooseDataFolder picks, without creating userFolder: for readers such as the report
+// program, which must leave no trace in a data folder the program itself never made.
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
+                                     const std::filesystem::path& userFolder);
+
 std::filesystem::path SettingsPath(const std::filesystem::path& folder);  // folder/save.ini
 std::filesystem::path NotePadPath(const std::filesystem::path& folder);   // folder/temp.sav
 
