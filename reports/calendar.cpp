@@ -35,24 +35,24 @@ std::string FormatIsoDate(Day day) {
 Period PeriodOf(Day day, Grouping grouping) {
     char label[40];
     switch (grouping) {
-    case Grouping::Day:
-        return {day, day, FormatIsoDate(day)};
-    case Grouping::Week: {
-        const unsigned weekday = std::chrono::weekday(day).iso_encoding();  // Monday 1 .. Sunday 7
-        const Day monday = day - days(weekday - 1);
-        // The ISO week belongs to the year of its Thursday.
-        const Day thursday = monday + days(3);
-        const std::chrono::year year = year_month_day(thursday).year();
-        const int week = int((thursday - Day(year / January / 1)).count() / 7) + 1;
-        std::snprintf(label, sizeof label, "%04d-W%02d", int(year), week);
-        return {monday, monday + days(6), label};
-    }
-    case Grouping::Month: {
-        const year_month_day date(day);
-        const year_month month = date.year() / date.month();
-        std::snprintf(label, sizeof label, "%04d-%02u", int(date.year()), unsigned(date.month()));
-        return {Day(month / 1), Day(month / last), label};
-    }
+        case Grouping::Day:
+            return {day, day, FormatIsoDate(day)};
+        case Grouping::Week: {
+            const unsigned weekday = std::chrono::weekday(day).iso_encoding();  // Monday 1 .. Sunday 7
+            const Day monday = day - days(weekday - 1);
+            // The ISO week belongs to the year of its Thursday.
+            const Day thursday = monday + days(3);
+            const std::chrono::year year = year_month_day(thursday).year();
+            const int week = int((thursday - Day(year / January / 1)).count() / 7) + 1;
+            std::snprintf(label, sizeof label, "%04d-W%02d", int(year), week);
+            return {monday, monday + days(6), label};
+        }
+        case Grouping::Month: {
+            const year_month_day date(day);
+            const year_month month = date.year() / date.month();
+            std::snprintf(label, sizeof label, "%04d-%02u", int(date.year()), unsigned(date.month()));
+            return {Day(month / 1), Day(month / last), label};
+        }
     }
     return {day, day, FormatIsoDate(day)};
 }

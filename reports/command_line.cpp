@@ -62,8 +62,9 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             if (i + 1 < args.size()) return args[++i];
             return std::nullopt;
         };
-        const bool takesValue = name == "--by" || name == "--from" || name == "--to" || name == "--archive-time" ||
-                                name == "--settings" || name == "--csv" || name == "--encoding" || name == "--html";
+        const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
+                                name == "--archive-time" || name == "--settings" || name == "--csv" ||
+                                name == "--encoding" || name == "--html";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--recent") {
@@ -72,10 +73,14 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             const auto text = value();
             if (!text) return name + " needs a value";
             if (name == "--by") {
-                if (*text == "day") line.grouping = Grouping::Day;
-                else if (*text == "week") line.grouping = Grouping::Week;
-                else if (*text == "month") line.grouping = Grouping::Month;
-                else return "--by takes day, week or month, not '" + *text + "'";
+                if (*text == "day")
+                    line.grouping = Grouping::Day;
+                else if (*text == "week")
+                    line.grouping = Grouping::Week;
+                else if (*text == "month")
+                    line.grouping = Grouping::Month;
+                else
+                    return "--by takes day, week or month, not '" + *text + "'";
             } else if (name == "--from" || name == "--to") {
                 const auto day = ParseIsoDate(*text);
                 if (!day) return name + " takes a date as YYYY-MM-DD, not '" + *text + "'";
@@ -84,12 +89,16 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
                 line.archiveSecond = ReadArchiveTime(*text);
                 if (!line.archiveSecond) return "--archive-time takes a time as H:MM:SS, not '" + *text + "'";
             } else if (name == "--encoding") {
-                if (*text == "gbk" || *text == "GBK") line.encoding = CsvEncoding::Gbk;
-                else if (*text == "utf-8" || *text == "UTF-8") line.encoding = CsvEncoding::Utf8WithBom;
-                else return "--encoding takes gbk or utf-8, not '" + *text + "'";
+                if (*text == "gbk" || *text == "GBK")
+                    line.encoding = CsvEncoding::Gbk;
+                else if (*text == "utf-8" || *text == "UTF-8")
+                    line.encoding = CsvEncoding::Utf8WithBom;
+                else
+                    return "--encoding takes gbk or utf-8, not '" + *text + "'";
             } else {
-                (name == "--settings" ? line.settings : name == "--csv" ? line.csv : line.html) =
-                    std::filesystem::path(*text);
+                (name == "--settings" ? line.settings
+                 : name == "--csv"    ? line.csv
+                                      : line.html) = std::filesystem::path(*text);
             }
         } else if (name.starts_with("--")) {
             return "unknown option " + name;
@@ -98,7 +107,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         }
     }
     if (line.help) return line;
-    if (line.recent && !line.folders.empty()) return "--recent takes its folder from the data folder's save.ini";
+    if (line.recent && !line.folders.empty())
+        return "--recent takes its folder from the data folder's save.ini";
     if (!line.recent && line.folders.empty()) return "no archive folder given";
     if (line.from && line.to && *line.from > *line.to) return "--from is after --to";
     return line;

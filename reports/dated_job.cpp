@@ -9,7 +9,8 @@ Day FinishDay(Day fileDate, int archiveSecond, int finishSecond) {
 }
 
 int MachiningSeconds(int startSecond, int finishSecond) {
-    return finishSecond >= startSecond ? finishSecond - startSecond : finishSecond + kSecondsPerDay - startSecond;
+    return finishSecond >= startSecond ? finishSecond - startSecond
+                                       : finishSecond + kSecondsPerDay - startSecond;
 }
 
 DatedJob PlaceJob(ArchiveJob job, std::string machine, Day fileDate, int archiveSecond) {

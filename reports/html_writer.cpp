@@ -22,7 +22,8 @@ void AppendTable(std::string& out, const char* tableClass, const char* const* he
     for (const auto& row : rows) {
         out += "<tr>";
         for (std::size_t c = 0; c < row.size(); ++c)
-            out += (c < textColumns || c + 1 == row.size() ? "<td>" : "<td class=\"n\">") + EscapeXml(row[c]) + "</td>";
+            out += (c < textColumns || c + 1 == row.size() ? "<td>" : "<td class=\"n\">") +
+                   EscapeXml(row[c]) + "</td>";
         out += "</tr>";
     }
     out += "</tbody></table>\n";
@@ -32,17 +33,19 @@ void AppendTable(std::string& out, const char* tableClass, const char* const* he
 
 std::string RenderHtml(const Report& report) {
     std::string out =
-        "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"zh-CN\">\n<head><meta charset=\"UTF-8\"/>"
+        "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"zh-CN\">\n<head><meta "
+        "charset=\"UTF-8\"/>"
         "<title>" +
-        EscapeXml(rmsg::kTitle) + "</title><style>" + kStyle + "</style></head>\n<body>\n<h1>" + EscapeXml(rmsg::kTitle) +
-        "</h1>\n<p>";
+        EscapeXml(rmsg::kTitle) + "</title><style>" + kStyle + "</style></head>\n<body>\n<h1>" +
+        EscapeXml(rmsg::kTitle) + "</h1>\n<p>";
     if (report.jobs > 0) out += FormatIsoDate(report.first) + " – " + FormatIsoDate(report.last) + " · ";
-    out += std::string(rmsg::kFilesRead) + " " + std::to_string(report.filesRead) + " · " + std::to_string(report.jobs) +
-           " " + rmsg::kJobsRead + "</p>\n";
+    out += std::string(rmsg::kFilesRead) + " " + std::to_string(report.filesRead) + " · " +
+           std::to_string(report.jobs) + " " + rmsg::kJobsRead + "</p>\n";
 
     if (report.periods.empty()) out += std::string("<p>") + rmsg::kNoJobs + "</p>\n";
-    const std::vector<Period> periods =
-        report.periods.empty() ? std::vector<Period>{} : PeriodsBetween(report.first, report.last, report.grouping);
+    const std::vector<Period> periods = report.periods.empty()
+                                            ? std::vector<Period>{}
+                                            : PeriodsBetween(report.first, report.last, report.grouping);
     for (std::size_t i = 0; i < report.periods.size();) {
         const std::string& machine = report.periods[i].machine;
         std::vector<const PeriodSums*> sums;

@@ -96,23 +96,23 @@ std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
 std::string AdviceText(const EfficiencyAdvice& advice) {
     std::string text;
     switch (advice.verdict) {
-    case Verdict::NoHistory:
-        return rmsg::kNoHistory;
-    case Verdict::NoRecord:
-        text = rmsg::kNoRecord;
-        break;
-    case Verdict::StoredUnusable:
-        text = rmsg::kStoredUnreadable;
-        break;
-    case Verdict::Long:
-        text = rmsg::kEstimatesLong;
-        break;
-    case Verdict::Short:
-        text = rmsg::kEstimatesShort;
-        break;
-    case Verdict::Right:
-        text = rmsg::kEstimatesRight;
-        break;
+        case Verdict::NoHistory:
+            return rmsg::kNoHistory;
+        case Verdict::NoRecord:
+            text = rmsg::kNoRecord;
+            break;
+        case Verdict::StoredUnusable:
+            text = rmsg::kStoredUnreadable;
+            break;
+        case Verdict::Long:
+            text = rmsg::kEstimatesLong;
+            break;
+        case Verdict::Short:
+            text = rmsg::kEstimatesShort;
+            break;
+        case Verdict::Right:
+            text = rmsg::kEstimatesRight;
+            break;
     }
     return text + rmsg::kSuggestPrefix + std::to_string(*advice.suggested);
 }

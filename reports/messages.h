@@ -14,12 +14,12 @@ inline constexpr char kNameNotDate[] = "文件名不是日期";
 inline constexpr char kFolderUnreadable[] = "文件夹无法读取 ";
 
 // Column headers of the period table, in order.
-inline constexpr const char* kPeriodHeaders[] = {"机床",     "期间",     "件数",       "加工量mm²",
-                                                 "加工时间", "跳步时间", "断丝时间",   "净切割时间",
-                                                 "效率mm²/分", "切割占比%"};
+inline constexpr const char* kPeriodHeaders[] = {
+    "机床",     "期间",     "件数",       "加工量平方mm",     "加工时间",
+    "跳步时间", "断丝时间", "净切割时间", "效率平方mm每分钟", "切割占比%"};
 
 // Column headers of the learned-efficiency table, in order.
-inline constexpr const char* kAdviceHeaders[] = {"机床",     "最近件数",     "实际效率中位数",
+inline constexpr const char* kAdviceHeaders[] = {"机床",     "最近件数",           "实际效率中位数",
                                                  "设定效率", "估算偏差中位数分钟", "建议"};
 
 // Verdicts on a machine's finishing-time estimates.

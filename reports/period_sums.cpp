@@ -6,7 +6,8 @@
 
 namespace kerfolio {
 
-std::vector<PeriodSums> SumPeriods(const std::vector<DatedJob>& jobs, Grouping grouping, Day first, Day last) {
+std::vector<PeriodSums> SumPeriods(const std::vector<DatedJob>& jobs, Grouping grouping, Day first,
+                                   Day last) {
     std::map<std::pair<std::string, Day>, PeriodSums> sums;
     for (const DatedJob& dated : jobs) {
         if (dated.finishDay < first || dated.finishDay > last) continue;

@@ -12,7 +12,8 @@ namespace {
 
 std::string FolderName(const std::filesystem::path& folder) {
     const std::filesystem::path clean = folder.lexically_normal();
-    std::string name = clean.has_filename() ? clean.filename().string() : clean.parent_path().filename().string();
+    std::string name =
+        clean.has_filename() ? clean.filename().string() : clean.parent_path().filename().string();
     return name.empty() ? folder.string() : name;
 }
 
@@ -47,7 +48,8 @@ Report BuildReport(const ReportRequest& request) {
         for (ArchiveFile& file : listing.files) {
             if (request.from && file.date < *request.from) continue;
             if (request.to && file.date > *request.to + std::chrono::days(1)) continue;
-            sources.push_back({std::move(file), request.folders.size() > 1 ? labels[i] + "/" : std::string()});
+            sources.push_back(
+                {std::move(file), request.folders.size() > 1 ? labels[i] + "/" : std::string()});
         }
     }
 
@@ -64,7 +66,8 @@ Report BuildReport(const ReportRequest& request) {
             report.problems.insert(report.problems.end(), text.problems.begin(), text.problems.end());
             for (ArchiveJob& job : text.jobs) {
                 std::string machine = source.prefix + job.machine;
-                DatedJob dated = PlaceJob(std::move(job), std::move(machine), source.file.date, request.archiveSecond);
+                DatedJob dated =
+                    PlaceJob(std::move(job), std::move(machine), source.file.date, request.archiveSecond);
                 if (request.from && dated.finishDay < *request.from) continue;
                 if (request.to && dated.finishDay > *request.to) continue;
                 jobs.push_back(std::move(dated));
@@ -75,8 +78,9 @@ Report BuildReport(const ReportRequest& request) {
 
     report.jobs = jobs.size();
     if (jobs.empty() && !(request.from && request.to)) return report;
-    const auto [earliest, latest] = std::minmax_element(
-        jobs.begin(), jobs.end(), [](const DatedJob& a, const DatedJob& b) { return a.finishDay < b.finishDay; });
+    const auto [earliest, latest] =
+        std::minmax_element(jobs.begin(), jobs.end(),
+                            [](const DatedJob& a, const DatedJob& b) { return a.finishDay < b.finishDay; });
     report.first = request.from ? *request.from : earliest->finishDay;
     report.last = request.to ? *request.to : latest->finishDay;
     report.periods = SumPeriods(jobs, request.grouping, report.first, report.last);

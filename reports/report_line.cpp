@@ -14,10 +14,14 @@ namespace {
 
 constexpr std::string_view kFullWidthColon = "：";
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
 }
@@ -29,8 +33,8 @@ std::string_view LabelName(int field) {
 }
 
 struct Found {
-    std::size_t at;      // where the label starts
-    std::size_t valueAt; // where its value starts
+    std::size_t at;       // where the label starts
+    std::size_t valueAt;  // where its value starts
 };
 
 // Length of the colon at text[pos], 0 when there is none.

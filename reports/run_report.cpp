@@ -76,7 +76,8 @@ Environment ProcessEnvironment() {
     return environment;
 }
 
-int RunReport(const CommandLine& given, const Environment& environment, std::ostream& out, std::ostream& err) {
+int RunReport(const CommandLine& given, const Environment& environment, std::ostream& out,
+              std::ostream& err) {
     CommandLine line = given;
     if (line.recent) {
         const std::filesystem::path data = FindDataFolder(environment.exeFolder, environment.userDataFolder);
@@ -107,15 +108,16 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         try {
             request.archiveSecond = static_cast<int>(std::lround(ParseTimeText(text) * 86'400.0));
         } catch (const ConversionError& conversion) {
-            err << "kerfolio-report: the archive time in " << *line.settings << " does not read (" << conversion.what()
-                << "); give it with --archive-time\n";
+            err << "kerfolio-report: the archive time in " << *line.settings << " does not read ("
+                << conversion.what() << "); give it with --archive-time\n";
             return 2;
         }
     }
     if (environment.progress) {
         request.progress = [&err](std::size_t done, std::size_t total) {
             if (total <= kProgressAbove || (done % 50 != 0 && done != total)) return;
-            err << "\r" << rmsg::kProgress << " " << done << "/" << total << (done == total ? "\n" : "") << std::flush;
+            err << "\r" << rmsg::kProgress << " " << done << "/" << total << (done == total ? "\n" : "")
+                << std::flush;
         };
     }
 

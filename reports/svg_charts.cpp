@@ -38,7 +38,8 @@ struct Frame {
 };
 
 // The SVG element, its horizontal axis with period labels and a vertical axis from 0 to top.
-Frame OpenFrame(const std::vector<Period>& periods, double top, const std::string& unit, const std::string& title) {
+Frame OpenFrame(const std::vector<Period>& periods, double top, const std::string& unit,
+                const std::string& title) {
     Frame frame;
     frame.slot = std::clamp(640.0 / std::max<std::size_t>(periods.size(), 1), 3.0, 48.0);
     frame.width = kLeft + kRight + frame.slot * double(periods.size());
@@ -76,9 +77,9 @@ std::string Legend(double y, const std::vector<std::pair<const char*, const char
     std::string svg;
     double x = kLeft;
     for (const auto& [colour, label] : entries) {
-        svg += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y - 9) + "\" width=\"10\" height=\"10\" fill=\"" +
-               colour + "\"/><text x=\"" + Number(x + 14) + "\" y=\"" + Number(y) + "\" font-size=\"11\">" +
-               label + "</text>";
+        svg += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y - 9) +
+               "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/><text x=\"" + Number(x + 14) +
+               "\" y=\"" + Number(y) + "\" font-size=\"11\">" + label + "</text>";
         x += 80;
     }
     return svg;
@@ -87,16 +88,17 @@ std::string Legend(double y, const std::vector<std::pair<const char*, const char
 // Length of the well-formed UTF-8 character text starts with, 0 when it is not one.
 std::size_t Utf8Length(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4                                 ? 4
-                                                                                              : 0;
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
     if (length == 0 || text.size() < length) return 0;
     for (std::size_t k = 1; k < length; ++k) {
         if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) return 0;
     }
     const auto second = static_cast<unsigned char>(text[1]);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
-        (lead == 0xF4 && second >= 0x90)) {
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
         return 0;
     }
     return length;
@@ -106,7 +108,8 @@ std::size_t Utf8Length(std::string_view text) {
 
 std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping) {
     std::vector<Period> periods;
-    for (Period p = PeriodOf(first, grouping); p.first <= last; p = PeriodOf(p.last + std::chrono::days(1), grouping))
+    for (Period p = PeriodOf(first, grouping); p.first <= last;
+         p = PeriodOf(p.last + std::chrono::days(1), grouping))
         periods.push_back(p);
     return periods;
 }
@@ -123,14 +126,24 @@ std::string EscapeXml(std::string_view text) {
             continue;
         }
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default:
-            // XML 1.0 has no place for most control characters, even escaped.
-            out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                // XML 1.0 has no place for most control characters, even escaped.
+                out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
         }
     }
     return out;
@@ -142,7 +155,9 @@ std::string StackedTimeChart(const std::vector<Period>& periods, const std::vect
     for (const PeriodSums* s : sums)
         highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
     const double top = NiceCeiling(highest);
-    Frame frame = OpenFrame(periods, top, rmsg::kChartHours, std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak);
+    Frame frame =
+        OpenFrame(periods, top, rmsg::kChartHours,
+                  std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak);
     const double bottom = kTop + kPlotHeight;
     for (std::size_t i = 0; i < periods.size(); ++i) {
         const auto found = byPeriod.find(periods[i].first);
@@ -155,14 +170,15 @@ std::string StackedTimeChart(const std::vector<Period>& periods, const std::vect
             const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
             if (height <= 0) continue;
             y -= height;
-            frame.svg += "<rect x=\"" + Number(kLeft + frame.slot * double(i) + frame.slot * 0.15) + "\" y=\"" +
-                         Number(y) + "\" width=\"" + Number(frame.slot * 0.7) + "\" height=\"" + Number(height) +
-                         "\" fill=\"" + colour + "\"><title>" + EscapeXml(periods[i].label) + " " +
-                         FormatDuration(seconds) + "</title></rect>";
+            frame.svg += "<rect x=\"" + Number(kLeft + frame.slot * double(i) + frame.slot * 0.15) +
+                         "\" y=\"" + Number(y) + "\" width=\"" + Number(frame.slot * 0.7) + "\" height=\"" +
+                         Number(height) + "\" fill=\"" + colour + "\"><title>" + EscapeXml(periods[i].label) +
+                         " " + FormatDuration(seconds) + "</title></rect>";
         }
     }
-    frame.svg += Legend(kTop + kPlotHeight + 34,
-                        {{kCuttingColour, rmsg::kChartCutting}, {kJumpColour, rmsg::kChartJump}, {kBreakColour, rmsg::kChartBreak}});
+    frame.svg += Legend(kTop + kPlotHeight + 34, {{kCuttingColour, rmsg::kChartCutting},
+                                                  {kJumpColour, rmsg::kChartJump},
+                                                  {kBreakColour, rmsg::kChartBreak}});
     return frame.svg + "</svg>";
 }
 
@@ -183,10 +199,11 @@ std::string ShareChart(const std::vector<Period>& periods, const std::vector<con
         const double y = bottom - kPlotHeight * share / top;
         points += (points.empty() ? "" : " ") + Number(x) + "," + Number(y);
         dots += "<circle cx=\"" + Number(x) + "\" cy=\"" + Number(y) + "\" r=\"2.5\" fill=\"" + kShareColour +
-                "\"><title>" + EscapeXml(periods[i].label) + " " + FormatDecimal(share) + "%</title></circle>";
+                "\"><title>" + EscapeXml(periods[i].label) + " " + FormatDecimal(share) +
+                "%</title></circle>";
     }
-    frame.svg += "<polyline fill=\"none\" stroke=\"" + std::string(kShareColour) + "\" stroke-width=\"2\" points=\"" +
-                 points + "\"/>" + dots;
+    frame.svg += "<polyline fill=\"none\" stroke=\"" + std::string(kShareColour) +
+                 "\" stroke-width=\"2\" points=\"" + points + "\"/>" + dots;
     frame.svg += Legend(kTop + kPlotHeight + 34, {{kShareColour, rmsg::kChartShare}});
     return frame.svg + "</svg>";
 }

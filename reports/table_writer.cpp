@@ -67,7 +67,8 @@ std::string RenderTable(const Report& report) {
         AppendAligned(out, rows, 1);
     }
     if (!report.problems.empty()) {
-        out += std::string("\n") + rmsg::kProblemsHeading + " (" + std::to_string(report.problems.size()) + ")\n";
+        out += std::string("\n") + rmsg::kProblemsHeading + " (" + std::to_string(report.problems.size()) +
+               ")\n";
         for (const InputProblem& problem : report.problems) {
             out += Printable(problem.file);
             if (problem.line > 0) out += ":" + std::to_string(problem.line);
