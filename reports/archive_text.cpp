@@ -26,8 +26,9 @@ std::string DecodeGbk(std::string_view gbk) {
             continue;
         }
         const std::size_t length = GbkCharLength(gbk, pos);
-        const std::size_t key =
-            length == 2 ? (std::size_t(lead) << 8 | static_cast<unsigned char>(gbk[pos + 1])) : 0x10000 + lead;
+        const std::size_t key = length == 2
+                                    ? (std::size_t(lead) << 8 | static_cast<unsigned char>(gbk[pos + 1]))
+                                    : 0x10000 + lead;
         std::string& utf8 = known[key];
         if (utf8.empty()) utf8 = FromGbk(gbk.substr(pos, length));
         out += utf8;
