@@ -11,7 +11,7 @@ CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DKERFOLIO_FUZZ=ON -DCMAKE_BUI
 cmake --build "$build" -j2
 
 status=0
-for target in settings_reader snapshot_loader; do
+for target in settings_reader snapshot_loader report_line; do
     corpus="$build/corpus/$target"
     artifacts="$build/artifacts/$target"
     mkdir -p "$corpus" "$artifacts"

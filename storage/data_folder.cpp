@@ -18,16 +18,22 @@ bool MayWriteInto(const std::filesystem::path& folder) {
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
-                                       const std::filesystem::path& userFolder) {
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
+                                     const std::filesystem::path& userFolder) {
     if (!exeFolder.empty()) {
         std::error_code error;
         if (std::filesystem::is_regular_file(SettingsPath(exeFolder), error)) return exeFolder;
         if (MayWriteInto(exeFolder)) return exeFolder;
     }
-    std::error_code ignored;  // a folder we cannot create shows up as write errors naming the file
-    std::filesystem::create_directories(userFolder, ignored);
     return userFolder;
+}
+
+std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
+                                       const std::filesystem::path& userFolder) {
+    const std::filesystem::path folder = FindDataFolder(exeFolder, userFolder);
+    std::error_code ignored;  // a folder we cannot create shows up as write errors naming the file
+    if (folder == userFolder) std::filesystem::create_directories(userFolder, ignored);
+    return folder;
 }
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder) {

@@ -14,6 +14,10 @@ std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
 // kept a write bit, and the access check for this process allows it. The owner bit is asked for even
 // where the process could ignore it (root), so a folder or file an administrator froze stays frozen.
 bool MayWriteInto(const std::filesystem::path& folder);
+// The folder ChooseDataFolder picks, without creating userFolder: for readers such as the report
+// program, which must leave no trace in a data folder the program itself never made.
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
+                                     const std::filesystem::path& userFolder);
 
 std::filesystem::path SettingsPath(const std::filesystem::path& folder);  // folder/save.ini
 std::filesystem::path NotePadPath(const std::filesystem::path& folder);   // folder/temp.sav

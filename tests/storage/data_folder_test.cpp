@@ -47,6 +47,15 @@ TEST(DataFolderTest, SaveIniBesideTheProgramDecidesBeforeWritability) {
     }
 }
 
+TEST(DataFolderTest, FindingTheFolderCreatesNothing) {
+    testing::TempFolder exe;
+    testing::TempFolder user;
+    const auto userFolder = user / "share" / "kerfolio";
+    EXPECT_EQ(FindDataFolder(exe.Path(), userFolder), exe.Path());
+    EXPECT_EQ(FindDataFolder(testing::UnwritableFolder(exe), userFolder), userFolder);
+    EXPECT_FALSE(std::filesystem::exists(user / "share"));
+}
+
 TEST(DataFolderTest, FileNames) {
     EXPECT_EQ(SettingsPath("/opt/kerfolio"), std::filesystem::path("/opt/kerfolio/save.ini"));
     EXPECT_EQ(NotePadPath("/opt/kerfolio"), std::filesystem::path("/opt/kerfolio/temp.sav"));

@@ -1,0 +1,115 @@
+// What reading and reporting a year of archives costs over just reading the same files' bytes.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "board/completion.h"
+#include "board/time_text.h"
+#include "reports/calendar.h"
+#include "reports/csv_writer.h"
+#include "reports/html_writer.h"
+#include "reports/report.h"
+#include "reports/table_writer.h"
+#include "storage/atomic_file.h"
+#include "storage/gbk.h"
+
+namespace kerfolio {
+namespace {
+
+class BenchFolder {
+  public:
+    BenchFolder() {
+        const char* base = std::getenv("KERFOLIO_BENCH_DIR");
+        std::string pattern = ((base ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
+                               "kerfolio-bench-XXXXXX")
+                                  .string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& Path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::string Time(int seconds) {
+    return FormatTimeText(seconds / 86'400.0);
+}
+
+// 365 daily files of 50 report lines from six machines, as the program writes them.
+void WriteYear(const std::filesystem::path& folder) {
+    Day day = *ParseIsoDate("2024-01-01");
+    for (int file = 0; file < 365; ++file, day += std::chrono::days(1)) {
+        std::string text;
+        for (int line = 1; line <= 50; ++line) {
+            const int machine = line % 6 + 1;
+            const int start = (line * 1637) % 80'000;
+            text +=
+                BuildReportLine(line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
+                                       Time(start), Time(start + 300), Time(600 + line * 7),
+                                       Time(line % 5 * 60), Time((start + 300 + 5'400 + line * 31) % 86'400),
+                                       std::to_string(1'000 + line * 13)}) +
+                "\r\n";
+        }
+        WriteFileAtomically(folder / (FormatIsoDate(day) + ".txt"), ToGbk(text));
+    }
+}
+
+using Clock = std::chrono::steady_clock;
+double lastRatio = 0;
+
+void BM_ReportVersusReadingBytes(benchmark::State& state) {
+    BenchFolder folder;
+    WriteYear(folder.Path());
+    ReportRequest request;
+    request.grouping = Grouping::Week;
+    request.folders = {folder.Path()};
+    request.records = ReadMachineRecords({});
+    Clock::duration reportTime{};
+    Clock::duration baselineTime{};
+    for (auto _ : state) {
+        auto start = Clock::now();
+        const Report report = BuildReport(request);
+        benchmark::DoNotOptimize(RenderTable(report));
+        benchmark::DoNotOptimize(RenderCsv(report, CsvEncoding::Utf8WithBom));
+        benchmark::DoNotOptimize(RenderHtml(report));
+        if (report.jobs != 365 * 50) state.SkipWithError("jobs lost");
+        auto middle = Clock::now();
+        std::size_t bytes = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+            std::string content;
+            ReadWholeFile(entry.path(), content);
+            bytes += content.size();
+        }
+        benchmark::DoNotOptimize(bytes);
+        auto end = Clock::now();
+        reportTime += middle - start;
+        baselineTime += end - middle;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    lastRatio = std::chrono::duration<double>(reportTime) / std::chrono::duration<double>(baselineTime);
+    state.counters["report_ms"] = std::chrono::duration<double, std::milli>(reportTime).count() / iterations;
+    state.counters["baseline_ms"] =
+        std::chrono::duration<double, std::milli>(baselineTime).count() / iterations;
+    state.counters["ratio"] = lastRatio;
+}
+BENCHMARK(BM_ReportVersusReadingBytes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kerfolio
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("report/read ratio: %.3f (goal: at most 3)\n", kerfolio::lastRatio);
+    return 0;
+}

@@ -1,0 +1,137 @@
+#include "reports/archive_files.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "reports/messages.h"
+
+namespace kerfolio {
+namespace {
+
+struct NameFields {
+    int values[3];
+    int digits[3];
+};
+
+bool IsSeparator(char c) {
+    return c == '-' || c == '.' || c == ' ';
+}
+
+// Three runs of digits between separator runs; a trailing separator ("2024. 3. 5.") is allowed.
+std::optional<NameFields> SplitName(std::string_view stem) {
+    NameFields fields{};
+    int count = 0;
+    std::size_t pos = 0;
+    while (pos < stem.size()) {
+        if (!std::isdigit(static_cast<unsigned char>(stem[pos]))) return std::nullopt;
+        if (count == 3) return std::nullopt;
+        int value = 0, digits = 0;
+        while (pos < stem.size() && std::isdigit(static_cast<unsigned char>(stem[pos]))) {
+            if (++digits > 4) return std::nullopt;
+            value = value * 10 + (stem[pos++] - '0');
+        }
+        fields.values[count] = value;
+        fields.digits[count++] = digits;
+        const std::size_t separators = pos;
+        while (pos < stem.size() && IsSeparator(stem[pos]))
+            ++pos;
+        if (pos == separators && pos < stem.size()) return std::nullopt;
+    }
+    if (count != 3) return std::nullopt;
+    return fields;
+}
+
+int FullYear(int value, int digits) {
+    return digits <= 2 ? 2000 + value : value;
+}
+
+enum class Order { YearFirst, DayFirst, MonthFirst, Either };
+
+struct Reading {
+    Order order;
+    std::optional<Day> dayFirst;    // the date read year-first, or day-month-year
+    std::optional<Day> monthFirst;  // month-day-year, for names with the year last
+};
+
+std::optional<Reading> ReadName(const std::string& stem) {
+    const auto fields = SplitName(stem);
+    if (!fields) return std::nullopt;
+    const int* v = fields->values;
+    const int* d = fields->digits;
+    if (d[0] == 4 || (d[2] <= 2 && v[0] > 31)) {
+        const auto date = MakeDay(FullYear(v[0], d[0]), v[1], v[2]);
+        if (!date) return std::nullopt;
+        return Reading{Order::YearFirst, date, std::nullopt};
+    }
+    if (d[2] == 3) return std::nullopt;
+    const int year = FullYear(v[2], d[2]);
+    Reading reading{Order::Either, MakeDay(year, v[1], v[0]), MakeDay(year, v[0], v[1])};
+    if (!reading.dayFirst && !reading.monthFirst) return std::nullopt;
+    if (!reading.monthFirst) reading.order = Order::DayFirst;
+    if (!reading.dayFirst) reading.order = Order::MonthFirst;
+    return reading;
+}
+
+}  // namespace
+
+std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems) {
+    std::vector<std::optional<Reading>> readings;
+    int dayFirst = 0, monthFirst = 0;
+    for (const std::string& stem : stems) {
+        readings.push_back(ReadName(stem));
+        if (readings.back() && readings.back()->order == Order::DayFirst) ++dayFirst;
+        if (readings.back() && readings.back()->order == Order::MonthFirst) ++monthFirst;
+    }
+    const bool folderMonthFirst = monthFirst > dayFirst;
+    std::vector<std::optional<Day>> dates;
+    for (const auto& reading : readings) {
+        if (!reading) {
+            dates.push_back(std::nullopt);
+        } else if (reading->order == Order::Either) {
+            dates.push_back(folderMonthFirst ? reading->monthFirst : reading->dayFirst);
+        } else {
+            dates.push_back(reading->order == Order::MonthFirst ? reading->monthFirst : reading->dayFirst);
+        }
+    }
+    return dates;
+}
+
+FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
+    FolderListing listing;
+    std::vector<std::filesystem::path> paths;
+    std::vector<std::string> stems;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) {
+        listing.problems.push_back({folder.string(), 0, rmsg::kFolderUnreadable + error.message()});
+        return listing;
+    }
+    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+        if (error) {
+            listing.problems.push_back({folder.string(), 0, rmsg::kFolderUnreadable + error.message()});
+            break;
+        }
+        std::string extension = it->path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".txt" || it->is_directory(error)) continue;
+        paths.push_back(it->path());
+        stems.push_back(it->path().stem().string());
+    }
+    const auto dates = DatesOfNames(stems);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (dates[i]) {
+            listing.files.push_back({paths[i], *dates[i]});
+        } else {
+            listing.problems.push_back({paths[i].string(), 0, rmsg::kNameNotDate});
+        }
+    }
+    std::sort(listing.files.begin(), listing.files.end(), [](const ArchiveFile& a, const ArchiveFile& b) {
+        return a.date != b.date ? a.date < b.date : a.path < b.path;
+    });
+    std::sort(listing.problems.begin(), listing.problems.end(),
+              [](const InputProblem& a, const InputProblem& b) { return a.file < b.file; });
+    return listing;
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reports/archive_text.h"
+#include "reports/calendar.h"
+
+namespace kerfolio {
+
+// Archive files are named after the regional short date with "/" and the other characters file names
+// forbid turned into "-": "2024-3-5", "5-3-2024", "3-5-24", "05.03.2024", "2024. 3. 5." all occur.
+//
+// How a name reads: a four-digit first field is the year (year, month, day). Otherwise the year comes
+// last (two digits mean 20yy), unless the first field cannot be a day (over 31), which makes it a
+// two-digit year first. With the year last, day-month and month-day both occur; a name whose first
+// field is over 12 is day first, one whose second is over 12 is month first. The others follow what the
+// unambiguous names of the same folder show, since one PC writes one form; with no such name in the
+// folder (fewer than 13 days of archives), or as many of each, day first is taken.
+//
+// The dates of file names without their ".txt", one per name; nothing for a name that is not a date.
+std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems);
+
+struct ArchiveFile {
+    std::filesystem::path path;
+    Day date;
+};
+
+struct FolderListing {
+    std::vector<ArchiveFile> files;  // by date
+    std::vector<InputProblem> problems;
+};
+
+// The dated ".txt" files of an archive folder; other ".txt" files are listed as problems, files of
+// other kinds are not archives and are passed over.
+FolderListing ListArchiveFiles(const std::filesystem::path& folder);
+
+}  // namespace kerfolio

@@ -1,0 +1,60 @@
+#include "reports/calendar.h"
+
+#include <cstdio>
+
+namespace kerfolio {
+
+using namespace std::chrono;
+
+std::optional<Day> MakeDay(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(unsigned(month)),
+                              std::chrono::day(unsigned(day))};
+    if (!date.ok()) return std::nullopt;
+    return Day(date);
+}
+
+std::optional<Day> ParseIsoDate(std::string_view text) {
+    int year = 0, month = 0, day = 0;
+    char tail = 0;
+    const std::string copy(text);
+    if (copy.size() != 10 || std::sscanf(copy.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) {
+        return std::nullopt;
+    }
+    return MakeDay(year, month, day);
+}
+
+std::string FormatIsoDate(Day day) {
+    const year_month_day date(day);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", int(date.year()), unsigned(date.month()),
+                  unsigned(date.day()));
+    return text;
+}
+
+Period PeriodOf(Day day, Grouping grouping) {
+    char label[40];
+    switch (grouping) {
+        case Grouping::Day:
+            return {day, day, FormatIsoDate(day)};
+        case Grouping::Week: {
+            const unsigned weekday = std::chrono::weekday(day).iso_encoding();  // Monday 1 .. Sunday 7
+            const Day monday = day - days(weekday - 1);
+            // The ISO week belongs to the year of its Thursday.
+            const Day thursday = monday + days(3);
+            const std::chrono::year year = year_month_day(thursday).year();
+            const int week = int((thursday - Day(year / January / 1)).count() / 7) + 1;
+            std::snprintf(label, sizeof label, "%04d-W%02d", int(year), week);
+            return {monday, monday + days(6), label};
+        }
+        case Grouping::Month: {
+            const year_month_day date(day);
+            const year_month month = date.year() / date.month();
+            std::snprintf(label, sizeof label, "%04d-%02u", int(date.year()), unsigned(date.month()));
+            return {Day(month / 1), Day(month / last), label};
+        }
+    }
+    return {day, day, FormatIsoDate(day)};
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "reports/calendar.h"
+#include "reports/csv_writer.h"
+
+namespace kerfolio {
+
+struct CommandLine {
+    bool help = false;
+    bool recent = false;
+    Grouping grouping = Grouping::Day;
+    std::optional<Day> from;
+    std::optional<Day> to;
+    std::optional<int> archiveSecond;
+    std::optional<std::filesystem::path> settings;
+    std::optional<std::filesystem::path> csv;
+    CsvEncoding encoding = CsvEncoding::Utf8WithBom;
+    std::optional<std::filesystem::path> html;
+    std::vector<std::filesystem::path> folders;
+};
+
+extern const char kUsage[];
+
+// The options after the program's name ("--by week" and "--by=week" alike), or what is wrong with them.
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+}  // namespace kerfolio

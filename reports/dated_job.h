@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reports/calendar.h"
+#include "reports/report_line.h"
+
+namespace kerfolio {
+
+// A job placed in time: the day it finished and how long it ran.
+struct DatedJob {
+    ArchiveJob job;
+    std::string machine;  // the machine as the report names it (with the folder's name for several PCs)
+    Day finishDay;
+    int machining = 0;  // seconds from start to finish
+    int net = 0;        // machining minus jumps and wire breaks, never below 0
+};
+
+constexpr int kSecondsPerDay = 86'400;
+
+// The archive of a file dated fileDate ran at archiveSecond of that day and took the jobs finished since
+// the archive before. So a finish later in the day than the archive time was on the day before; one at
+// or before it was on the file's date.
+Day FinishDay(Day fileDate, int archiveSecond, int finishSecond);
+
+// Seconds from start to finish; a finish earlier than the start crossed midnight (once: a job is taken
+// to run less than a day).
+int MachiningSeconds(int startSecond, int finishSecond);
+
+DatedJob PlaceJob(ArchiveJob job, std::string machine, Day fileDate, int archiveSecond);
+
+}  // namespace kerfolio

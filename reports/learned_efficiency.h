@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reports/dated_job.h"
+
+namespace kerfolio {
+
+// A machine's name and stored cutting efficiency as the program's parameter records hold them.
+struct MachineRecord {
+    std::string name;
+    std::string efficiency;
+};
+
+// The six records of a settings file, with the program's defaults for missing keys (and for a missing
+// file): names "机床1".."机床6", efficiency "30". Only reads.
+std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& settingsFile);
+
+enum class Verdict { NoHistory, NoRecord, StoredUnusable, Long, Short, Right };
+
+// What a machine's recent history says about the efficiency its finishing-time estimates use.
+struct EfficiencyAdvice {
+    std::string machine;
+    int jobs = 0;                       // recent jobs with an amount and cutting time
+    std::optional<double> learned;      // their median achieved efficiency, mm² per minute
+    std::optional<std::string> stored;  // the stored efficiency text; none when no record has the name
+    std::optional<double> offMinutes;   // median of estimated minus actual finishing time
+    Verdict verdict = Verdict::NoHistory;
+    std::optional<int> suggested;  // the learned efficiency as the whole number a record can hold
+};
+
+constexpr int kLearningJobs = 20;
+
+// Per machine, in name order, from its last 20 jobs (jobs in any order; the latest finishes count).
+// The estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
+// long or short when the median miss exceeds 5 minutes or a tenth of the median job, whichever is more.
+std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
+                                              const std::vector<MachineRecord>& records);
+
+// The advice in words: the verdict and, with a history, the efficiency it suggests.
+std::string AdviceText(const EfficiencyAdvice& advice);
+
+}  // namespace kerfolio

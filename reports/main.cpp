@@ -1,0 +1,22 @@
+// kerfolio-report: per-machine reports from Kerfolio's daily archive files.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "reports/command_line.h"
+#include "reports/run_report.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto parsed = kerfolio::ParseCommandLine(args);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::kUsage;
+        return 2;
+    }
+    const auto& line = std::get<kerfolio::CommandLine>(parsed);
+    if (line.help) {
+        std::cout << kerfolio::kUsage;
+        return 0;
+    }
+    return kerfolio::RunReport(line, kerfolio::ProcessEnvironment(), std::cout, std::cerr);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+// Every text the report program shows or writes, in one place. The report itself is in Chinese like
+// the rest of the program; the command line talks to an administrator in English.
+namespace kerfolio::rmsg {
+
+// Why a report line or an archive file does not read.
+inline constexpr char kMissingLabel[] = "缺少标签 ";
+inline constexpr char kBadTime[] = "时间无法读取 ";
+inline constexpr char kBadAmount[] = "加工量不是整数 ";
+inline constexpr char kNegativeAmount[] = "加工量为负数 ";
+inline constexpr char kFileUnreadable[] = "文件无法读取 ";
+inline constexpr char kNameNotDate[] = "文件名不是日期";
+inline constexpr char kFolderUnreadable[] = "文件夹无法读取 ";
+
+// Column headers of the period table, in order.
+inline constexpr const char* kPeriodHeaders[] = {
+    "机床",     "期间",     "件数",       "加工量平方mm",     "加工时间",
+    "跳步时间", "断丝时间", "净切割时间", "效率平方mm每分钟", "切割占比%"};
+
+// Column headers of the learned-efficiency table, in order.
+inline constexpr const char* kAdviceHeaders[] = {"机床",     "最近件数",           "实际效率中位数",
+                                                 "设定效率", "估算偏差中位数分钟", "建议"};
+
+// Verdicts on a machine's finishing-time estimates.
+inline constexpr char kEstimatesLong[] = "估算偏长（实际完成较早）";
+inline constexpr char kEstimatesShort[] = "估算偏短（实际完成较晚）";
+inline constexpr char kEstimatesRight[] = "估算基本准确";
+inline constexpr char kSuggestPrefix[] = "，历史建议效率 ";
+inline constexpr char kNoHistory[] = "没有可用的完成记录";
+inline constexpr char kStoredUnreadable[] = "设定效率无法使用";
+inline constexpr char kNoRecord[] = "机床参数中没有此机床";
+
+// Headings of the report.
+inline constexpr char kTitle[] = "Kerfolio 机床报表";
+inline constexpr char kLearnedHeading[] = "效率学习（每台机床最近20件）";
+inline constexpr char kProblemsHeading[] = "无法读取的行和文件";
+inline constexpr char kNoJobs[] = "所选期间没有完成的工件。";
+inline constexpr char kChartCutting[] = "净切割";
+inline constexpr char kChartJump[] = "跳步";
+inline constexpr char kChartBreak[] = "断丝";
+inline constexpr char kChartShare[] = "切割占比";
+inline constexpr char kChartHours[] = "小时";
+inline constexpr char kFilesRead[] = "已读文件";
+inline constexpr char kJobsRead[] = "件工件";
+inline constexpr char kProblemsCount[] = "处无法读取";
+inline constexpr char kLineWord[] = "行";
+inline constexpr char kProgress[] = "读取存档文件";
+
+}  // namespace kerfolio::rmsg

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "reports/archive_text.h"
+#include "reports/calendar.h"
+#include "reports/learned_efficiency.h"
+#include "reports/period_sums.h"
+
+namespace kerfolio {
+
+struct ReportRequest {
+    Grouping grouping = Grouping::Day;
+    std::optional<Day> from;  // jobs finished on or after
+    std::optional<Day> to;    // jobs finished on or before
+    int archiveSecond = 0;    // the archive time of day the files were written at
+    std::vector<std::filesystem::path> folders;
+    std::vector<MachineRecord> records;
+    std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
+};
+
+struct Report {
+    Grouping grouping = Grouping::Day;
+    Day first{};  // the days reported; without from and to, those of the first and last job
+    Day last{};
+    std::vector<PeriodSums> periods;
+    std::vector<EfficiencyAdvice> advice;
+    std::vector<InputProblem> problems;
+    std::size_t filesRead = 0;
+    std::size_t jobs = 0;
+};
+
+// Reads the archive folders and sums them. With several folders (several PCs) each machine is named
+// "<folder name>/<machine>". Only files that can hold jobs of the range are read: a file holds jobs of
+// its own date and the day before.
+Report BuildReport(const ReportRequest& request);
+
+}  // namespace kerfolio

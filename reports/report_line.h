@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace kerfolio {
+
+// One finished job as its report line tells it. Times of day and durations are whole seconds.
+struct ArchiveJob {
+    std::string machine;
+    std::string workpiece;
+    int mount = 0;
+    int start = 0;
+    int jump = 0;
+    int wireBreak = 0;
+    int finish = 0;
+    std::int32_t amount = 0;
+};
+
+struct BlankLine {};
+
+// A line that does not read: why, in words for the report.
+struct LineProblem {
+    std::string reason;
+};
+
+using LineReading = std::variant<BlankLine, ArchiveJob, LineProblem>;
+
+// Reads one UTF-8 report line by its labels, so blanks and colons inside the machine or workpiece
+// name do not matter, nor how many blanks separate the fields. A full-width colon after a label reads
+// too, as hand edits with a Chinese input method give one.
+LineReading ReadReportLine(std::string_view line);
+
+}  // namespace kerfolio

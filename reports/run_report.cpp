@@ -1,0 +1,147 @@
+#include "reports/run_report.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "board/conversion_error.h"
+#include "board/time_text.h"
+#include "reports/csv_writer.h"
+#include "reports/html_writer.h"
+#include "reports/messages.h"
+#include "reports/report.h"
+#include "reports/table_writer.h"
+#include "storage/atomic_file.h"
+#include "storage/data_folder.h"
+#include "storage/settings_file.h"
+
+extern char** environ;
+
+namespace kerfolio {
+namespace {
+
+constexpr std::size_t kProgressAbove = 300;
+constexpr int kRecentDays = 30;
+
+std::filesystem::path FromEnvironment(const char* name, const std::filesystem::path& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? std::filesystem::path(value) : fallback;
+}
+
+bool WriteOutput(const std::filesystem::path& file, const std::string& bytes, std::ostream& err) {
+    std::string error;
+    if (WriteFileAtomically(file, bytes, &error)) return true;
+    err << "kerfolio-report: " << error << "\n";
+    return false;
+}
+
+// Starts the desktop's opener on file and waits for it; false when it cannot start or fails.
+bool OpenFile(const std::string& opener, const std::filesystem::path& file, std::string& why) {
+    std::string fileText = file.string();
+    char* argv[] = {const_cast<char*>(opener.c_str()), fileText.data(), nullptr};
+    pid_t child = 0;
+    const int error = ::posix_spawnp(&child, opener.c_str(), nullptr, nullptr, argv, environ);
+    if (error != 0) {
+        why = "cannot start " + opener + ": " + std::strerror(error);
+        return false;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    why = opener + " failed";
+    return false;
+}
+
+}  // namespace
+
+Environment ProcessEnvironment() {
+    Environment environment;
+    std::error_code error;
+    environment.exeFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::filesystem::path home = FromEnvironment("HOME", "/");
+    environment.userDataFolder = FromEnvironment("XDG_DATA_HOME", home / ".local" / "share") / "Kerfolio";
+    environment.cacheFolder = FromEnvironment("XDG_CACHE_HOME", home / ".cache") / "Kerfolio";
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    environment.today = MakeDay(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday).value_or(Day{});
+    environment.progress = ::isatty(STDERR_FILENO) == 1;
+    return environment;
+}
+
+int RunReport(const CommandLine& given, const Environment& environment, std::ostream& out,
+              std::ostream& err) {
+    CommandLine line = given;
+    if (line.recent) {
+        const std::filesystem::path data = FindDataFolder(environment.exeFolder, environment.userDataFolder);
+        const std::filesystem::path settings = SettingsPath(data);
+        std::error_code error;
+        if (!std::filesystem::exists(settings, error)) {
+            err << "kerfolio-report: no save.ini in the data folder " << data << "\n";
+            return 1;
+        }
+        line.settings = settings;
+        line.folders = {SettingsFile(settings).Read("file", "dir", "nil")};
+        line.grouping = Grouping::Day;
+        line.to = environment.today;
+        line.from = environment.today - std::chrono::days(kRecentDays - 1);
+        line.html = environment.cacheFolder / "report.html";
+    }
+
+    ReportRequest request;
+    request.grouping = line.grouping;
+    request.from = line.from;
+    request.to = line.to;
+    request.folders = line.folders;
+    request.records = ReadMachineRecords(line.settings.value_or(std::filesystem::path()));
+    if (line.archiveSecond) {
+        request.archiveSecond = *line.archiveSecond;
+    } else if (line.settings) {
+        const std::string text = SettingsFile(*line.settings).Read("time", "time1", "0:00:00");
+        try {
+            request.archiveSecond = static_cast<int>(std::lround(ParseTimeText(text) * 86'400.0));
+        } catch (const ConversionError& conversion) {
+            err << "kerfolio-report: the archive time in " << *line.settings << " does not read ("
+                << conversion.what() << "); give it with --archive-time\n";
+            return 2;
+        }
+    }
+    if (environment.progress) {
+        request.progress = [&err](std::size_t done, std::size_t total) {
+            if (total <= kProgressAbove || (done % 50 != 0 && done != total)) return;
+            err << "\r" << rmsg::kProgress << " " << done << "/" << total << (done == total ? "\n" : "")
+                << std::flush;
+        };
+    }
+
+    const Report report = BuildReport(request);
+    bool written = true;
+    if (!line.recent) out << RenderTable(report);
+    if (line.csv) written = WriteOutput(*line.csv, RenderCsv(report, line.encoding), err) && written;
+    if (line.html) {
+        if (line.recent) {
+            std::error_code ignored;  // a folder we cannot make shows as the write's own error
+            std::filesystem::create_directories(line.html->parent_path(), ignored);
+        }
+        written = WriteOutput(*line.html, RenderHtml(report), err) && written;
+    }
+    if (!written) return 1;
+    if (line.recent) {
+        out << line.html->string() << "\n";
+        std::string why;
+        if (!OpenFile(environment.opener, *line.html, why)) {
+            err << "kerfolio-report: " << why << "; the report is at " << line.html->string() << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace kerfolio

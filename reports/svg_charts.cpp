@@ -1,0 +1,211 @@
+#include "reports/svg_charts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "reports/figures.h"
+#include "reports/messages.h"
+
+namespace kerfolio {
+namespace {
+
+constexpr double kLeft = 48, kRight = 12, kTop = 28, kPlotHeight = 160, kBottom = 40;
+constexpr char kCuttingColour[] = "#2e7d32", kJumpColour[] = "#f9a825", kBreakColour[] = "#c62828",
+               kShareColour[] = "#1565c0";
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+// A round top for the axis at or above value: 1, 2 or 5 times a power of ten.
+double NiceCeiling(double value) {
+    if (value <= 0) return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (double step : {1.0, 2.0, 5.0, 10.0}) {
+        if (step * power >= value) return step * power;
+    }
+    return 10 * power;
+}
+
+struct Frame {
+    double width;
+    double slot;  // horizontal room per period
+    std::string svg;
+};
+
+// The SVG element, its horizontal axis with period labels and a vertical axis from 0 to top.
+Frame OpenFrame(const std::vector<Period>& periods, double top, const std::string& unit,
+                const std::string& title) {
+    Frame frame;
+    frame.slot = std::clamp(640.0 / std::max<std::size_t>(periods.size(), 1), 3.0, 48.0);
+    frame.width = kLeft + kRight + frame.slot * double(periods.size());
+    const double height = kTop + kPlotHeight + kBottom;
+    frame.svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(frame.width) + "\" height=\"" +
+                Number(height) + "\" viewBox=\"0 0 " + Number(frame.width) + " " + Number(height) +
+                "\" role=\"img\"><title>" + EscapeXml(title) + "</title>";
+    const double bottom = kTop + kPlotHeight;
+    for (int tick = 0; tick <= 4; ++tick) {
+        const double y = bottom - kPlotHeight * tick / 4.0;
+        frame.svg += "<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(y) + "\" x2=\"" +
+                     Number(frame.width - kRight) + "\" y2=\"" + Number(y) + "\" stroke=\"#ddd\"/>";
+        frame.svg += "<text x=\"" + Number(kLeft - 4) + "\" y=\"" + Number(y + 4) +
+                     "\" text-anchor=\"end\" font-size=\"10\">" + Number(top * tick / 4.0) + "</text>";
+    }
+    frame.svg += "<text x=\"4\" y=\"14\" font-size=\"11\">" + EscapeXml(unit) + "</text>";
+    // About ten labels along the axis, whatever the number of periods.
+    const std::size_t every = std::max<std::size_t>(1, (periods.size() + 9) / 10);
+    for (std::size_t i = 0; i < periods.size(); i += every) {
+        const double x = kLeft + frame.slot * (double(i) + 0.5);
+        frame.svg += "<text x=\"" + Number(x) + "\" y=\"" + Number(bottom + 14) +
+                     "\" text-anchor=\"middle\" font-size=\"10\">" + EscapeXml(periods[i].label) + "</text>";
+    }
+    return frame;
+}
+
+std::map<Day, const PeriodSums*> ByPeriod(const std::vector<const PeriodSums*>& sums) {
+    std::map<Day, const PeriodSums*> map;
+    for (const PeriodSums* s : sums)
+        map[s->period.first] = s;
+    return map;
+}
+
+std::string Legend(double y, const std::vector<std::pair<const char*, const char*>>& entries) {
+    std::string svg;
+    double x = kLeft;
+    for (const auto& [colour, label] : entries) {
+        svg += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y - 9) +
+               "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/><text x=\"" + Number(x + 14) +
+               "\" y=\"" + Number(y) + "\" font-size=\"11\">" + label + "</text>";
+        x += 80;
+    }
+    return svg;
+}
+
+// Length of the well-formed UTF-8 character text starts with, 0 when it is not one.
+std::size_t Utf8Length(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || text.size() < length) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) return 0;
+    }
+    const auto second = static_cast<unsigned char>(text[1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+        return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping) {
+    std::vector<Period> periods;
+    for (Period p = PeriodOf(first, grouping); p.first <= last;
+         p = PeriodOf(p.last + std::chrono::days(1), grouping))
+        periods.push_back(p);
+    return periods;
+}
+
+std::string EscapeXml(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            // File names may hold bytes that are not UTF-8; XML takes none of them.
+            const std::size_t length = Utf8Length(text.substr(i));
+            out += length == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+            continue;
+        }
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                // XML 1.0 has no place for most control characters, even escaped.
+                out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
+        }
+    }
+    return out;
+}
+
+std::string StackedTimeChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums) {
+    const auto byPeriod = ByPeriod(sums);
+    double highest = 0;
+    for (const PeriodSums* s : sums)
+        highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
+    const double top = NiceCeiling(highest);
+    Frame frame =
+        OpenFrame(periods, top, rmsg::kChartHours,
+                  std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak);
+    const double bottom = kTop + kPlotHeight;
+    for (std::size_t i = 0; i < periods.size(); ++i) {
+        const auto found = byPeriod.find(periods[i].first);
+        if (found == byPeriod.end()) continue;
+        const PeriodSums& s = *found->second;
+        double y = bottom;
+        const std::pair<std::int64_t, const char*> parts[] = {
+            {s.net, kCuttingColour}, {s.jump, kJumpColour}, {s.wireBreak, kBreakColour}};
+        for (const auto& [seconds, colour] : parts) {
+            const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
+            if (height <= 0) continue;
+            y -= height;
+            frame.svg += "<rect x=\"" + Number(kLeft + frame.slot * double(i) + frame.slot * 0.15) +
+                         "\" y=\"" + Number(y) + "\" width=\"" + Number(frame.slot * 0.7) + "\" height=\"" +
+                         Number(height) + "\" fill=\"" + colour + "\"><title>" + EscapeXml(periods[i].label) +
+                         " " + FormatDuration(seconds) + "</title></rect>";
+        }
+    }
+    frame.svg += Legend(kTop + kPlotHeight + 34, {{kCuttingColour, rmsg::kChartCutting},
+                                                  {kJumpColour, rmsg::kChartJump},
+                                                  {kBreakColour, rmsg::kChartBreak}});
+    return frame.svg + "</svg>";
+}
+
+std::string ShareChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums) {
+    const auto byPeriod = ByPeriod(sums);
+    double highest = 0;
+    for (const PeriodSums* s : sums)
+        highest = std::max(highest, s->share * 100.0);
+    const double top = std::max(100.0, NiceCeiling(highest));
+    Frame frame = OpenFrame(periods, top, "%", rmsg::kChartShare);
+    const double bottom = kTop + kPlotHeight;
+    std::string points;
+    std::string dots;
+    for (std::size_t i = 0; i < periods.size(); ++i) {
+        const auto found = byPeriod.find(periods[i].first);
+        const double share = found == byPeriod.end() ? 0.0 : found->second->share * 100.0;
+        const double x = kLeft + frame.slot * (double(i) + 0.5);
+        const double y = bottom - kPlotHeight * share / top;
+        points += (points.empty() ? "" : " ") + Number(x) + "," + Number(y);
+        dots += "<circle cx=\"" + Number(x) + "\" cy=\"" + Number(y) + "\" r=\"2.5\" fill=\"" + kShareColour +
+                "\"><title>" + EscapeXml(periods[i].label) + " " + FormatDecimal(share) +
+                "%</title></circle>";
+    }
+    frame.svg += "<polyline fill=\"none\" stroke=\"" + std::string(kShareColour) +
+                 "\" stroke-width=\"2\" points=\"" + points + "\"/>" + dots;
+    frame.svg += Legend(kTop + kPlotHeight + 34, {{kShareColour, rmsg::kChartShare}});
+    return frame.svg + "</svg>";
+}
+
+}  // namespace kerfolio

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reports/calendar.h"
+#include "reports/period_sums.h"
+
+namespace kerfolio {
+
+// Every period from first to last, whether or not anything finished in it.
+std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping);
+
+// Text for XML content and attribute values.
+std::string EscapeXml(std::string_view text);
+
+// Inline SVG of one machine: stacked bars of cutting, jump and wire-break hours per period. sums holds
+// that machine's periods (any subset of periods, in order).
+std::string StackedTimeChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums);
+
+// Inline SVG of one machine's share of time cutting per period, as a line.
+std::string ShareChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums);
+
+}  // namespace kerfolio

@@ -1,0 +1,55 @@
+#include "archive_maker.h"
+
+#include <gtest/gtest.h>
+
+#include "board/completion.h"
+#include "board/stamping.h"
+#include "board/workpiece_entry.h"
+#include "storage/atomic_file.h"
+#include "storage/gbk.h"
+
+namespace kerfolio::testing {
+
+void SimulatedWorkshop::Click(int machine, TEventColumn column, long second) {
+    const TDateTime now = 45'000.0 + double(second) / 86'400.0;
+    const ClickOutcome outcome = ClickCell(board_, CellNumber(machine, column), now);
+    ASSERT_TRUE(outcome.messages.empty()) << outcome.messages.front();
+    if (outcome.completion) {
+        notePad_.push_back(CompleteJob(board_, *outcome.completion));
+        return;
+    }
+    ASSERT_TRUE(outcome.confirmation);
+    const ConfirmOutcome confirmed = ConfirmPendingEvent(board_);
+    ASSERT_TRUE(confirmed.error.empty()) << confirmed.error;
+    ASSERT_EQ(confirmed.openEntry, column == ecStart);
+}
+
+void SimulatedWorkshop::Run(const SimulatedJob& job) {
+    Click(job.machine, ecMount, job.mount);
+    Click(job.machine, ecStart, job.start);
+    ASSERT_FALSE(ApplyWorkpieceEntry(board_, job.name, job.amount));
+    for (const auto& [from, to] : job.jumps) {
+        Click(job.machine, ecJumpStart, from);
+        Click(job.machine, ecJumpEnd, to);
+    }
+    for (const auto& [from, to] : job.breaks) {
+        Click(job.machine, ecBreakStart, from);
+        Click(job.machine, ecBreakEnd, to);
+    }
+    Click(job.machine, ecUnmount, job.finish);
+}
+
+void SimulatedWorkshop::Archive(const std::filesystem::path& file) {
+    std::string text;
+    for (const std::string& line : notePad_)
+        text += line + "\r\n";
+    std::string bytes;
+    if (std::filesystem::exists(file)) {
+        ASSERT_TRUE(ReadWholeFile(file, bytes));
+    }
+    ASSERT_TRUE(WriteFileAtomically(file, bytes + ToGbk(text)));
+    notePad_.clear();
+    board_.JobCount = 0;
+}
+
+}  // namespace kerfolio::testing

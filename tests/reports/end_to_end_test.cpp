@@ -1,0 +1,213 @@
+// The built kerfolio-report on archive files made by driving the board through a few days.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "../storage/temp_folder.h"
+#include "archive_maker.h"
+#include "storage/gbk.h"
+#include "storage/settings_file.h"
+
+namespace kerfolio {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+constexpr long kHour = 3600, kMinute = 60, kDay = 86'400;
+
+struct Finished {
+    int status;
+    std::string out;
+};
+
+Finished Capture(const std::string& command) {
+    Finished run{-1, {}};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.out.append(buffer, n);
+    run.status = ::pclose(pipe);
+    run.status = WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1;
+    return run;
+}
+
+std::string Quote(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+Rows SplitRows(const std::string& text, char separator, std::string_view lineEnd) {
+    Rows rows;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(lineEnd, start);
+        if (end == std::string::npos) end = text.size();
+        std::vector<std::string> row;
+        std::stringstream cells(text.substr(start, end - start));
+        for (std::string cell; std::getline(cells, cell, separator);)
+            row.push_back(cell);
+        rows.push_back(row);
+        start = end + lineEnd.size();
+    }
+    return rows;
+}
+
+class EndToEndTest : public ::testing::Test {
+  protected:
+    // Archive time noon. 6 May: job 1 finishes in the morning, job 2 in the afternoon, job 3 runs across
+    // midnight into 7 May; on 7 May the archive runs twice (the second file part numbered from 1 again)
+    // and job 5 of 8 May reaches the file of 9 May.
+    void SetUp() override {
+        archive_ = folder_ / "存档";
+        std::filesystem::create_directory(archive_);
+        SettingsFile settings(folder_ / "save.ini");
+        settings.Write("time", "time1", "12:00:00");
+        settings.Write("file", "dir", archive_.string() + "/");
+        settings.Write("save", "aa6", "12");
+
+        testing::SimulatedWorkshop shop;
+        shop.Run({1,
+                  "凹模 1",
+                  "1200",
+                  8 * kHour,
+                  8 * kHour + 10 * kMinute,
+                  10 * kHour + 10 * kMinute,
+                  {{9 * kHour, 9 * kHour + 10 * kMinute}},
+                  {}});
+        shop.Archive(archive_ / "2024-5-6.txt");  // at noon, between the two finishes
+        shop.Run({2,
+                  "凸模:2",
+                  "900",
+                  11 * kHour,
+                  11 * kHour,
+                  14 * kHour,
+                  {},
+                  {{11 * kHour + 30 * kMinute, 11 * kHour + 45 * kMinute}}});
+        shop.Run({1,
+                  "凹模 3",
+                  "3000",
+                  20 * kHour,
+                  20 * kHour + 30 * kMinute,
+                  kDay + 2 * kHour + 30 * kMinute,
+                  {},
+                  {}});
+        shop.Archive(archive_ / "2024-5-7.txt");
+        shop.Run({2,
+                  "镶块",
+                  "600",
+                  kDay + 11 * kHour + 40 * kMinute,
+                  kDay + 11 * kHour + 50 * kMinute,
+                  kDay + 12 * kHour,
+                  {},
+                  {}});
+        shop.Archive(archive_ / "2024-5-7.txt");
+        shop.Run({1,
+                  "凹模 5",
+                  "1500",
+                  2 * kDay + 13 * kHour,
+                  2 * kHour + 2 * kDay + 11 * kHour,
+                  2 * kDay + 15 * kHour,
+                  {{2 * kDay + 13 * kHour + 30 * kMinute, 2 * kDay + 13 * kHour + 40 * kMinute}},
+                  {}});
+        shop.Archive(archive_ / "2024-5-9.txt");
+    }
+
+    testing::TempFolder folder_;
+    std::filesystem::path archive_;
+};
+
+const Rows kExpected = {
+    {"机床1", "2024-05-06", "1", "1200", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "10.9", "7.6"},
+    {"机床1", "2024-05-07", "1", "3000", "6:00:00", "0:00:00", "0:00:00", "6:00:00", "8.3", "25.0"},
+    {"机床1", "2024-05-08", "1", "1500", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "13.6", "7.6"},
+    {"机床2", "2024-05-06", "1", "900", "3:00:00", "0:00:00", "0:15:00", "2:45:00", "5.5", "11.5"},
+    {"机床2", "2024-05-07", "1", "600", "0:10:00", "0:00:00", "0:00:00", "0:10:00", "60.0", "0.7"},
+};
+
+TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
+    const std::filesystem::path csv = folder_ / "report.csv";
+    const std::filesystem::path html = folder_ / "report.html";
+    const Finished run = Capture(std::string(KERFOLIO_REPORT) + " --settings " + Quote(folder_ / "save.ini") +
+                                 " --csv " + Quote(csv) + " --html " + Quote(html) + " " + Quote(archive_));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("2024-05-06 .. 2024-05-08"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("机床1  2024-05-07     1          3000   6:00:00"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("无法读取"), std::string::npos) << run.out;
+
+    const std::string csvBytes = testing::Slurp(csv);
+    ASSERT_EQ(csvBytes.substr(0, 3), "\xEF\xBB\xBF");
+    Rows csvRows = SplitRows(csvBytes.substr(3), ',', "\r\n");
+    ASSERT_GE(csvRows.size(), 6u);
+    EXPECT_EQ(Rows(csvRows.begin() + 1, csvRows.begin() + 6), kExpected);
+
+    const Finished page = Capture("python3 " + std::string(KERFOLIO_HTML_ROWS) + " " + Quote(html));
+    ASSERT_EQ(page.status, 0) << "not well-formed XHTML";
+    Rows pageRows = SplitRows(page.out, '\t', "\n");
+    ASSERT_EQ(pageRows.size(), 6u) << page.out;
+    EXPECT_EQ(Rows(pageRows.begin(), pageRows.begin() + 5), kExpected);
+    // Two charts per machine; bars for each period's non-zero cutting, jump and wire-break times.
+    EXPECT_EQ(pageRows[5], std::vector<std::string>{"svg=4 bars=8"});
+}
+
+TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
+    const std::filesystem::path csv = folder_ / "gbk.csv";
+    ASSERT_EQ(
+        Capture(std::string(KERFOLIO_REPORT) + " --archive-time 12:00:00 --by month --encoding gbk --csv " +
+                Quote(csv) + " " + Quote(archive_) + " >/dev/null")
+            .status,
+        0);
+    const Rows rows = SplitRows(FromGbk(testing::Slurp(csv)), ',', "\r\n");
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
+                                                 "0:00:00", "9:40:00", "9.8", "13.4"}));
+
+    struct Case {
+        const char* args;
+        int status;
+    } cases[] = {
+        {"--by year x", 2},
+        {"--from 2024-13-01 x", 2},
+        {"--archive-time 25:00 x", 2},
+        {"", 2},
+        {"--from 2024-05-09 --to 2024-05-01 x", 2},
+        {"--recent x", 2},
+        {"--html", 2},
+        {"--help", 0},
+        {"--csv /nonexistent/folder/r.csv x", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Capture(std::string(KERFOLIO_REPORT) + " " + c.args + " >/dev/null 2>&1").status, c.status)
+            << c.args;
+    }
+}
+
+TEST_F(EndToEndTest, RecentWritesThePageOfTheDataFoldersArchiveAndOpensIt) {
+    // The program's folder holds save.ini, so it is the data folder, as for kerfolio beside it.
+    const std::filesystem::path exe = folder_ / "kerfolio-report";
+    std::filesystem::copy_file(KERFOLIO_REPORT, exe);
+    std::filesystem::copy_file(folder_ / "save.ini", folder_ / "save.ini.keep");
+    const std::filesystem::path bin = folder_ / "bin";
+    std::filesystem::create_directory(bin);
+    testing::Put(bin / "xdg-open", "#!/bin/sh\necho \"$1\" > " + Quote(bin / "opened") + "\n");
+    ::chmod((bin / "xdg-open").c_str(), 0755);
+    const std::string environment = "env HOME=" + Quote(folder_ / "home") +
+                                    " XDG_DATA_HOME= XDG_CACHE_HOME=" + Quote(folder_ / "cache") + " ";
+
+    const Finished opened = Capture(environment + "PATH=" + Quote(bin) + " " + Quote(exe) + " --recent");
+    ASSERT_EQ(opened.status, 0) << opened.out;
+    const std::filesystem::path page = folder_ / "cache" / "Kerfolio" / "report.html";
+    EXPECT_EQ(testing::Slurp(bin / "opened"), page.string() + "\n");
+    // The archive is older than 30 days, so the page says there is nothing to show.
+    EXPECT_NE(testing::Slurp(page).find("所选期间没有完成的工件"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "home")) << "nothing made in the per-user folders";
+
+    const Finished unopened = Capture(environment + "PATH=/nonexistent " + Quote(exe) + " --recent 2>&1");
+    EXPECT_EQ(unopened.status, 1);
+    EXPECT_NE(unopened.out.find("cannot start xdg-open"), std::string::npos) << unopened.out;
+    EXPECT_NE(unopened.out.find(page.string()), std::string::npos) << unopened.out;
+}
+
+}  // namespace
+}  // namespace kerfolio

@@ -1,0 +1,16 @@
+#!/usr/bin/env python3
+"""Reads a report page with an XML parser and prints, tab-separated, the rows of its period tables,
+then the number of SVG charts and of their bars: the end-to-end test compares them with the CSV."""
+import sys
+import xml.etree.ElementTree as ET
+
+NS = {"h": "http://www.w3.org/1999/xhtml", "s": "http://www.w3.org/2000/svg"}
+root = ET.parse(sys.argv[1]).getroot()
+for table in root.iter("{http://www.w3.org/1999/xhtml}table"):
+    if table.get("class") != "periods":
+        continue
+    for row in table.findall("h:tbody/h:tr", NS):
+        print("\t".join((cell.text or "") for cell in row.findall("h:td", NS)))
+svgs = list(root.iter("{http://www.w3.org/2000/svg}svg"))
+bars = sum(1 for svg in svgs for rect in svg.iter("{http://www.w3.org/2000/svg}rect") if rect.find("s:title", NS) is not None)
+print("svg=%d bars=%d" % (len(svgs), bars))
