@@ -6,6 +6,7 @@
 
 #include "app/fonts.h"
 #include "app/gbk_limit.h"
+#include "app/one_line_field.h"
 
 namespace kerfolio {
 namespace {
@@ -44,6 +45,7 @@ TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         edit->setGeometry(72, top, i == 5 ? 25 : 121, 21);
         label->setBuddy(edit);
+        KeepOnOneLine(edit);
         setTabOrder(previous, edit);
         previous = edit;
         edits_[static_cast<std::size_t>(i)] = edit;

@@ -66,7 +66,9 @@ TEST_F(Dialogs, EnterPressesTheFocusedButtonAndRepeatsAnswerNothing) {
 TEST_F(Dialogs, PastedLineBreaksBecomeBlanksInTheField) {
     QList<QLineEdit*> fields = Dialog("TOKBottomDlg1")->findChildren<QLineEdit*>();
     fields << Dialog("TOKBottomDlg2")->findChildren<QLineEdit*>() << form_.findChild<QLineEdit*>("Edit43");
-    ASSERT_EQ(fields.size(), 11);
+    for (const char* unlimited : {"Edit2", "Edit3", "Edit4", "Edit5", "Edit7"})
+        fields << Dialog("TOKBottomDlg4")->findChild<QLineEdit*>(unlimited);
+    ASSERT_EQ(fields.size(), 16);
     const std::pair<QString, QString> pastes[] = {
         {"凹模\r\n12", "x凹模 12"}, {"\n\rA\r\n", "x  A "}, {QStringLiteral("A\u2028B\u2029"), "xA B "}};
     for (QLineEdit* field : fields) {

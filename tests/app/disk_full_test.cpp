@@ -6,6 +6,7 @@
 #include <QTimeEdit>
 #include <functional>
 
+#include "board/stamping.h"
 #include "tests/app/form_window.h"
 #include "tests/app/small_disk.h"
 
@@ -26,6 +27,20 @@ void ArchiveAtNoon(Window& w, const QString& folder) {
     w.form.Timer1Timer();
 }
 
+// Properties of machine 4 with a new name and 修改; a refused store leaves the dialog open, so close it.
+void RenameMachine4(Window& w) {
+    static int renames = 0;
+    ModalScript script;
+    script.Then([&](QWidget* dialog) {
+        Type(dialog, "Edit1", QStringLiteral("M%1").arg(++renames));
+        Click(dialog, "OKBtn");
+        if (dialog->isVisible()) Click(dialog, "CancelBtn");
+    });
+    TargetMachine(w.form.Board(), 4);
+    w.form.N41Click();
+    EXPECT_TRUE(script.Finished());
+}
+
 TEST(DiskFull, AFailedWriteNamesTheFileKeepsTheOldOneAndTheProgramGoesOn) {
     const Operation operations[] = {
         {"snapshot save", "temp.sav", [](Window& w, const QString&) { w.form.SaveSnapshot(); }},
@@ -37,6 +52,7 @@ TEST(DiskFull, AFailedWriteNamesTheFileKeepsTheOldOneAndTheProgramGoesOn) {
              w.Press("BitBtn1");
          }},
         {"daily archive", ".txt", [](Window& w, const QString& folder) { ArchiveAtNoon(w, folder); }},
+        {"parameter store", "save.ini", [](Window& w, const QString&) { RenameMachine4(w); }},
     };
     for (const Operation& op : operations) {
         SmallDisk disk;
