@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <system_error>
 
 namespace kerfolio {
@@ -18,12 +19,24 @@ bool MayWriteInto(const std::filesystem::path& folder) {
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+bool IsSystemProgramFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path normal = folder.lexically_normal();
+    for (const char* root : {"/usr", "/bin", "/sbin", "/opt"}) {
+        const std::filesystem::path base(root);
+        if (std::mismatch(base.begin(), base.end(), normal.begin(), normal.end()).first == base.end())
+            return true;
+    }
+    return false;
+}
+
 std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
                                      const std::filesystem::path& userFolder) {
     if (!exeFolder.empty()) {
         std::error_code error;
         if (std::filesystem::is_regular_file(SettingsPath(exeFolder), error)) return exeFolder;
-        if (MayWriteInto(exeFolder)) return exeFolder;
+        // An installed program shares its folder with every user; root may write there, but the
+        // package manager owns it.
+        if (!IsSystemProgramFolder(exeFolder) && MayWriteInto(exeFolder)) return exeFolder;
     }
     return userFolder;
 }

@@ -5,8 +5,9 @@
 namespace kerfolio {
 
 // The executable's own folder when it holds a save.ini (writable or not: an administrator's read-only
-// settings are honoured and failed writes reported) or when we may write there; otherwise userFolder
-// (created when missing). Nothing is created in the executable's folder to find out.
+// settings are honoured and failed writes reported) or when we may write there and it is not an
+// installed program's folder; otherwise userFolder (created when missing). Nothing is created in the
+// executable's folder to find out.
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder);
 
@@ -14,6 +15,9 @@ std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
 // kept a write bit, and the access check for this process allows it. The owner bit is asked for even
 // where the process could ignore it (root), so a folder or file an administrator froze stays frozen.
 bool MayWriteInto(const std::filesystem::path& folder);
+
+// Whether folder lies under /usr, /bin, /sbin or /opt, where installed programs live.
+bool IsSystemProgramFolder(const std::filesystem::path& folder);
 // The folder ChooseDataFolder picks, without creating userFolder: for readers such as the report
 // program, which must leave no trace in a data folder the program itself never made.
 std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,

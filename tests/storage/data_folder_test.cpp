@@ -56,6 +56,18 @@ TEST(DataFolderTest, FindingTheFolderCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(user / "share"));
 }
 
+// Installed, even root must not scatter settings among the system's programs.
+TEST(DataFolderTest, AnInstalledProgramKeepsItsDataInTheUserFolder) {
+    const std::pair<const char*, bool> folders[] = {
+        {"/usr/bin", true},   {"/usr/local/bin/", true},      {"/opt/kerfolio/bin", true}, {"/bin", true},
+        {"/usrx/bin", false}, {"/home/shop/kerfolio", false}, {"/tmp/usr/bin", false},     {"/", false},
+    };
+    for (const auto& [folder, system] : folders)
+        EXPECT_EQ(IsSystemProgramFolder(folder), system) << folder;
+    testing::TempFolder user;
+    EXPECT_EQ(FindDataFolder("/usr/bin", user.Path()), user.Path());
+}
+
 TEST(DataFolderTest, FileNames) {
     EXPECT_EQ(SettingsPath("/opt/kerfolio"), std::filesystem::path("/opt/kerfolio/save.ini"));
     EXPECT_EQ(NotePadPath("/opt/kerfolio"), std::filesystem::path("/opt/kerfolio/temp.sav"));
