@@ -1,0 +1,31 @@
+# Installs the build into a scratch prefix and checks what a desktop needs to find and start it.
+# cmake -DBUILD=<build folder> -DPREFIX=<scratch prefix> -P check_install.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+    message(FATAL_ERROR "cmake --install failed")
+endif()
+set(expected bin/kerfolio bin/kerfolio-report share/applications/kerfolio.desktop
+    share/icons/hicolor/scalable/apps/kerfolio.svg)
+foreach(size 16 24 32 48 64 128 256)
+    list(APPEND expected share/icons/hicolor/${size}x${size}/apps/kerfolio.png)
+endforeach()
+foreach(file ${expected})
+    if(NOT EXISTS ${PREFIX}/${file})
+        message(FATAL_ERROR "not installed: ${file}")
+    endif()
+endforeach()
+find_program(validate desktop-file-validate REQUIRED)
+execute_process(COMMAND ${validate} ${PREFIX}/share/applications/kerfolio.desktop
+    RESULT_VARIABLE invalid OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(invalid OR NOT said STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${said}")
+endif()
+# Every program the entry starts is one we installed.
+file(STRINGS ${PREFIX}/share/applications/kerfolio.desktop execs REGEX "^Exec=")
+foreach(line ${execs})
+    string(REGEX REPLACE "^Exec=([^ ]+).*" "\\1" program "${line}")
+    if(NOT EXISTS ${PREFIX}/bin/${program})
+        message(FATAL_ERROR "the entry starts ${program}, which is not installed")
+    endif()
+endforeach()
