@@ -32,6 +32,7 @@
 #include "board/messages.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "machines/machine_params.h"
 #include "storage/atomic_file.h"
 #include "storage/daily_archive.h"
 #include "storage/data_folder.h"
@@ -171,11 +172,8 @@ void TForm1::FormCreate() {
     passwordDlg_->SetPasswordMode(1);
     options_->LoadStoredOptions();
     const SettingsFile settings(SettingsPath(context_.dataFolder));
-    static constexpr char kLetters[] = "abcdef";
-    for (int m = 1; m <= kMachineCount; ++m) {
-        const std::string key = std::string("a") + kLetters[m - 1] + "1";
-        board_.SetCaption(m, settings.Read("save", key, "机床" + std::to_string(m)));
-    }
+    for (int m = 1; m <= kMachineCount; ++m)
+        board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
 }
 
 bool TForm1::Start() {
