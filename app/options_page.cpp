@@ -58,8 +58,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text, int 
 QLabel* Label(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    label->move(x, y);
-    label->adjustSize();
+    label->move(x, y);  // fitted to its text when first shown, not at start-up
     return label;
 }
 

@@ -29,8 +29,7 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     label1_ = new QLabel(QStringLiteral("Enter password:"), this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setFont(bold);
-    label1_->move(8, 9);
-    label1_->adjustSize();
+    label1_->move(8, 9);  // fitted to its text when first shown, not at start-up
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Password"));

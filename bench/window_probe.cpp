@@ -1,7 +1,10 @@
-// Builds one window, shows it, waits until the window system has exposed it, and exits. The window
-// benchmark starts it many times: "form" is the real main window, built the way main() builds it on a
-// temporary data folder; "plain" is a bare window holding the same widget kinds and counts, the least
-// any program with that window has to pay.
+// Builds one window, shows it, waits until the window system has exposed it and it has been painted,
+// writes that moment (CLOCK_MONOTONIC, nanoseconds) to stdout and exits. The window benchmark starts
+// it many times: "form DATAFOLDER" is the real main window, built the way main() builds it, on the
+// benchmark's temporary data folder; "plain" is a bare window holding the same widget kinds and
+// counts, the least any program showing that window has to pay. The moment is written rather than the
+// exit waited for, so what the program does at its close is not counted as start-up.
+#include <time.h>
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -11,8 +14,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "app/clock.h"
@@ -33,11 +38,21 @@ class ExposeWatch : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed() && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, qApp, [] {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("%lld\n", static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
         }
         return false;
     }
+
+  private:
+    bool seen_ = false;
 };
 
 std::unique_ptr<QWidget> PlainWindow() {
@@ -63,15 +78,14 @@ std::unique_ptr<QWidget> PlainWindow() {
     return window;
 }
 
-int RunForm(QApplication& app) {
-    QTemporaryDir dataFolder;
+int RunForm(QApplication& app, const std::filesystem::path& dataFolder) {
     QTemporaryDir runtimeFolder;
-    if (!dataFolder.isValid() || !runtimeFolder.isValid()) return 2;
-    kerfolio::SingleInstance instance(dataFolder.path().toStdString(), runtimeFolder.path());
+    if (!runtimeFolder.isValid()) return 2;
+    kerfolio::SingleInstance instance(dataFolder, runtimeFolder.path());
     if (!instance.Claim()) return 2;
     kerfolio::Messages messages;
     kerfolio::Clock clock;
-    kerfolio::TForm1 form({dataFolder.path().toStdString(), &messages, &clock});
+    kerfolio::TForm1 form({dataFolder, &messages, &clock});
     QObject::connect(&instance, &kerfolio::SingleInstance::ComeBackRequested, &form,
                      &kerfolio::TForm1::ComeBack);
     kerfolio::CloseOnTermination(&form, [&form] { form.close(); });
@@ -90,14 +104,16 @@ int RunPlain(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool form = argc == 2 && std::strcmp(argv[1], "form") == 0;
+    const bool form = argc == 3 && std::strcmp(argv[1], "form") == 0;
     const bool plain = argc == 2 && std::strcmp(argv[1], "plain") == 0;
     if (!form && !plain) {
-        std::fprintf(stderr, "usage: window_probe form|plain\n");
+        std::fprintf(stderr, "usage: window_probe form DATAFOLDER | window_probe plain\n");
         return 2;
     }
+    // Taken before QApplication, which removes the arguments it knows.
+    const std::filesystem::path dataFolder = form ? argv[2] : "";
     if (form) kerfolio::HoldTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
-    return form ? RunForm(app) : RunPlain(app);
+    return form ? RunForm(app, dataFolder) : RunPlain(app);
 }
