@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/deferred_font.h"
 #include "app/dialog_support.h"
 #include "app/fonts.h"
 #include "app/password_rules.h"
@@ -33,7 +34,7 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Password"));
-    password_->setFont(bold);
+    SetFontWhenShown(password_, bold);
     password_->setGeometry(8, 27, 217, 21);
     QPalette palette = password_->palette();
     palette.setColor(QPalette::Text, DesktopColour());
@@ -41,13 +42,13 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     MaskWithHash(password_);
 
     okBtn_ = AddButton("OKBtn", QStringLiteral("OK"), {70, 59, 75, 25});
-    okBtn_->setFont(bold);
+    SetFontWhenShown(okBtn_, bold);
     okBtn_->setDefault(true);
     connect(okBtn_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 
     // Cancel, Esc and the close box all reject without touching the field.
     cancelBtn_ = AddButton("CancelBtn", QStringLiteral("Cancel"), {150, 59, 75, 25});
-    cancelBtn_->setFont(bold);
+    SetFontWhenShown(cancelBtn_, bold);
     cancelBtn_->setAutoDefault(false);
     connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 
