@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "app/board_cell.h"
 #include "app/fonts.h"
 #include "app/icons.h"
 #include "board/messages.h"
@@ -51,16 +52,12 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
 
         for (int k = 1; k <= kColumnCount; ++k) {
             const int number = CellNumber(m, TEventColumn(k));
-            auto* cell = new QLineEdit(this);
+            auto* cell = new BoardCell(this);
             cell->setObjectName(QStringLiteral("Edit%1").arg(number));
             cell->setReadOnly(true);
             cell->setCursor(Qt::PointingHandCursor);
             cell->setGeometry(ColumnLeft(k), kRowTops[m - 1], 49, 21);
             cell->setMouseTracking(true);
-            // A thin frame and no inner padding, so a full time text fits the narrow cell.
-            cell->setStyleSheet(
-                QStringLiteral("QLineEdit { border: 1px solid #8a8a8a; padding: 0px 1px; "
-                               "background: white; }"));
             cell->setContextMenuPolicy(Qt::NoContextMenu);
             cell->setAccessibleDescription(QString::fromUtf8(msg::kColumnHeaders[k - 1]));
             cell->installEventFilter(this);

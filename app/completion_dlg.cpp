@@ -26,9 +26,9 @@ TOKBottomDlg1::TOKBottomDlg1(QWidget* parent)
         auto* label = new QLabel(QString::fromUtf8(msg::kCompletionLabels[i]), this);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         label->setFont(KaitiFont(19, true));
-        // Right ends line up near x 110.
+        // Right ends line up near x 110. Left unsized: the first showing fits it to its text, so
+        // its font is not loaded at start-up for a dialog that may not open today.
         label->move(i == 0 ? 56 : i == 7 ? 37 : 16, y);
-        label->adjustSize();
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         edit->setGeometry(128, y, 81, 21);

@@ -14,8 +14,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, 
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     label->setFont(KaitiFont(16, true));
-    label->move(x, y);
-    label->adjustSize();
+    label->move(x, y);  // fitted to its text when first shown, not at start-up
     return label;
 }
 

@@ -22,10 +22,13 @@ class TOKBottomDlg3 : public FixedDialog {
     // folder's full path, or an empty text when nothing is selected.
     std::optional<QString> ChooseFolder();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void BitBtn1Click();
 
-    QFileSystemModel* model_;
+    QFileSystemModel* model_ = nullptr;
     QTreeView* shellTreeView1_;
     QPushButton* bitBtn1_;
     QPushButton* bitBtn2_;

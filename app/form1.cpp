@@ -67,6 +67,8 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     memo1_ = new QPlainTextEdit(pageControl1_);
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setReadOnly(true);
+    // Nobody can undo in a read-only page; a history would keep a copy of every line of the day.
+    memo1_->setUndoRedoEnabled(false);
     memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -202,11 +204,15 @@ void TForm1::EditClick(int cell) {
 void TForm1::AppendNotePadLine(const QString& line) {
     // Append at the end without copying the whole text; a text that already ends with a line break
     // gets the line in its empty last block rather than a blank line in between.
+    // One edit block, so the layout sees a single change: a separate empty block laid out on its
+    // own can take over the widest-line mark and send the layout over every line of the text.
     QTextCursor cursor(memo1_->document());
     cursor.movePosition(QTextCursor::End);
     const bool emptyLastBlock = cursor.block().text().isEmpty();
+    cursor.beginEditBlock();
     if (!emptyLastBlock) cursor.insertBlock();
     cursor.insertText(line);
+    cursor.endEditBlock();
 }
 
 bool TForm1::SaveSnapshot() {

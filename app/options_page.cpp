@@ -9,6 +9,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "app/deferred_font.h"
 #include "app/dialog_support.h"
 #include "app/folder_dlg.h"
 #include "app/hover_hints.h"
@@ -60,8 +61,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text, int 
 QLabel* Label(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    label->move(x, y);
-    label->adjustSize();
+    label->move(x, y);  // fitted to its text when first shown, not at start-up
     return label;
 }
 
@@ -148,7 +148,7 @@ void OptionsPage::BuildLayout() {
     edit44_ = Place(new QLineEdit(group5), "Edit44", 64, 20, 145, 21);
     edit45_ = Place(new QLineEdit(group5), "Edit45", 64, 44, 145, 21);
     for (QLineEdit* edit : {edit44_, edit45_}) {
-        edit->setFont(bold);
+        SetFontWhenShown(edit, bold);
         MaskWithHash(edit);
     }
     bitBtn3_ = Button(group5, "BitBtn3", QStringLiteral("修改"), 136, 72, 65, 25);

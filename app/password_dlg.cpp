@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/deferred_font.h"
 #include "app/dialog_support.h"
 #include "app/fonts.h"
 #include "app/password_rules.h"
@@ -29,12 +30,11 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     label1_ = new QLabel(QStringLiteral("Enter password:"), this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setFont(bold);
-    label1_->move(8, 9);
-    label1_->adjustSize();
+    label1_->move(8, 9);  // fitted to its text when first shown, not at start-up
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Password"));
-    password_->setFont(bold);
+    SetFontWhenShown(password_, bold);
     password_->setGeometry(8, 27, 217, 21);
     QPalette palette = password_->palette();
     palette.setColor(QPalette::Text, DesktopColour());
@@ -42,13 +42,13 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     MaskWithHash(password_);
 
     okBtn_ = AddButton("OKBtn", QStringLiteral("OK"), {70, 59, 75, 25});
-    okBtn_->setFont(bold);
+    SetFontWhenShown(okBtn_, bold);
     okBtn_->setDefault(true);
     connect(okBtn_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 
     // Cancel, Esc and the close box all reject without touching the field.
     cancelBtn_ = AddButton("CancelBtn", QStringLiteral("Cancel"), {150, 59, 75, 25});
-    cancelBtn_->setFont(bold);
+    SetFontWhenShown(cancelBtn_, bold);
     connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 
     SetInitialFocus(password_);
