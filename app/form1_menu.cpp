@@ -1,11 +1,11 @@
 // The machine captions' context menu of the main window: estimate, cancel machining, properties.
 #include <QString>
 
-#include "app/board_page.h"
-#include "app/confirm_dlg.h"
+#include "app/dialogs/confirm_dlg.h"
+#include "app/dialogs/params_dlg.h"
 #include "app/form1.h"
 #include "app/messages.h"
-#include "app/params_dlg.h"
+#include "app/pages/board_page.h"
 #include "board/estimate.h"
 #include "board/stamping.h"
 #include "machines/machine_params.h"

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/dialog_keys.h"
-#include "app/window_placement.h"
+#include "app/dialogs/dialog_keys.h"
+#include "app/dialogs/window_placement.h"
 
 namespace kerfolio {
 namespace {

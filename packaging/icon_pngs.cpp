@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
-#include "app/icons.h"
+#include "app/widgets/icons.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);

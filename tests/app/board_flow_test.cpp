@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "app/form1.h"
-#include "app/status_bar.h"
+#include "app/pages/status_bar.h"
 #include "tests/app/gui_test_support.h"
 
 namespace kerfolio::test {

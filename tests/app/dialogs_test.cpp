@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/completion_dlg.h"
-#include "app/confirm_dlg.h"
-#include "app/entry_dlg.h"
-#include "app/folder_dlg.h"
+#include "app/dialogs/completion_dlg.h"
+#include "app/dialogs/confirm_dlg.h"
+#include "app/dialogs/entry_dlg.h"
+#include "app/dialogs/folder_dlg.h"
+#include "app/dialogs/password_dlg.h"
+#include "app/dialogs/window_placement.h"
 #include "app/form1.h"
-#include "app/password_dlg.h"
-#include "app/window_placement.h"
 #include "tests/app/gui_test_support.h"
 
 namespace kerfolio::test {

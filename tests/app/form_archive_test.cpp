@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTimeEdit>
 
-#include "app/status_bar.h"
+#include "app/pages/status_bar.h"
 #include "storage/gbk.h"
 #include "tests/app/form_window.h"
 

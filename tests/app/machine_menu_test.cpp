@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "app/form1.h"
-#include "app/status_bar.h"
+#include "app/pages/status_bar.h"
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/folder_dlg.h"
-#include "app/options_page.h"
-#include "app/password_dlg.h"
+#include "app/dialogs/folder_dlg.h"
+#include "app/dialogs/password_dlg.h"
+#include "app/pages/options_page.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
 #include "tests/app/gui_test_support.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/params_dlg.h"
+#include "app/dialogs/params_dlg.h"
 #include "tests/app/gui_test_support.h"
 
 namespace kerfolio::test {

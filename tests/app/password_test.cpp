@@ -1,7 +1,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/password_rules.h"
+#include "app/dialogs/password_rules.h"
 #include "tests/app/options_test_support.h"
 
 namespace kerfolio::test {

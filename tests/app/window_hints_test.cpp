@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "app/form1.h"
-#include "app/options_page.h"
-#include "app/status_bar.h"
+#include "app/pages/options_page.h"
+#include "app/pages/status_bar.h"
 #include "tests/app/gui_test_support.h"
 
 namespace kerfolio::test {

@@ -1,4 +1,4 @@
-#include "app/dialog_keys.h"
+#include "app/dialogs/dialog_keys.h"
 
 #include <QEvent>
 #include <QKeyEvent>

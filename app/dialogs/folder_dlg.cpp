@@ -1,4 +1,4 @@
-#include "app/folder_dlg.h"
+#include "app/dialogs/folder_dlg.h"
 
 #include <QDir>
 #include <QFileSystemModel>

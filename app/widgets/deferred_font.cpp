@@ -1,4 +1,4 @@
-#include "app/deferred_font.h"
+#include "app/widgets/deferred_font.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/dialog_support.h"
+#include "app/dialogs/dialog_support.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/one_line_field.h"
+#include "app/widgets/one_line_field.h"
 
 #include <QLineEdit>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/accessibility.h"
+#include "app/widgets/accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,11 +1,11 @@
-#include "app/entry_dlg.h"
+#include "app/dialogs/entry_dlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/fonts.h"
-#include "app/one_line_field.h"
+#include "app/widgets/fonts.h"
+#include "app/widgets/one_line_field.h"
 
 namespace kerfolio {
 namespace {

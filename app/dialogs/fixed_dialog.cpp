@@ -1,10 +1,10 @@
-#include "app/fixed_dialog.h"
+#include "app/dialogs/fixed_dialog.h"
 
 #include <QFrame>
 #include <QPushButton>
 
-#include "app/dialog_keys.h"
-#include "app/window_placement.h"
+#include "app/dialogs/dialog_keys.h"
+#include "app/dialogs/window_placement.h"
 
 namespace kerfolio {
 

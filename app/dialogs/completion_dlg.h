@@ -3,7 +3,7 @@
 #include <array>
 #include <functional>
 
-#include "app/fixed_dialog.h"
+#include "app/dialogs/fixed_dialog.h"
 #include "board/stamping.h"
 
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "app/password_rules.h"
+#include "app/dialogs/password_rules.h"
 
 #include "storage/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "app/icons.h"
+#include "app/widgets/icons.h"
 
 #include <QIconEngine>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/options_page.h"
+#include "app/pages/options_page.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,14 +9,14 @@
 #include <cmath>
 #include <system_error>
 
-#include "app/deferred_font.h"
-#include "app/dialog_support.h"
-#include "app/folder_dlg.h"
-#include "app/hover_hints.h"
+#include "app/dialogs/dialog_support.h"
+#include "app/dialogs/folder_dlg.h"
+#include "app/dialogs/password_dlg.h"
+#include "app/dialogs/password_rules.h"
 #include "app/messages.h"
-#include "app/one_line_field.h"
-#include "app/password_dlg.h"
-#include "app/password_rules.h"
+#include "app/pages/hover_hints.h"
+#include "app/widgets/deferred_font.h"
+#include "app/widgets/one_line_field.h"
 #include "board/conversion_error.h"
 #include "board/time_text.h"
 #include "storage/data_folder.h"

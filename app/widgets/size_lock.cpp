@@ -1,4 +1,4 @@
-#include "app/size_lock.h"
+#include "app/widgets/size_lock.h"
 
 #include <QEvent>
 #include <QTimer>

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/fixed_dialog.h"
+#include "app/dialogs/fixed_dialog.h"
 
 class QFileSystemModel;
 class QPushButton;

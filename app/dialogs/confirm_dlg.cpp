@@ -1,9 +1,9 @@
-#include "app/confirm_dlg.h"
+#include "app/dialogs/confirm_dlg.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/fonts.h"
+#include "app/widgets/fonts.h"
 
 namespace kerfolio {
 

@@ -1,4 +1,4 @@
-#include "app/window_placement.h"
+#include "app/dialogs/window_placement.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/fixed_dialog.h"
+#include "app/dialogs/fixed_dialog.h"
 
 class QLabel;
 class QLineEdit;

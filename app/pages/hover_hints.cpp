@@ -1,4 +1,4 @@
-#include "app/hover_hints.h"
+#include "app/pages/hover_hints.h"
 
 #include <QMouseEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/board_cell.h"
+#include "app/pages/board_cell.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "app/fonts.h"
+#include "app/widgets/fonts.h"
 
 #include <QStringList>
 

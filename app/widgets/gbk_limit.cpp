@@ -1,4 +1,4 @@
-#include "app/gbk_limit.h"
+#include "app/widgets/gbk_limit.h"
 
 #include <QLineEdit>
 

@@ -1,12 +1,12 @@
-#include "app/params_dlg.h"
+#include "app/dialogs/params_dlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/fonts.h"
-#include "app/gbk_limit.h"
-#include "app/one_line_field.h"
+#include "app/widgets/fonts.h"
+#include "app/widgets/gbk_limit.h"
+#include "app/widgets/one_line_field.h"
 
 namespace kerfolio {
 namespace {

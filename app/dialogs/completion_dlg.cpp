@@ -1,11 +1,11 @@
-#include "app/completion_dlg.h"
+#include "app/dialogs/completion_dlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/fonts.h"
-#include "app/one_line_field.h"
+#include "app/widgets/fonts.h"
+#include "app/widgets/one_line_field.h"
 #include "board/messages.h"
 
 namespace kerfolio {

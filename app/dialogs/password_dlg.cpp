@@ -1,13 +1,13 @@
-#include "app/password_dlg.h"
+#include "app/dialogs/password_dlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/deferred_font.h"
-#include "app/dialog_support.h"
-#include "app/fonts.h"
-#include "app/password_rules.h"
+#include "app/dialogs/dialog_support.h"
+#include "app/dialogs/password_rules.h"
+#include "app/widgets/deferred_font.h"
+#include "app/widgets/fonts.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
 

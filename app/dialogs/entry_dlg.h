@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/fixed_dialog.h"
+#include "app/dialogs/fixed_dialog.h"
 
 class QLineEdit;
 

@@ -1,4 +1,4 @@
-#include "app/board_page.h"
+#include "app/pages/board_page.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -8,9 +8,9 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "app/board_cell.h"
-#include "app/fonts.h"
-#include "app/icons.h"
+#include "app/pages/board_cell.h"
+#include "app/widgets/fonts.h"
+#include "app/widgets/icons.h"
 #include "board/messages.h"
 
 namespace kerfolio {

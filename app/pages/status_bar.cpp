@@ -1,9 +1,9 @@
-#include "app/status_bar.h"
+#include "app/pages/status_bar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "app/fonts.h"
+#include "app/widgets/fonts.h"
 
 namespace kerfolio {
 
