@@ -30,6 +30,7 @@ class NextByte {
 
 ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLabel) {
     ArchiveText result;
+    result.jobs.reserve(gbkBytes.size() / 128);  // about the length of a line as the program writes it
     // GBK trail bytes are never CR or LF, so the bytes split into lines as the decoded text would.
     NextByte nextCr(gbkBytes, '\r'), nextLf(gbkBytes, '\n');
     std::size_t lineNumber = 0;

@@ -1,7 +1,7 @@
 #include "reports/figures.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace kerfolio {
 

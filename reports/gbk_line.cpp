@@ -1,8 +1,10 @@
 #include "reports/gbk_line.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "board/integer_text.h"
@@ -45,7 +47,7 @@ const GbkLabels& Labels() {
 }
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c <= ' ' && (c == ' ' || c == '\t' || c == '\r' || c == '\n');
 }
 
 // Blanks are single bytes and never a GBK trail byte, so trimming bytes trims whole characters.
@@ -90,26 +92,41 @@ struct Hits {
 
 // Every "label:" starting on a character boundary; false when one label stands too often.
 bool FindLabels(std::string_view line, const GbkLabels& labels, Hits (&hits)[kLabels]) {
+    const char* const data = line.data();
+    const std::size_t size = line.size();
     std::size_t pos = 0;
-    while (pos < line.size()) {
-        const auto lead = static_cast<unsigned char>(line[pos]);
-        if (lead < 0x80) {
-            ++pos;
-            continue;
+    while (pos < size) {
+        // Most of a line is digits and blanks, and every ASCII byte is a character: eight at a time.
+        std::uint64_t word;
+        while (pos + sizeof word <= size) {
+            std::memcpy(&word, data + pos, sizeof word);
+            if (word & 0x8080'8080'8080'8080u) break;
+            pos += sizeof word;
         }
+        while (pos < size && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos == size) break;
         const std::size_t length = GbkCharLength(line, pos);
         const int field = length == 2 ? labels.labelStartingWith[CharacterCode(line, pos)] - 1 : -1;
         if (field >= 0) {
             const std::string& name = labels.names[field];
-            const std::string_view rest = line.substr(pos);
-            const std::string_view after = rest.substr(std::min(name.size(), rest.size()));
-            const std::size_t colon = after.starts_with(':')                     ? 1
-                                      : after.starts_with(labels.fullWidthColon) ? 2
-                                                                                 : 0;
-            if (colon != 0 && rest.starts_with(name)) {
-                Hits& h = hits[field];
-                if (h.count == Hits::kMax) return false;
-                h.found[h.count++] = {pos, pos + name.size() + colon};
+            const std::size_t end = pos + name.size();
+            std::size_t same = 2;  // the first character matched already
+            while (same < name.size() && pos + same < size && data[pos + same] == name[same])
+                ++same;
+            if (same == name.size() && end < size) {
+                std::size_t colon = 0;
+                if (data[end] == ':') {
+                    colon = 1;
+                } else if (end + 1 < size && data[end] == labels.fullWidthColon[0] &&
+                           data[end + 1] == labels.fullWidthColon[1]) {
+                    colon = 2;
+                }
+                if (colon != 0) {
+                    Hits& h = hits[field];
+                    if (h.count == Hits::kMax) return false;
+                    h.found[h.count++] = {pos, end + colon};
+                }
             }
         }
         pos += length;
