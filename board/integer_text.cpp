@@ -60,6 +60,10 @@ std::optional<std::int32_t> TryParse(std::string_view text) {
 
 }  // namespace
 
+std::optional<std::int32_t> TryParseIntegerText(std::string_view text) {
+    return TryParse(text);
+}
+
 bool IsIntegerText(std::string_view text) {
     return TryParse(text).has_value();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace kerfolio {
@@ -12,5 +13,8 @@ bool IsIntegerText(std::string_view text);
 
 // The value of such a text; throws ConversionError "'text' is not a valid integer value".
 std::int32_t ParseIntegerText(std::string_view text);
+
+// The value, or nothing where ParseIntegerText would throw.
+std::optional<std::int32_t> TryParseIntegerText(std::string_view text);
 
 }  // namespace kerfolio

@@ -67,6 +67,10 @@ std::string FormatTimeText(TDateTime value) {
     return text;
 }
 
+std::optional<TDateTime> TryParseTimeText(std::string_view text) {
+    return TryParse(text);
+}
+
 TDateTime ParseTimeText(std::string_view text) {
     if (const auto value = TryParse(text)) return *value;
     throw ConversionError("'" + std::string(text) + "' is not a valid time");

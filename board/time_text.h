@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ std::string FormatTimeText(TDateTime value);
 // Time of day (whole part 0) of "H:MM:SS"; one- or two-digit fields, optional blanks around the text,
 // seconds may be left out. Throws ConversionError "'text' is not a valid time".
 TDateTime ParseTimeText(std::string_view text);
+
+// The same without the exception, for readers that meet many bad times and only want to know.
+std::optional<TDateTime> TryParseTimeText(std::string_view text);
 
 // total + (end - start), where an end before the start crosses midnight once. Throws ConversionError.
 std::string AddInterval(std::string_view total, std::string_view start, std::string_view end);

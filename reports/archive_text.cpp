@@ -1,61 +1,51 @@
 #include "reports/archive_text.h"
 
+#include <algorithm>
 #include <variant>
-#include <vector>
 
-#include "storage/gbk.h"
+#include "reports/gbk_line.h"
 
 namespace kerfolio {
 namespace {
 
-// FromGbk through iconv costs more than everything else a report does, and an archive uses a few hundred
-// distinct characters: each is converted once and remembered, ASCII is copied as it is.
-std::string DecodeGbk(std::string_view gbk) {
-    thread_local std::vector<std::string> known(0x10000 + 0x100);
-    std::string out;
-    out.reserve(gbk.size() + gbk.size() / 2);
-    std::size_t pos = 0;
-    while (pos < gbk.size()) {
-        const auto lead = static_cast<unsigned char>(gbk[pos]);
-        if (lead < 0x80) {
-            std::size_t end = pos + 1;
-            while (end < gbk.size() && static_cast<unsigned char>(gbk[end]) < 0x80)
-                ++end;
-            out.append(gbk.substr(pos, end - pos));
-            pos = end;
-            continue;
-        }
-        const std::size_t length = GbkCharLength(gbk, pos);
-        const std::size_t key = length == 2
-                                    ? (std::size_t(lead) << 8 | static_cast<unsigned char>(gbk[pos + 1]))
-                                    : 0x10000 + lead;
-        std::string& utf8 = known[key];
-        if (utf8.empty()) utf8 = FromGbk(gbk.substr(pos, length));
-        out += utf8;
-        pos += length;
+// The next position of c at or after from, remembered so a file with only CR or only LF line ends is
+// not searched to its end for the other once per line.
+class NextByte {
+  public:
+    NextByte(std::string_view text, char c) : text_(text), c_(c) {}
+    std::size_t From(std::size_t from) {
+        if (!known_ || next_ < from) next_ = std::min(text_.find(c_, from), text_.size());
+        known_ = true;
+        return next_;
     }
-    return out;
-}
+
+  private:
+    std::string_view text_;
+    char c_;
+    std::size_t next_ = 0;
+    bool known_ = false;
+};
 
 }  // namespace
 
 ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLabel) {
     ArchiveText result;
-    // GBK trail bytes are never CR or LF, so decoding the whole file first splits the same way.
-    const std::string text = DecodeGbk(gbkBytes);
-    std::string_view rest = text;
+    result.jobs.reserve(gbkBytes.size() / 128);  // about the length of a line as the program writes it
+    // GBK trail bytes are never CR or LF, so the bytes split into lines as the decoded text would.
+    NextByte nextCr(gbkBytes, '\r'), nextLf(gbkBytes, '\n');
     std::size_t lineNumber = 0;
-    while (!rest.empty()) {
+    std::size_t start = 0;
+    while (start < gbkBytes.size()) {
         ++lineNumber;
-        const std::size_t end = rest.find_first_of("\r\n");
-        const std::string_view line = rest.substr(0, end);
-        if (end == std::string_view::npos) {
-            rest = {};
-        } else {
-            const bool crlf = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n';
-            rest.remove_prefix(end + (crlf ? 2 : 1));
+        const std::size_t end = std::min(nextCr.From(start), nextLf.From(start));
+        const std::string_view line = gbkBytes.substr(start, end - start);
+        const bool crlf = end + 1 < gbkBytes.size() && gbkBytes[end] == '\r' && gbkBytes[end + 1] == '\n';
+        start = end + (crlf ? 2 : 1);
+        if (auto job = ReadPlainGbkLine(line)) {
+            result.jobs.push_back(std::move(*job));
+            continue;
         }
-        LineReading reading = ReadReportLine(line);
+        LineReading reading = ReadReportLine(DecodeGbkCharacters(line));
         if (auto* job = std::get_if<ArchiveJob>(&reading)) {
             result.jobs.push_back(std::move(*job));
         } else if (auto* problem = std::get_if<LineProblem>(&reading)) {

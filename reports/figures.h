@@ -15,6 +15,10 @@ namespace kerfolio {
 // "H:MM:SS" with as many hours as it takes; a spreadsheet reads it as a duration.
 std::string FormatDuration(std::int64_t seconds);
 
+// value with one decimal, exactly as printf's "%.1f" writes it (and as fast as a report of many
+// periods needs).
+std::string OneDecimal(double value);
+
 // One decimal, "." as the point; empty for none.
 std::string FormatDecimal(std::optional<double> value);
 

@@ -9,9 +9,15 @@ namespace kerfolio {
 std::vector<PeriodSums> SumPeriods(const std::vector<DatedJob>& jobs, Grouping grouping, Day first,
                                    Day last) {
     std::map<std::pair<std::string, Day>, PeriodSums> sums;
+    // Jobs come file by file, so neighbours mostly share a day; its period is worked out once.
+    std::optional<Day> periodDay;
+    Period period;
     for (const DatedJob& dated : jobs) {
         if (dated.finishDay < first || dated.finishDay > last) continue;
-        const Period period = PeriodOf(dated.finishDay, grouping);
+        if (periodDay != dated.finishDay) {
+            period = PeriodOf(dated.finishDay, grouping);
+            periodDay = dated.finishDay;
+        }
         PeriodSums& sum = sums[{dated.machine, period.first}];
         if (sum.jobs == 0) {
             sum.machine = dated.machine;

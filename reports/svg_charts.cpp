@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <map>
 
 #include "reports/figures.h"
@@ -16,9 +15,7 @@ constexpr char kCuttingColour[] = "#2e7d32", kJumpColour[] = "#f9a825", kBreakCo
                kShareColour[] = "#1565c0";
 
 std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
+    return OneDecimal(value);
 }
 
 // A round top for the axis at or above value: 1, 2 or 5 times a power of ten.

@@ -109,13 +109,6 @@ std::string FromGbk(std::string_view gbk) {
     return out;
 }
 
-std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
-    auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x81 || lead == 0xFF || pos + 1 >= text.size()) return 1;
-    auto trail = static_cast<unsigned char>(text[pos + 1]);
-    return (trail >= 0x40 && trail != 0x7F && trail != 0xFF) ? 2 : 1;
-}
-
 std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes) {
     std::size_t end = 0;
     while (end < text.size()) {

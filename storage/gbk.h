@@ -21,7 +21,13 @@ std::string FromGbk(std::string_view gbk);
 // Length in bytes (1 or 2) of the GBK character starting at text[pos]; a lead byte without a valid
 // trail byte counts as one byte. Lets byte-level code step over double-byte characters whose second
 // byte looks like ASCII ("]", "\\", letters).
-std::size_t GbkCharLength(std::string_view text, std::size_t pos);
+// Inline: readers call it for every byte of a file.
+inline std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x81 || lead == 0xFF || pos + 1 >= text.size()) return 1;
+    const auto trail = static_cast<unsigned char>(text[pos + 1]);
+    return (trail >= 0x40 && trail != 0x7F && trail != 0xFF) ? 2 : 1;
+}
 
 // The longest prefix of text with at most maxBytes bytes that does not split a character.
 std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes);

@@ -1,0 +1,243 @@
+#include "reports/gbk_line.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "board/integer_text.h"
+#include "board/messages.h"
+#include "board/time_text.h"
+#include "storage/gbk.h"
+
+namespace kerfolio {
+namespace {
+
+constexpr int kLabels = 8;
+
+// The labels without their colons and the full-width colon, in GBK; every character has one GBK form,
+// so a label found here is a label in the decoded line and the other way round.
+struct GbkLabels {
+    std::array<std::string, kLabels> names;
+    std::string fullWidthColon;
+    // By a character's code (lead byte << 8 | trail byte): 1 + the label it begins, 0 for none. The
+    // labels begin with different characters.
+    std::array<std::int8_t, 0x10000> labelStartingWith{};
+};
+
+std::uint16_t CharacterCode(std::string_view text, std::size_t pos) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(text[pos]) << 8 |
+                                      static_cast<unsigned char>(text[pos + 1]));
+}
+
+const GbkLabels& Labels() {
+    static const GbkLabels labels = [] {
+        GbkLabels made;
+        for (int field = 0; field < kLabels; ++field) {
+            const std::string_view label = msg::kCompletionLabels[field];
+            made.names[field] = ToGbk(label.substr(0, label.size() - 1));
+            made.labelStartingWith[CharacterCode(made.names[field], 0)] = static_cast<std::int8_t>(field + 1);
+        }
+        made.fullWidthColon = ToGbk("：");
+        return made;
+    }();
+    return labels;
+}
+
+bool IsBlank(char c) {
+    return c <= ' ' && (c == ' ' || c == '\t' || c == '\r' || c == '\n');
+}
+
+// Blanks are single bytes and never a GBK trail byte, so trimming bytes trims whole characters.
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Seconds of a time of day. "H:MM:SS" as the program writes it is read here; any other form goes to the
+// general reader, which also takes what hand edits leave.
+std::optional<int> Seconds(std::string_view text) {
+    const auto digit = [&](std::size_t i) { return unsigned(text[i] - '0') <= 9 ? text[i] - '0' : -1; };
+    const std::size_t h = text.size() - 7;  // digits of the hour beyond the first
+    if ((text.size() == 7 || text.size() == 8) && text[h + 1] == ':' && text[h + 4] == ':') {
+        const int hours = h == 0 ? digit(0) : (digit(0) < 0 || digit(1) < 0 ? -1 : digit(0) * 10 + digit(1));
+        const int d[] = {digit(h + 2), digit(h + 3), digit(h + 5), digit(h + 6)};
+        if (hours >= 0 && hours <= 23 && d[0] >= 0 && d[0] <= 5 && d[1] >= 0 && d[2] >= 0 && d[2] <= 5 &&
+            d[3] >= 0) {
+            return hours * 3'600 + (d[0] * 10 + d[1]) * 60 + d[2] * 10 + d[3];
+        }
+    }
+    const auto time = TryParseTimeText(text);
+    if (!time) return std::nullopt;
+    return static_cast<int>(std::lround(*time * 86'400.0));
+}
+
+struct Found {
+    std::size_t at;       // where the label starts
+    std::size_t valueAt;  // where its value starts, after the colon
+};
+
+// Where one label stands with a colon after it, in line order. Names that hold a label more often than
+// this are rare enough to leave to ReadReportLine.
+struct Hits {
+    static constexpr std::size_t kMax = 4;
+    std::size_t count = 0;
+    Found found[kMax];
+};
+
+// Every "label:" starting on a character boundary; false when one label stands too often.
+bool FindLabels(std::string_view line, const GbkLabels& labels, Hits (&hits)[kLabels]) {
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    std::size_t pos = 0;
+    while (pos < size) {
+        // Most of a line is digits and blanks, and every ASCII byte is a character: eight at a time.
+        std::uint64_t word;
+        while (pos + sizeof word <= size) {
+            std::memcpy(&word, data + pos, sizeof word);
+            if (word & 0x8080'8080'8080'8080u) break;
+            pos += sizeof word;
+        }
+        while (pos < size && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos == size) break;
+        const std::size_t length = GbkCharLength(line, pos);
+        const int field = length == 2 ? labels.labelStartingWith[CharacterCode(line, pos)] - 1 : -1;
+        if (field >= 0) {
+            const std::string& name = labels.names[field];
+            const std::size_t end = pos + name.size();
+            std::size_t same = 2;  // the first character matched already
+            while (same < name.size() && pos + same < size && data[pos + same] == name[same])
+                ++same;
+            if (same == name.size() && end < size) {
+                std::size_t colon = 0;
+                if (data[end] == ':') {
+                    colon = 1;
+                } else if (end + 1 < size && data[end] == labels.fullWidthColon[0] &&
+                           data[end + 1] == labels.fullWidthColon[1]) {
+                    colon = 2;
+                }
+                if (colon != 0) {
+                    Hits& h = hits[field];
+                    if (h.count == Hits::kMax) return false;
+                    h.found[h.count++] = {pos, end + colon};
+                }
+            }
+        }
+        pos += length;
+    }
+    return true;
+}
+
+// The last label whose colon ends by end, as ReadReportLine looks for the fields after the names.
+const Found* LastBefore(const Hits& hits, std::size_t end) {
+    for (std::size_t i = hits.count; i-- > 0;) {
+        if (hits.found[i].valueAt <= end) return &hits.found[i];
+    }
+    return nullptr;
+}
+
+// The first label from `from` whose colon ends by end.
+const Found* FirstWithin(const Hits& hits, std::size_t from, std::size_t end) {
+    for (std::size_t i = 0; i < hits.count; ++i) {
+        if (hits.found[i].at >= from && hits.found[i].valueAt <= end) return &hits.found[i];
+    }
+    return nullptr;
+}
+
+// UTF-8 of one GBK character, remembered per thread: an archive uses a few hundred distinct characters.
+struct Utf8Char {
+    std::uint8_t size = 0;  // 0 until known
+    char bytes[7];
+};
+
+using KnownCharacters = std::vector<Utf8Char>;
+
+const Utf8Char& Known(KnownCharacters& known, std::string_view character) {
+    const auto lead = static_cast<unsigned char>(character[0]);
+    const std::size_t key = character.size() == 2
+                                ? (std::size_t(lead) << 8 | static_cast<unsigned char>(character[1]))
+                                : 0x10000 + lead;
+    Utf8Char& utf8 = known[key];
+    if (utf8.size == 0) {
+        // A character decodes to at most two (U+FFFD and its trail byte read alone), six bytes.
+        const std::string decoded = FromGbk(character);
+        utf8.size = static_cast<std::uint8_t>(decoded.copy(utf8.bytes, sizeof utf8.bytes));
+    }
+    return utf8;
+}
+
+}  // namespace
+
+std::string DecodeGbkCharacters(std::string_view gbk) {
+    thread_local KnownCharacters known(0x10000 + 0x100);
+    // Names are short: decoded on the stack, so the result is made once and small ones stay inline.
+    char buffer[256];
+    std::string out;
+    std::size_t used = 0;
+    const auto flush = [&] {
+        out.append(buffer, used);
+        used = 0;
+    };
+    std::size_t pos = 0;
+    while (pos < gbk.size()) {
+        if (used + sizeof(Utf8Char::bytes) > sizeof buffer) flush();
+        const auto lead = static_cast<unsigned char>(gbk[pos]);
+        if (lead < 0x80) {
+            buffer[used++] = static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
+        const std::size_t length = GbkCharLength(gbk, pos);
+        const Utf8Char& utf8 = Known(known, gbk.substr(pos, length));
+        for (std::uint8_t i = 0; i < utf8.size; ++i)
+            buffer[used++] = utf8.bytes[i];
+        pos += length;
+    }
+    if (out.empty()) return std::string(buffer, used);
+    flush();
+    return out;
+}
+
+std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
+    const std::string_view line = Trim(gbkLine);
+    const GbkLabels& labels = Labels();
+    Hits hits[kLabels];
+    if (line.empty() || !FindLabels(line, labels, hits)) return std::nullopt;
+
+    // As ReadReportLine: the fields after the names from the right, then the names from the left.
+    std::string_view values[kLabels];
+    std::size_t end = line.size();
+    for (int field = kLabels - 1; field >= 2; --field) {
+        const Found* found = LastBefore(hits[field], end);
+        if (!found) return std::nullopt;
+        values[field] = Trim(line.substr(found->valueAt, end - found->valueAt));
+        end = found->at;
+    }
+    const Found* machine = FirstWithin(hits[0], 0, end);
+    if (!machine) return std::nullopt;
+    const Found* workpiece = FirstWithin(hits[1], machine->valueAt, end);
+    if (!workpiece) return std::nullopt;
+
+    ArchiveJob job;
+    int* const times[] = {&job.mount, &job.start, &job.jump, &job.wireBreak, &job.finish};
+    for (int field = 2; field <= 6; ++field) {
+        // A time is ASCII; any other byte makes it fail here as it fails decoded.
+        const auto seconds = Seconds(values[field]);
+        if (!seconds) return std::nullopt;
+        *times[field - 2] = *seconds;
+    }
+    const auto amount = TryParseIntegerText(values[7]);
+    if (!amount || *amount < 0) return std::nullopt;
+    job.amount = *amount;
+    job.machine = DecodeGbkCharacters(Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt)));
+    job.workpiece = DecodeGbkCharacters(Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt)));
+    return job;
+}
+
+}  // namespace kerfolio

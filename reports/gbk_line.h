@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "reports/report_line.h"
+
+namespace kerfolio {
+
+// Reading report lines in their GBK bytes. A year of archives is tens of thousands of lines, and
+// decoding each whole line only to find fixed labels and digits costs more than everything else a
+// report does: labels, colons, digits and blanks are fixed byte sequences, so only the two names are
+// decoded.
+
+// gbk decoded one character at a time, a character being what GbkCharLength marks: damage stays
+// inside the character it hits. Lines are decoded so before ReadReportLine reads them.
+std::string DecodeGbkCharacters(std::string_view gbk);
+
+// The job of a GBK report line that reads plainly: exactly what ReadReportLine gives for the decoded
+// line. Nothing when the line needs its closer look (a label missing, a time or amount that does not
+// read, labels repeated inside the names), so the caller asks it.
+std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine);
+
+}  // namespace kerfolio
