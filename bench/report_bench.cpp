@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/calendar.h"
@@ -19,25 +20,6 @@
 
 namespace kerfolio {
 namespace {
-
-class BenchFolder {
-  public:
-    BenchFolder() {
-        const char* base = std::getenv("KERFOLIO_BENCH_DIR");
-        std::string pattern = ((base ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
-                               "kerfolio-bench-XXXXXX")
-                                  .string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 std::string Time(int seconds) {
     return FormatTimeText(seconds / 86'400.0);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "storage/atomic_file.h"
 #include "storage/data_folder.h"
 #include "storage/gbk.h"
@@ -17,26 +18,6 @@
 
 namespace kerfolio {
 namespace {
-
-// KERFOLIO_BENCH_DIR picks the disk to measure on; the temporary folder otherwise.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        const char* base = std::getenv("KERFOLIO_BENCH_DIR");
-        std::string pattern = ((base ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
-                               "kerfolio-bench-XXXXXX")
-                                  .string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 WorkSnapshot RealisticSnapshot() {
     WorkSnapshot snapshot;
