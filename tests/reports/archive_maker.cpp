@@ -5,8 +5,7 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
-#include "storage/atomic_file.h"
-#include "storage/gbk.h"
+#include "storage/daily_archive.h"
 
 namespace kerfolio::testing {
 
@@ -42,12 +41,8 @@ void SimulatedWorkshop::Run(const SimulatedJob& job) {
 void SimulatedWorkshop::Archive(const std::filesystem::path& file) {
     std::string text;
     for (const std::string& line : notePad_)
-        text += line + "\r\n";
-    std::string bytes;
-    if (std::filesystem::exists(file)) {
-        ASSERT_TRUE(ReadWholeFile(file, bytes));
-    }
-    ASSERT_TRUE(WriteFileAtomically(file, bytes + ToGbk(text)));
+        text += (text.empty() ? "" : "\n") + line;
+    ASSERT_EQ(AppendToArchive(file, text), std::nullopt);
     notePad_.clear();
     board_.JobCount = 0;
 }

@@ -20,8 +20,8 @@ struct SimulatedJob {
     std::vector<std::pair<long, long>> breaks;
 };
 
-// Drives the real board rules through the jobs and keeps the NotePad; Archive writes it the way the
-// daily archive does: GBK, CR LF, appended when the date's file exists.
+// Drives the real board rules through the jobs and keeps the NotePad; Archive hands it to the
+// program's own archive writer (GBK, CR LF, appended when the date's file exists).
 class SimulatedWorkshop {
   public:
     void Run(const SimulatedJob& job);
