@@ -11,27 +11,55 @@ namespace {
 struct NameFields {
     int values[3];
     int digits[3];
+    int monthName = -1;  // the field written as an English month name, as the C locale writes dates
 };
 
 bool IsSeparator(char c) {
-    return c == '-' || c == '.' || c == ' ';
+    return c == '-' || c == '.' || c == ' ' || c == ',';
 }
 
-// Three runs of digits between separator runs; a trailing separator ("2024. 3. 5.") is allowed.
+// 1..12 for "Jan".."Dec" or the full name, any case; 0 otherwise.
+int MonthNumber(std::string_view word) {
+    static constexpr std::string_view kMonths[] = {"january",   "february", "march",    "april",
+                                                   "may",       "june",     "july",     "august",
+                                                   "september", "october",  "november", "december"};
+    if (word.size() < 3) return 0;
+    std::string lower(word);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (int m = 0; m < 12; ++m) {
+        if (kMonths[m].starts_with(lower)) return m + 1;
+    }
+    return 0;
+}
+
+// Three fields between separator runs, digits or one month name; a trailing separator ("2024. 3. 5.")
+// is allowed.
 std::optional<NameFields> SplitName(std::string_view stem) {
     NameFields fields{};
     int count = 0;
     std::size_t pos = 0;
     while (pos < stem.size()) {
-        if (!std::isdigit(static_cast<unsigned char>(stem[pos]))) return std::nullopt;
         if (count == 3) return std::nullopt;
-        int value = 0, digits = 0;
-        while (pos < stem.size() && std::isdigit(static_cast<unsigned char>(stem[pos]))) {
-            if (++digits > 4) return std::nullopt;
-            value = value * 10 + (stem[pos++] - '0');
+        if (std::isalpha(static_cast<unsigned char>(stem[pos]))) {
+            const std::size_t begin = pos;
+            while (pos < stem.size() && std::isalpha(static_cast<unsigned char>(stem[pos])))
+                ++pos;
+            const int month = MonthNumber(stem.substr(begin, pos - begin));
+            if (month == 0 || fields.monthName >= 0) return std::nullopt;
+            fields.monthName = count;
+            fields.values[count] = month;
+            fields.digits[count++] = 2;
+        } else {
+            if (!std::isdigit(static_cast<unsigned char>(stem[pos]))) return std::nullopt;
+            int value = 0, digits = 0;
+            while (pos < stem.size() && std::isdigit(static_cast<unsigned char>(stem[pos]))) {
+                if (++digits > 4) return std::nullopt;
+                value = value * 10 + (stem[pos++] - '0');
+            }
+            fields.values[count] = value;
+            fields.digits[count++] = digits;
         }
-        fields.values[count] = value;
-        fields.digits[count++] = digits;
         const std::size_t separators = pos;
         while (pos < stem.size() && IsSeparator(stem[pos]))
             ++pos;
@@ -58,6 +86,14 @@ std::optional<Reading> ReadName(const std::string& stem) {
     if (!fields) return std::nullopt;
     const int* v = fields->values;
     const int* d = fields->digits;
+    if (fields->monthName == 0 || fields->monthName == 1) {
+        // "7 Dec 2026" or "Dec 7 2026": the name settles which field is the month.
+        const int day = fields->monthName == 1 ? v[0] : v[1];
+        const auto date = MakeDay(FullYear(v[2], d[2]), v[fields->monthName], day);
+        if (!date || d[2] == 3) return std::nullopt;
+        return Reading{Order::YearFirst, date, std::nullopt};
+    }
+    if (fields->monthName == 2) return std::nullopt;
     if (d[0] == 4 || (d[2] <= 2 && v[0] > 31)) {
         const auto date = MakeDay(FullYear(v[0], d[0]), v[1], v[2]);
         if (!date) return std::nullopt;

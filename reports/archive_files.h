@@ -18,7 +18,8 @@ namespace kerfolio {
 // two-digit year first. With the year last, day-month and month-day both occur; a name whose first
 // field is over 12 is day first, one whose second is over 12 is month first. The others follow what the
 // unambiguous names of the same folder show, since one PC writes one form; with no such name in the
-// folder (fewer than 13 days of archives), or as many of each, day first is taken.
+// folder (fewer than 13 days of archives), or as many of each, day first is taken. An English month
+// name ("7 Dec 2026", "Dec 7, 2026", as a PC without regional settings writes it) names the month.
 //
 // The dates of file names without their ".txt", one per name; nothing for a name that is not a date.
 std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems);

@@ -34,6 +34,7 @@ const char kUsage[] =
     "File names are read as dates: a four-digit first field is the year (2024-3-5); otherwise the year is\n"
     "last (5-3-2024, 3-5-24, 05.03.2024). Whether day or month comes first then follows the names of the\n"
     "same folder whose first or second field is over 12; without any, the day is taken to come first.\n"
+    "An English month name (7 Dec 2026) names the month.\n"
     "Lines or files that do not read are listed with their file and line; the rest is still reported.\n";
 
 namespace {
