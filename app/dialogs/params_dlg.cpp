@@ -38,8 +38,9 @@ TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
         auto* label = new QLabel(QString::fromUtf8(kLabels[i]), this);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         label->setFont(KaitiFont(19, true));
+        // Fitted to its text when first shown: measuring now would load the regular-script face,
+        // a large one, at every start for a dialog few runs open.
         label->move(16, top);
-        label->adjustSize();
 
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
@@ -56,8 +57,7 @@ TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
     auto* unit = new QLabel(QStringLiteral("平方mm每分钟"), this);
     unit->setObjectName(QStringLiteral("Label8"));
     unit->setFont(SongtiFont(13));
-    unit->move(98, 140);
-    unit->adjustSize();
+    unit->move(98, 140);  // fitted to its text when first shown, not at start-up
     edits_[5]->setAccessibleDescription(unit->text());
 
     connect(ok, &QPushButton::clicked, this, [this] {

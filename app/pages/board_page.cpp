@@ -41,12 +41,6 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
         caption->setAlignment(Qt::AlignCenter);
         caption->setFont(KaitiFont(16, true));
         caption->setGeometry(8, kRowTops[m - 1], 65, 24);
-        // Reachable with Tab so the machine's menu opens from the keyboard too; the frame shows
-        // which caption holds the focus.
-        caption->setFocusPolicy(Qt::TabFocus);
-        caption->setStyleSheet(
-            QStringLiteral("QLabel { border: 1px solid #808080; } "
-                           "QLabel:focus { border: 2px solid palette(highlight); }"));
         caption->installEventFilter(this);
         captions_[static_cast<std::size_t>(m - 1)] = caption;
 
@@ -89,6 +83,23 @@ void BoardPage::BuildCaptionMenu() {
     bold.setBold(true);
     properties->setFont(bold);
     popupMenu1_->setDefaultAction(properties);
+}
+
+void BoardPage::showEvent(QShowEvent* event) {
+    // Reachable with Tab so the machine's menu opens from the keyboard too. Given only now: a label
+    // that can take the focus lays its text out as a document at every change, which start-up would
+    // pay for a page it does not show.
+    // The frame, styled here for the same reason, shows which caption holds the focus.
+    if (!captionsFocusable_) {
+        captionsFocusable_ = true;
+        for (QLabel* caption : captions_) {
+            caption->setFocusPolicy(Qt::TabFocus);
+            caption->setStyleSheet(
+                QStringLiteral("QLabel { border: 1px solid #808080; } "
+                               "QLabel:focus { border: 2px solid palette(highlight); }"));
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 bool BoardPage::CaptionEvent(int machine, QEvent* event) {

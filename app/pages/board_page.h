@@ -45,6 +45,7 @@ class BoardPage : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildCaptionMenu();
@@ -56,6 +57,7 @@ class BoardPage : public QWidget {
     std::function<void(int)> hover_;
     QMenu* popupMenu1_ = nullptr;
     CaptionMenuHandlers menuHandlers_;
+    bool captionsFocusable_ = false;
 };
 
 }  // namespace kerfolio

@@ -62,5 +62,30 @@ TEST_F(Layout, DialogButtonsStartTheTabOrderWithOkAsDefault) {
     }
 }
 
+// Labels placed by hand are fitted to their texts when their dialog first shows, not at start-up; a
+// label never fitted keeps a default box that cuts its text or covers the field beside it.
+TEST_F(Layout, DialogLabelsFitTheirTextsOnceShown) {
+    const std::pair<const char*, QStringList> dialogs[] = {
+        {"TPasswordDlg", {"Label1"}},
+        {"TOKBottomDlg4", {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8"}},
+    };
+    for (const auto& [name, labels] : dialogs) {
+        auto* dialog = Find<QDialog>(name);
+        ASSERT_NE(dialog, nullptr);
+        dialog->show();
+        for (const QString& labelName : labels) {
+            auto* label = dialog->findChild<QLabel*>(labelName);
+            ASSERT_NE(label, nullptr) << name << " " << labelName.toStdString();
+            EXPECT_EQ(label->size(), label->sizeHint()) << name << " " << labelName.toStdString();
+            for (auto* edit : dialog->findChildren<QLineEdit*>()) {
+                EXPECT_FALSE(label->geometry().intersects(edit->geometry()))
+                    << name << " " << labelName.toStdString() << " covers "
+                    << edit->objectName().toStdString();
+            }
+        }
+        dialog->hide();
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio::test
