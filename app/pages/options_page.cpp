@@ -1,6 +1,7 @@
 #include "app/pages/options_page.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,10 +94,6 @@ OptionsPage::OptionsPage(const std::filesystem::path& dataFolder, Messages& mess
       folders_(folders),
       hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("TabSheet3"));
-    // Group titles sit on the frame line, so controls placed just below the top edge stay clear of it.
-    setStyleSheet(
-        QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
-                       "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
     BuildLayout();
     lockable_ = {checkBox1_,       checkBox2_, checkBox3_, checkBox4_, checkBox5_, edit43_,
                  dateTimePicker1_, button1_,   button2_,   button3_,   bitBtn1_};
@@ -253,6 +250,17 @@ void OptionsPage::BitBtn2Click() {
     }
     // A right password unlocks through the prompt's callback; anything else leaves the page locked.
     password_.exec();
+}
+
+bool OptionsPage::event(QEvent* event) {
+    // Group titles sit on the frame line, so controls placed just below the top edge stay clear of
+    // it. Styled once it sits in its tab: styling before the move would polish every control twice.
+    if (event->type() == QEvent::ParentChange && styleSheet().isEmpty() && parentWidget() != nullptr) {
+        setStyleSheet(
+            QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
+                           "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"));
+    }
+    return QWidget::event(event);
 }
 
 void OptionsPage::BitBtn1Click() {

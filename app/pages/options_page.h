@@ -52,6 +52,9 @@ class OptionsPage : public QWidget {
     QString ArchiveFolder() const;
     QTime ArchiveTime() const;
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     void BuildLayout();
     void BuildHints(const std::array<QWidget*, 3>& groups);

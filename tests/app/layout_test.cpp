@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "app/form1.h"
 #include "tests/app/gui_test_support.h"
@@ -85,6 +88,21 @@ TEST_F(Layout, DialogLabelsFitTheirTextsOnceShown) {
         }
         dialog->hide();
     }
+}
+
+// The Options page once drew its group titles and buttons in another face than the window's.
+TEST_F(Layout, OptionsControlsUseTheWindowsFont) {
+    auto* tabs = form_.findChild<QTabWidget*>("PageControl1");
+    tabs->setCurrentWidget(form_.findChild<QWidget*>("TabSheet3"));
+    form_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+    QWidgetList controls;
+    for (QWidget* control : form_.findChild<QWidget*>("TabSheet3")->findChildren<QWidget*>())
+        if (qobject_cast<QGroupBox*>(control) || qobject_cast<QAbstractButton*>(control)) controls << control;
+    ASSERT_GE(controls.size(), 15);
+    for (QWidget* control : controls)
+        EXPECT_EQ(QFontInfo(control->font()).family(), QFontInfo(form_.font()).family())
+            << control->objectName().toStdString();
 }
 
 }  // namespace
