@@ -21,6 +21,10 @@ constexpr int kLabels = 8;
 // so a label found here is a label in the decoded line and the other way round.
 struct GbkLabels {
     std::array<std::string, kLabels> names;
+    // Each name (at most eight bytes) as a little word and the mask of its bytes: one comparison finds
+    // it where eight bytes of the line are left.
+    std::array<std::uint64_t, kLabels> words{};
+    std::array<std::uint64_t, kLabels> masks{};
     std::string fullWidthColon;
     // By a character's code (lead byte << 8 | trail byte): 1 + the label it begins, 0 for none. The
     // labels begin with different characters.
@@ -39,6 +43,10 @@ const GbkLabels& Labels() {
             const std::string_view label = msg::kCompletionLabels[field];
             made.names[field] = ToGbk(label.substr(0, label.size() - 1));
             made.labelStartingWith[CharacterCode(made.names[field], 0)] = static_cast<std::int8_t>(field + 1);
+            const std::string& name = made.names[field];
+            std::memcpy(&made.words[field], name.data(), std::min(name.size(), sizeof(std::uint64_t)));
+            made.masks[field] =
+                name.size() >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * name.size()) - 1;
         }
         made.fullWidthColon = ToGbk("：");
         return made;
@@ -111,10 +119,14 @@ bool FindLabels(std::string_view line, const GbkLabels& labels, Hits (&hits)[kLa
         if (field >= 0) {
             const std::string& name = labels.names[field];
             const std::size_t end = pos + name.size();
-            std::size_t same = 2;  // the first character matched already
-            while (same < name.size() && pos + same < size && data[pos + same] == name[same])
-                ++same;
-            if (same == name.size() && end < size) {
+            bool same;
+            if (pos + sizeof word <= size && name.size() <= sizeof word) {
+                std::memcpy(&word, data + pos, sizeof word);
+                same = (word & labels.masks[field]) == labels.words[field];
+            } else {
+                same = end <= size && line.compare(pos, name.size(), name) == 0;
+            }
+            if (same && end < size) {
                 std::size_t colon = 0;
                 if (data[end] == ':') {
                     colon = 1;
@@ -204,7 +216,7 @@ std::string DecodeGbkCharacters(std::string_view gbk) {
     return out;
 }
 
-std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
+std::optional<PlainGbkFields> ReadPlainGbkFields(std::string_view gbkLine) {
     const std::string_view line = Trim(gbkLine);
     const GbkLabels& labels = Labels();
     Hits hits[kLabels];
@@ -224,8 +236,9 @@ std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
     const Found* workpiece = FirstWithin(hits[1], machine->valueAt, end);
     if (!workpiece) return std::nullopt;
 
-    ArchiveJob job;
-    int* const times[] = {&job.mount, &job.start, &job.jump, &job.wireBreak, &job.finish};
+    PlainGbkFields fields;
+    JobFigures& figures = fields.figures;
+    int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
     for (int field = 2; field <= 6; ++field) {
         // A time is ASCII; any other byte makes it fail here as it fails decoded.
         const auto seconds = Seconds(values[field]);
@@ -234,10 +247,30 @@ std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
     }
     const auto amount = TryParseIntegerText(values[7]);
     if (!amount || *amount < 0) return std::nullopt;
-    job.amount = *amount;
-    job.machine = DecodeGbkCharacters(Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt)));
-    job.workpiece = DecodeGbkCharacters(Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt)));
+    figures.amount = *amount;
+    fields.machine = Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt));
+    fields.workpiece = Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt));
+    return fields;
+}
+
+ArchiveJob DecodedJob(const PlainGbkFields& fields) {
+    const JobFigures& figures = fields.figures;
+    ArchiveJob job;
+    job.machine = DecodeGbkCharacters(fields.machine);
+    job.workpiece = DecodeGbkCharacters(fields.workpiece);
+    job.mount = figures.mount;
+    job.start = figures.start;
+    job.jump = figures.jump;
+    job.wireBreak = figures.wireBreak;
+    job.finish = figures.finish;
+    job.amount = figures.amount;
     return job;
+}
+
+std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
+    const auto fields = ReadPlainGbkFields(gbkLine);
+    if (!fields) return std::nullopt;
+    return DecodedJob(*fields);
 }
 
 }  // namespace kerfolio

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/calendar.h"
 #include "reports/dated_job.h"
 
 namespace kerfolio {
@@ -34,11 +35,43 @@ struct EfficiencyAdvice {
 
 constexpr int kLearningJobs = 20;
 
-// Per machine, in name order, from its last 20 jobs (jobs in any order; the latest finishes count).
-// The estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
+// Per machine, from its last 20 jobs with an amount and cutting time, job by job in file order. The
+// estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
 // long or short when the median miss exceeds 5 minutes or a tenth of the median job, whichever is more.
-std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
-                                              const std::vector<MachineRecord>& records);
+class EfficiencyLearner {
+  public:
+    // Jobs may come in any order: the latest finishes count, and of those finishing at the same
+    // second the one added last. recordName is the name a parameter record would carry for the
+    // machine (without the folder's name); that of its earliest job is looked up.
+    void Add(int machine, const DatedJob& dated, int recordName);
+
+    // The advice per machine that had jobs, in name order (names[machine]); recordNames[recordName].
+    std::vector<EfficiencyAdvice> Advice(const std::vector<std::string>& names,
+                                         const std::vector<std::string>& recordNames,
+                                         const std::vector<MachineRecord>& records) const;
+
+  private:
+    struct Recent {
+        Day finishDay;
+        int finish;
+        std::size_t order;
+        JobFigures job;
+        int net;
+    };
+    struct History {
+        bool seen = false;
+        Day firstDay{};
+        int firstFinish = 0;
+        int recordName = 0;
+        std::vector<Recent> recent;  // the latest kLearningJobs, and some older ones until pruned
+    };
+    // Latest first: by finish, then by the order added.
+    static bool Later(const Recent& a, const Recent& b);
+    static void KeepLatest(std::vector<Recent>& recent);
+
+    std::vector<History> machines_;
+    std::size_t added_ = 0;
+};
 
 // The advice in words: the verdict and, with a history, the efficiency it suggests.
 std::string AdviceText(const EfficiencyAdvice& advice);
