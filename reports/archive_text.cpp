@@ -39,7 +39,9 @@ void ScanArchiveText(std::string_view gbkBytes, ArchiveLineSink& sink) {
         const std::string_view line = gbkBytes.substr(start, end - start);
         const bool crlf = end + 1 < gbkBytes.size() && gbkBytes[end] == '\r' && gbkBytes[end + 1] == '\n';
         start = end + (crlf ? 2 : 1);
-        if (const auto fields = ReadPlainGbkFields(line)) {
+        auto fields = ReadWrittenGbkFields(line);
+        if (!fields) fields = ReadPlainGbkFields(line);
+        if (fields) {
             sink.Plain(*fields);
             continue;
         }

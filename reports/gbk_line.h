@@ -31,6 +31,11 @@ struct PlainGbkFields {
 };
 std::optional<PlainGbkFields> ReadPlainGbkFields(std::string_view gbkLine);
 
+// The same fields of a line laid out as the program writes it: ASCII values after ASCII colons, the
+// labels after blanks and the number. Found without looking at every character; nothing for any other
+// line, which ReadPlainGbkFields then reads.
+std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine);
+
 // The job of such fields, its names decoded.
 ArchiveJob DecodedJob(const PlainGbkFields& fields);
 
