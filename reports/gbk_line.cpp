@@ -288,6 +288,12 @@ std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
         return true;
     };
     const auto colon = [&] { return pos > begin && data[pos - 1] == ':' ? (--pos, true) : false; };
+    const auto skipBlanks = [&] {
+        // The program writes four blanks between fields.
+        if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
+        while (pos > begin && IsBlank(data[pos - 1]))
+            --pos;
+    };
     const auto label = [&](int field) {
         const std::size_t size = labels.names[field].size();
         if (pos < begin + size + 1) return false;
@@ -298,8 +304,7 @@ std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
     JobFigures& figures = fields.figures;
     {
         // The amount: up to nine decimal digits, which always fit.
-        while (pos > begin && IsBlank(data[pos - 1]))
-            --pos;
+        skipBlanks();
         std::int32_t amount = 0, scale = 1;
         int digits = 0, d;
         for (; digits < 9 && digit(d); ++digits) {
@@ -313,8 +318,7 @@ std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
     int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
     for (int field = kLabels - 2; field >= 2; --field) {
         // "H:MM:SS" or "HH:MM:SS".
-        while (pos > begin && IsBlank(data[pos - 1]))
-            --pos;
+        skipBlanks();
         int s2, s1, m2, m1, h2, h1 = 0;
         if (!digit(s2) || !digit(s1) || !colon() || !digit(m2) || !digit(m1) || !colon() || !digit(h2)) {
             return std::nullopt;
@@ -343,8 +347,15 @@ std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
     // Past the label's end or with a full-width colon: the general reader decides.
     const std::size_t workpieceEnd = pos + labels.names[1].size();
     if (workpieceEnd >= end || data[workpieceEnd] != ':') return std::nullopt;
-    fields.machine = Trim(gbkLine.substr(machineAt, pos - machineAt));
-    fields.workpiece = Trim(gbkLine.substr(workpieceEnd + 1, end - workpieceEnd - 1));
+    const auto trimmed = [data](std::size_t from, std::size_t to) {
+        while (from < to && IsBlank(data[from]))
+            ++from;
+        while (to > from && IsBlank(data[to - 1]))
+            --to;
+        return std::string_view(data + from, to - from);
+    };
+    fields.machine = trimmed(machineAt, pos);
+    fields.workpiece = trimmed(workpieceEnd + 1, end);
     return fields;
 }
 

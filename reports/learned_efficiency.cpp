@@ -36,22 +36,13 @@ std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& setti
     return records;
 }
 
-bool EfficiencyLearner::Later(const Recent& a, const Recent& b) {
-    if (a.finishDay != b.finishDay) return a.finishDay > b.finishDay;
-    if (a.finish != b.finish) return a.finish > b.finish;
-    return a.order > b.order;
-}
-
-void EfficiencyLearner::KeepLatest(std::vector<Recent>& recent) {
-    if (recent.size() <= std::size_t(kLearningJobs)) return;
-    std::nth_element(recent.begin(), recent.begin() + (kLearningJobs - 1), recent.end(), Later);
-    recent.resize(kLearningJobs);
+bool EfficiencyLearner::Earlier(const Recent& a, const Recent& b) {
+    return a.finishDay != b.finishDay ? a.finishDay < b.finishDay : a.finish < b.finish;
 }
 
 void EfficiencyLearner::Add(int machine, const DatedJob& dated, int recordName) {
     if (std::size_t(machine) >= machines_.size()) machines_.resize(std::size_t(machine) + 1);
     History& history = machines_[std::size_t(machine)];
-    const std::size_t order = added_++;
     if (!history.seen || dated.finishDay < history.firstDay ||
         (dated.finishDay == history.firstDay && dated.job.finish < history.firstFinish)) {
         history.seen = true;
@@ -60,9 +51,18 @@ void EfficiencyLearner::Add(int machine, const DatedJob& dated, int recordName) 
         history.recordName = recordName;
     }
     if (dated.job.amount <= 0 || dated.net <= 0) return;
-    history.recent.push_back({dated.finishDay, dated.job.finish, order, dated.job, dated.net});
-    // Pruned now and then, so a machine holds a few dozen jobs however long the history.
-    if (history.recent.size() == 4 * std::size_t(kLearningJobs)) KeepLatest(history.recent);
+    const Recent job{dated.finishDay, dated.job.finish, dated.job, dated.net};
+    std::vector<Recent>& recent = history.recent;
+    const std::size_t latest = kLearningJobs;
+    // Earlier than the latest kLearningJobs already held: never among them.
+    if (recent.size() >= latest && Earlier(job, recent[recent.size() - latest])) return;
+    // Jobs mostly come in the order they finished, so this mostly appends. A job goes after those
+    // finishing the same second, so of those the one added last counts.
+    auto at = recent.end();
+    while (at != recent.begin() && Earlier(job, *(at - 1)))
+        --at;
+    recent.insert(at, job);
+    if (recent.size() == 2 * latest) recent.erase(recent.begin(), recent.begin() + latest);
 }
 
 std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::string>& names,
@@ -79,8 +79,10 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::s
         const History& history = machines_[std::size_t(machine)];
         EfficiencyAdvice advice;
         advice.machine = names[std::size_t(machine)];
-        std::vector<Recent> recent = history.recent;
-        KeepLatest(recent);
+        const std::size_t held = history.recent.size();
+        const std::vector<Recent> recent(
+            history.recent.begin() + (held - std::min<std::size_t>(held, kLearningJobs)),
+            history.recent.end());
         const MachineRecord* record = FindRecord(records, recordNames[std::size_t(history.recordName)]);
         if (record) advice.stored = record->efficiency;
         advice.jobs = int(recent.size());

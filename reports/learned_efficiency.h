@@ -54,7 +54,6 @@ class EfficiencyLearner {
     struct Recent {
         Day finishDay;
         int finish;
-        std::size_t order;
         JobFigures job;
         int net;
     };
@@ -63,14 +62,12 @@ class EfficiencyLearner {
         Day firstDay{};
         int firstFinish = 0;
         int recordName = 0;
-        std::vector<Recent> recent;  // the latest kLearningJobs, and some older ones until pruned
+        // Oldest first: the latest kLearningJobs and up to as many older ones, dropped in one go.
+        std::vector<Recent> recent;
     };
-    // Latest first: by finish, then by the order added.
-    static bool Later(const Recent& a, const Recent& b);
-    static void KeepLatest(std::vector<Recent>& recent);
+    static bool Earlier(const Recent& a, const Recent& b);
 
     std::vector<History> machines_;
-    std::size_t added_ = 0;
 };
 
 // The advice in words: the verdict and, with a history, the efficiency it suggests.

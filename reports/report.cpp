@@ -1,6 +1,8 @@
 #include "reports/report.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <map>
 
 #include "reports/archive_files.h"
@@ -37,11 +39,18 @@ class MachineNames {
   public:
     // The machine of a name as its folder's lines give it, GBK or decoded.
     int OfGbk(std::size_t folder, std::string_view gbk) {
+        // Lines take turns between the machines: a small table in front of the map, by a hash of the
+        // bytes.
+        std::uint32_t hash = 2'166'136'261u;
+        for (const char c : gbk)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16'777'619u;
+        Recent& recent = recent_[(hash ^ std::uint32_t(folder)) % recent_.size()];
+        if (recent.name >= 0 && recent.folder == folder && recent.gbk == gbk) return recent.name;
         auto& known = folders_[folder].gbk;
         const auto found = known.find(gbk);
-        if (found != known.end()) return found->second;
-        const int name = OfText(folder, DecodeGbkCharacters(gbk));
-        known.emplace(std::string(gbk), name);
+        const int name = found != known.end() ? found->second : OfText(folder, DecodeGbkCharacters(gbk));
+        if (found == known.end()) known.emplace(std::string(gbk), name);
+        recent = {std::string(gbk), folder, name};
         return name;
     }
     int OfText(std::size_t folder, std::string text) {
@@ -70,6 +79,12 @@ class MachineNames {
         if (added) machines_.push_back(name);
         return found->second;
     }
+    struct Recent {
+        std::string gbk;
+        std::size_t folder = 0;
+        int name = -1;
+    };
+    std::array<Recent, 64> recent_;
     struct Folder {
         std::string prefix;
         std::map<std::string, int, std::less<>> gbk;
