@@ -200,6 +200,111 @@ bool ReadFigures(const std::string_view (&values)[kLabels], JobFigures& figures)
     return true;
 }
 
+bool ReadWritten(std::string_view gbkLine, PlainGbkFields& fields) {
+    const char* const data = gbkLine.data();
+    std::size_t begin = 0, end = gbkLine.size();
+    while (begin < end && IsBlank(data[begin]))
+        ++begin;
+    const GbkLabels& labels = Labels();
+    // Whether field's label stands at pos, its end within last.
+    const auto labelAt = [&](int field, std::size_t pos, std::size_t last) {
+        const std::size_t size = labels.names[field].size();
+        if (pos + size > last) return false;
+        if (pos + sizeof(std::uint64_t) <= gbkLine.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, data + pos, sizeof word);
+            return (word & labels.masks[field]) == labels.words[field];
+        }
+        return gbkLine.compare(pos, size, labels.names[field]) == 0;
+    };
+
+    // From the right: blanks, a value in the form the program writes, its label's ASCII colon and the
+    // label. A value of digits and colons holds no label, so the label is the last one before the
+    // next, as the general reader finds it; and the byte before the label is below 0x40, which no GBK
+    // character has as a trail byte, so the label starts a character.
+    std::size_t pos = end;
+    const auto digit = [&](int& value) {
+        if (pos == begin || unsigned(data[pos - 1] - '0') > 9) return false;
+        value = data[--pos] - '0';
+        return true;
+    };
+    const auto colon = [&] { return pos > begin && data[pos - 1] == ':' ? (--pos, true) : false; };
+    const auto skipBlanks = [&] {
+        // The program writes four blanks between fields.
+        if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
+        if (pos > begin && !IsBlank(data[pos - 1])) return;
+        while (pos > begin && IsBlank(data[pos - 1]))
+            --pos;
+    };
+    const auto label = [&](int field) {
+        const std::size_t size = labels.names[field].size();
+        if (pos < begin + size + 1) return false;
+        pos -= size;
+        return static_cast<unsigned char>(data[pos - 1]) < 0x40 && labelAt(field, pos, end);
+    };
+    JobFigures& figures = fields.figures;
+    {
+        // The amount: up to nine decimal digits, which always fit.
+        skipBlanks();
+        std::int32_t amount = 0, scale = 1;
+        int digits = 0, d;
+        for (; digits < 9 && digit(d); ++digits) {
+            amount += d * scale;
+            scale *= 10;
+        }
+        if (digits == 0 || !colon() || !label(kLabels - 1)) return false;
+        figures.amount = amount;
+        end = pos;
+    }
+    int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
+    for (int field = kLabels - 2; field >= 2; --field) {
+        // "H:MM:SS" or "HH:MM:SS" after the label's colon: the last nine bytes hold either.
+        skipBlanks();
+        if (pos < begin + 9) return false;
+        const char* const t = data + pos - 8;
+        const auto at = [t](int i) { return unsigned(t[i] - '0'); };
+        if (t[2] != ':' || t[5] != ':' || at(1) > 9 || at(3) > 5 || at(4) > 9 || at(6) > 5 || at(7) > 9) {
+            return false;
+        }
+        const bool twoDigitHour = at(0) <= 9;
+        if (!twoDigitHour && t[0] != ':') return false;
+        const unsigned hours = twoDigitHour ? at(0) * 10 + at(1) : at(1);
+        if (hours > 23) return false;
+        pos -= twoDigitHour ? 8 : 7;
+        if (!colon() || !label(field)) return false;
+        *times[field - 2] = int(hours * 3'600 + (at(3) * 10 + at(4)) * 60 + at(6) * 10 + at(7));
+        end = pos;
+    }
+
+    // From the left, the number and blanks are ASCII, so the machine's label is the first character that
+    // is not; the workpiece's is the first label in the machine's name.
+    pos = begin;
+    while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
+        ++pos;
+    const std::size_t machineSize = labels.names[0].size();
+    if (!labelAt(0, pos, end) || pos + machineSize >= end || data[pos + machineSize] != ':') return false;
+    const std::size_t machineAt = pos + machineSize + 1;
+    for (pos = machineAt;; pos += GbkCharLength(gbkLine, pos)) {
+        while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos >= end) return false;
+        if (labelAt(1, pos, end)) break;
+    }
+    // Past the label's end or with a full-width colon: the general reader decides.
+    const std::size_t workpieceEnd = pos + labels.names[1].size();
+    if (workpieceEnd >= end || data[workpieceEnd] != ':') return false;
+    const auto trimmed = [data](std::size_t from, std::size_t to) {
+        while (from < to && IsBlank(data[from]))
+            ++from;
+        while (to > from && IsBlank(data[to - 1]))
+            --to;
+        return std::string_view(data + from, to - from);
+    };
+    fields.machine = trimmed(machineAt, pos);
+    fields.workpiece = trimmed(workpieceEnd + 1, end);
+    return true;
+}
+
 }  // namespace
 
 std::string DecodeGbkCharacters(std::string_view gbk) {
@@ -260,103 +365,10 @@ std::optional<PlainGbkFields> ReadPlainGbkFields(std::string_view gbkLine) {
 }
 
 std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
-    const char* const data = gbkLine.data();
-    std::size_t begin = 0, end = gbkLine.size();
-    while (begin < end && IsBlank(data[begin]))
-        ++begin;
-    const GbkLabels& labels = Labels();
-    // Whether field's label stands at pos, its end within last.
-    const auto labelAt = [&](int field, std::size_t pos, std::size_t last) {
-        const std::size_t size = labels.names[field].size();
-        if (pos + size > last) return false;
-        if (pos + sizeof(std::uint64_t) <= gbkLine.size()) {
-            std::uint64_t word;
-            std::memcpy(&word, data + pos, sizeof word);
-            return (word & labels.masks[field]) == labels.words[field];
-        }
-        return gbkLine.compare(pos, size, labels.names[field]) == 0;
-    };
-
-    // From the right: blanks, a value in the form the program writes, its label's ASCII colon and the
-    // label. A value of digits and colons holds no label, so the label is the last one before the
-    // next, as the general reader finds it; and the byte before the label is below 0x40, which no GBK
-    // character has as a trail byte, so the label starts a character.
-    std::size_t pos = end;
-    const auto digit = [&](int& value) {
-        if (pos == begin || unsigned(data[pos - 1] - '0') > 9) return false;
-        value = data[--pos] - '0';
-        return true;
-    };
-    const auto colon = [&] { return pos > begin && data[pos - 1] == ':' ? (--pos, true) : false; };
-    const auto skipBlanks = [&] {
-        // The program writes four blanks between fields.
-        if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
-        while (pos > begin && IsBlank(data[pos - 1]))
-            --pos;
-    };
-    const auto label = [&](int field) {
-        const std::size_t size = labels.names[field].size();
-        if (pos < begin + size + 1) return false;
-        pos -= size;
-        return static_cast<unsigned char>(data[pos - 1]) < 0x40 && labelAt(field, pos, end);
-    };
-    PlainGbkFields fields;
-    JobFigures& figures = fields.figures;
-    {
-        // The amount: up to nine decimal digits, which always fit.
-        skipBlanks();
-        std::int32_t amount = 0, scale = 1;
-        int digits = 0, d;
-        for (; digits < 9 && digit(d); ++digits) {
-            amount += d * scale;
-            scale *= 10;
-        }
-        if (digits == 0 || !colon() || !label(kLabels - 1)) return std::nullopt;
-        figures.amount = amount;
-        end = pos;
-    }
-    int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
-    for (int field = kLabels - 2; field >= 2; --field) {
-        // "H:MM:SS" or "HH:MM:SS".
-        skipBlanks();
-        int s2, s1, m2, m1, h2, h1 = 0;
-        if (!digit(s2) || !digit(s1) || !colon() || !digit(m2) || !digit(m1) || !colon() || !digit(h2)) {
-            return std::nullopt;
-        }
-        digit(h1);
-        if (s1 > 5 || m1 > 5 || h1 * 10 + h2 > 23 || !colon() || !label(field)) return std::nullopt;
-        *times[field - 2] = (h1 * 10 + h2) * 3'600 + (m1 * 10 + m2) * 60 + s1 * 10 + s2;
-        end = pos;
-    }
-
-    // From the left, the number and blanks are ASCII, so the machine's label is the first character that
-    // is not; the workpiece's is the first label in the machine's name.
-    pos = begin;
-    while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
-        ++pos;
-    const std::size_t machineSize = labels.names[0].size();
-    if (!labelAt(0, pos, end) || pos + machineSize >= end || data[pos + machineSize] != ':')
-        return std::nullopt;
-    const std::size_t machineAt = pos + machineSize + 1;
-    for (pos = machineAt;; pos += GbkCharLength(gbkLine, pos)) {
-        while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
-            ++pos;
-        if (pos >= end) return std::nullopt;
-        if (labelAt(1, pos, end)) break;
-    }
-    // Past the label's end or with a full-width colon: the general reader decides.
-    const std::size_t workpieceEnd = pos + labels.names[1].size();
-    if (workpieceEnd >= end || data[workpieceEnd] != ':') return std::nullopt;
-    const auto trimmed = [data](std::size_t from, std::size_t to) {
-        while (from < to && IsBlank(data[from]))
-            ++from;
-        while (to > from && IsBlank(data[to - 1]))
-            --to;
-        return std::string_view(data + from, to - from);
-    };
-    fields.machine = trimmed(machineAt, pos);
-    fields.workpiece = trimmed(workpieceEnd + 1, end);
-    return fields;
+    // Filled in place: copying the fields into the result cost as much as reading a field.
+    std::optional<PlainGbkFields> result(std::in_place);
+    if (!ReadWritten(gbkLine, *result)) result.reset();
+    return result;
 }
 
 ArchiveJob DecodedJob(const PlainGbkFields& fields) {
