@@ -5,10 +5,7 @@
 
 namespace kerfolio {
 
-int PeriodSummer::SlotOf(Day day) {
-    for (int i = 0; i < 2; ++i) {
-        if (recentDays_[i] == day) return recentSlots_[i];
-    }
+int PeriodSummer::SlotOfNewDay(Day day) {
     int slot;
     if (const auto known = slotOfDay_.find(day); known != slotOfDay_.end()) {
         slot = known->second;

@@ -45,14 +45,19 @@ class PeriodSummer {
         int jobs = 0;
         std::int64_t amount = 0, machining = 0, jump = 0, wireBreak = 0, net = 0;
     };
-    int SlotOf(Day day);
+    int SlotOf(Day day) {
+        // Jobs come file by file and a file holds two days: both are remembered before asking the maps.
+        if (recentDays_[0] == day) return recentSlots_[0];
+        if (recentDays_[1] == day) return recentSlots_[1];
+        return SlotOfNewDay(day);
+    }
+    int SlotOfNewDay(Day day);
 
     Grouping grouping_;
     std::vector<Period> periods_;      // by slot, in the order first met
     std::map<Day, int> slotOfPeriod_;  // by the period's first day
     std::map<Day, int> slotOfDay_;
-    // Jobs come file by file and a file holds two days: both are remembered before asking the maps.
-    std::array<std::optional<Day>, 2> recentDays_;
+    std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
     std::vector<std::vector<Totals>> totals_;  // [machine][slot]
 };

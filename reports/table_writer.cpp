@@ -24,20 +24,18 @@ void AppendPrintable(std::string& out, std::string_view text) {
 // measured once: a year by week is hundreds of rows.
 void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns) {
     std::vector<std::size_t> widths;
-    std::vector<std::vector<std::size_t>> cellWidths;
-    cellWidths.reserve(rows.size());
+    std::vector<std::size_t> cellWidths;  // row by row
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        std::vector<std::size_t>& cells = cellWidths.emplace_back(row.size());
         for (std::size_t c = 0; c < row.size(); ++c) {
-            cells[c] = DisplayWidth(row[c]);
-            widths[c] = std::max(widths[c], cells[c]);
+            cellWidths.push_back(DisplayWidth(row[c]));
+            widths[c] = std::max(widths[c], cellWidths.back());
         }
     }
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const auto& row = rows[r];
+    std::size_t cell = 0;
+    for (const auto& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) {
-            const std::size_t padding = widths[c] - cellWidths[r][c];
+            const std::size_t padding = widths[c] - cellWidths[cell++];
             if (c > 0) out += "  ";
             const bool last = c + 1 == row.size();
             if (c < textColumns || last) {
