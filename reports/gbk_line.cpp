@@ -200,66 +200,77 @@ bool ReadFigures(const std::string_view (&values)[kLabels], JobFigures& figures)
     return true;
 }
 
-bool ReadWritten(std::string_view gbkLine, PlainGbkFields& fields) {
-    const char* const data = gbkLine.data();
-    std::size_t begin = 0, end = gbkLine.size();
-    while (begin < end && IsBlank(data[begin]))
+// Whether field's label stands at pos of line, ending by last.
+inline bool LabelAt(const GbkLabels& labels, int field, std::string_view line, std::size_t pos,
+                    std::size_t last) {
+    const std::size_t size = labels.names[field].size();
+    if (pos + size > last) return false;
+    if (pos + sizeof(std::uint64_t) <= line.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, line.data() + pos, sizeof word);
+        return (word & labels.masks[field]) == labels.words[field];
+    }
+    return line.compare(pos, size, labels.names[field]) == 0;
+}
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Where field's label starts when it ends in an ASCII colon just before pos and follows a byte below
+// 0x40, which no GBK character has as a trail byte, so the label starts a character.
+inline std::size_t LabelBefore(const GbkLabels& labels, int field, std::string_view line, std::size_t begin,
+                               std::size_t pos) {
+    const std::size_t size = labels.names[field].size();
+    if (pos < begin + size + 2 || line[pos - 1] != ':') return kNone;
+    const std::size_t at = pos - 1 - size;
+    if (static_cast<unsigned char>(line[at - 1]) >= 0x40 || !LabelAt(labels, field, line, at, pos))
+        return kNone;
+    return at;
+}
+
+inline std::size_t SkipBlanksBack(const char* data, std::size_t begin, std::size_t pos) {
+    // The program writes four blanks between fields.
+    if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
+    while (pos > begin && IsBlank(data[pos - 1]))
+        --pos;
+    return pos;
+}
+
+inline std::string_view Trimmed(const char* data, std::size_t from, std::size_t to) {
+    while (from < to && IsBlank(data[from]))
+        ++from;
+    while (to > from && IsBlank(data[to - 1]))
+        --to;
+    return std::string_view(data + from, to - from);
+}
+
+// Reads a line as the program writes it, or says false and leaves it to ReadPlainGbkFields.
+bool ReadWritten(std::string_view line, PlainGbkFields& fields) {
+    const char* const data = line.data();
+    std::size_t begin = 0;
+    while (begin < line.size() && IsBlank(data[begin]))
         ++begin;
     const GbkLabels& labels = Labels();
-    // Whether field's label stands at pos, its end within last.
-    const auto labelAt = [&](int field, std::size_t pos, std::size_t last) {
-        const std::size_t size = labels.names[field].size();
-        if (pos + size > last) return false;
-        if (pos + sizeof(std::uint64_t) <= gbkLine.size()) {
-            std::uint64_t word;
-            std::memcpy(&word, data + pos, sizeof word);
-            return (word & labels.masks[field]) == labels.words[field];
-        }
-        return gbkLine.compare(pos, size, labels.names[field]) == 0;
-    };
 
     // From the right: blanks, a value in the form the program writes, its label's ASCII colon and the
     // label. A value of digits and colons holds no label, so the label is the last one before the
-    // next, as the general reader finds it; and the byte before the label is below 0x40, which no GBK
-    // character has as a trail byte, so the label starts a character.
-    std::size_t pos = end;
-    const auto digit = [&](int& value) {
-        if (pos == begin || unsigned(data[pos - 1] - '0') > 9) return false;
-        value = data[--pos] - '0';
-        return true;
-    };
-    const auto colon = [&] { return pos > begin && data[pos - 1] == ':' ? (--pos, true) : false; };
-    const auto skipBlanks = [&] {
-        // The program writes four blanks between fields.
-        if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
-        if (pos > begin && !IsBlank(data[pos - 1])) return;
-        while (pos > begin && IsBlank(data[pos - 1]))
-            --pos;
-    };
-    const auto label = [&](int field) {
-        const std::size_t size = labels.names[field].size();
-        if (pos < begin + size + 1) return false;
-        pos -= size;
-        return static_cast<unsigned char>(data[pos - 1]) < 0x40 && labelAt(field, pos, end);
-    };
-    JobFigures& figures = fields.figures;
-    {
-        // The amount: up to nine decimal digits, which always fit.
-        skipBlanks();
-        std::int32_t amount = 0, scale = 1;
-        int digits = 0, d;
-        for (; digits < 9 && digit(d); ++digits) {
-            amount += d * scale;
-            scale *= 10;
-        }
-        if (digits == 0 || !colon() || !label(kLabels - 1)) return false;
-        figures.amount = amount;
-        end = pos;
+    // next, as the general reader finds it.
+    std::size_t pos = SkipBlanksBack(data, begin, line.size());
+    // The amount: up to nine decimal digits, which always fit.
+    std::int32_t amount = 0, scale = 1;
+    int digits = 0;
+    for (; digits < 9 && pos > begin && unsigned(data[pos - 1] - '0') <= 9; ++digits, --pos) {
+        amount += (data[pos - 1] - '0') * scale;
+        scale *= 10;
     }
+    if (digits == 0) return false;
+    pos = LabelBefore(labels, kLabels - 1, line, begin, pos);
+    if (pos == kNone) return false;
+    JobFigures& figures = fields.figures;
+    figures.amount = amount;
     int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
     for (int field = kLabels - 2; field >= 2; --field) {
         // "H:MM:SS" or "HH:MM:SS" after the label's colon: the last nine bytes hold either.
-        skipBlanks();
+        pos = SkipBlanksBack(data, begin, pos);
         if (pos < begin + 9) return false;
         const char* const t = data + pos - 8;
         const auto at = [t](int i) { return unsigned(t[i] - '0'); };
@@ -270,11 +281,11 @@ bool ReadWritten(std::string_view gbkLine, PlainGbkFields& fields) {
         if (!twoDigitHour && t[0] != ':') return false;
         const unsigned hours = twoDigitHour ? at(0) * 10 + at(1) : at(1);
         if (hours > 23) return false;
-        pos -= twoDigitHour ? 8 : 7;
-        if (!colon() || !label(field)) return false;
         *times[field - 2] = int(hours * 3'600 + (at(3) * 10 + at(4)) * 60 + at(6) * 10 + at(7));
-        end = pos;
+        pos = LabelBefore(labels, field, line, begin, pos - (twoDigitHour ? 8 : 7));
+        if (pos == kNone) return false;
     }
+    const std::size_t end = pos;
 
     // From the left, the number and blanks are ASCII, so the machine's label is the first character that
     // is not; the workpiece's is the first label in the machine's name.
@@ -282,26 +293,21 @@ bool ReadWritten(std::string_view gbkLine, PlainGbkFields& fields) {
     while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
         ++pos;
     const std::size_t machineSize = labels.names[0].size();
-    if (!labelAt(0, pos, end) || pos + machineSize >= end || data[pos + machineSize] != ':') return false;
+    if (!LabelAt(labels, 0, line, pos, end) || pos + machineSize >= end || data[pos + machineSize] != ':') {
+        return false;
+    }
     const std::size_t machineAt = pos + machineSize + 1;
-    for (pos = machineAt;; pos += GbkCharLength(gbkLine, pos)) {
+    for (pos = machineAt;; pos += GbkCharLength(line, pos)) {
         while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
             ++pos;
         if (pos >= end) return false;
-        if (labelAt(1, pos, end)) break;
+        if (LabelAt(labels, 1, line, pos, end)) break;
     }
     // Past the label's end or with a full-width colon: the general reader decides.
     const std::size_t workpieceEnd = pos + labels.names[1].size();
     if (workpieceEnd >= end || data[workpieceEnd] != ':') return false;
-    const auto trimmed = [data](std::size_t from, std::size_t to) {
-        while (from < to && IsBlank(data[from]))
-            ++from;
-        while (to > from && IsBlank(data[to - 1]))
-            --to;
-        return std::string_view(data + from, to - from);
-    };
-    fields.machine = trimmed(machineAt, pos);
-    fields.workpiece = trimmed(workpieceEnd + 1, end);
+    fields.machine = Trimmed(data, machineAt, pos);
+    fields.workpiece = Trimmed(data, workpieceEnd + 1, end);
     return true;
 }
 

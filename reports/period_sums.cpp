@@ -6,16 +6,10 @@
 namespace kerfolio {
 
 int PeriodSummer::SlotOfNewDay(Day day) {
-    int slot;
-    if (const auto known = slotOfDay_.find(day); known != slotOfDay_.end()) {
-        slot = known->second;
-    } else {
-        Period period = PeriodOf(day, grouping_);
-        const auto [found, added] = slotOfPeriod_.try_emplace(period.first, int(periods_.size()));
-        if (added) periods_.push_back(std::move(period));
-        slot = found->second;
-        slotOfDay_.emplace(day, slot);
-    }
+    // The label is made once per period, not once per day.
+    const auto [found, added] = slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(periods_.size()));
+    if (added) periods_.push_back(PeriodOf(day, grouping_));
+    const int slot = found->second;
     recentDays_[1] = recentDays_[0];
     recentSlots_[1] = recentSlots_[0];
     recentDays_[0] = day;

@@ -54,9 +54,8 @@ class PeriodSummer {
     int SlotOfNewDay(Day day);
 
     Grouping grouping_;
-    std::vector<Period> periods_;      // by slot, in the order first met
-    std::map<Day, int> slotOfPeriod_;  // by the period's first day
-    std::map<Day, int> slotOfDay_;
+    std::vector<Period> periods_;                            // by slot, in the order first met
+    std::map<Day, int> slotOfPeriod_;                        // by the period's first day
     std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
     std::vector<std::vector<Totals>> totals_;  // [machine][slot]
