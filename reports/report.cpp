@@ -1,12 +1,10 @@
 #include "reports/report.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
 #include <map>
 
 #include "reports/archive_files.h"
 #include "reports/gbk_line.h"
+#include "reports/machine_names.h"
 #include "reports/messages.h"
 #include "storage/atomic_file.h"
 
@@ -32,70 +30,6 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
     }
     return labels;
 }
-
-// Machines by number. A name is decoded once per folder and distinct bytes: a year of archives holds
-// tens of thousands of lines and a handful of names.
-class MachineNames {
-  public:
-    // The machine of a name as its folder's lines give it, GBK or decoded.
-    int OfGbk(std::size_t folder, std::string_view gbk) {
-        // Lines take turns between the machines: a small table in front of the map, by a hash of the
-        // bytes.
-        std::uint32_t hash = 2'166'136'261u;
-        for (const char c : gbk)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16'777'619u;
-        Recent& recent = recent_[(hash ^ std::uint32_t(folder)) % recent_.size()];
-        if (recent.name >= 0 && recent.folder == folder && recent.gbk == gbk) return recent.name;
-        auto& known = folders_[folder].gbk;
-        const auto found = known.find(gbk);
-        const int name = found != known.end() ? found->second : OfText(folder, DecodeGbkCharacters(gbk));
-        if (found == known.end()) known.emplace(std::string(gbk), name);
-        recent = {std::string(gbk), folder, name};
-        return name;
-    }
-    int OfText(std::size_t folder, std::string text) {
-        auto& known = folders_[folder].text;
-        const auto found = known.find(text);
-        if (found != known.end()) return found->second;
-        const int name = int(raw_.size());
-        machineOf_.push_back(MachineOf(folders_[folder].prefix + text));
-        raw_.push_back(text);
-        known.emplace(std::move(text), name);
-        return name;
-    }
-
-    explicit MachineNames(std::vector<std::string> prefixes) {
-        for (std::string& prefix : prefixes)
-            folders_.push_back({std::move(prefix), {}, {}});
-    }
-    int Machine(int name) const { return machineOf_[std::size_t(name)]; }
-    // The report's names by machine, the names as a line gives them by the numbers of OfGbk and OfText.
-    const std::vector<std::string>& Machines() const { return machines_; }
-    const std::vector<std::string>& Raw() const { return raw_; }
-
-  private:
-    int MachineOf(const std::string& name) {
-        const auto [found, added] = machineNumbers_.try_emplace(name, int(machines_.size()));
-        if (added) machines_.push_back(name);
-        return found->second;
-    }
-    struct Recent {
-        std::string gbk;
-        std::size_t folder = 0;
-        int name = -1;
-    };
-    std::array<Recent, 64> recent_;
-    struct Folder {
-        std::string prefix;
-        std::map<std::string, int, std::less<>> gbk;
-        std::map<std::string, int, std::less<>> text;
-    };
-    std::vector<Folder> folders_;
-    std::vector<std::string> raw_;  // by name number
-    std::vector<int> machineOf_;    // by name number
-    std::vector<std::string> machines_;
-    std::map<std::string, int> machineNumbers_;
-};
 
 // Places each job of a file in time and adds those of the range to the sums.
 class ReportSink final : public ArchiveLineSink {
@@ -191,7 +125,7 @@ Report BuildReport(const ReportRequest& request) {
     report.first = request.from ? *request.from : *sink.earliest;
     report.last = request.to ? *request.to : *sink.latest;
     report.periods = sums.Sums(names.Machines(), report.first, report.last);
-    report.advice = learner.Advice(names.Machines(), names.Raw(), request.records);
+    report.advice = learner.Advice(names.Machines(), names.RecordNames(), request.records);
     return report;
 }
 
