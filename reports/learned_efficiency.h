@@ -35,7 +35,7 @@ struct EfficiencyAdvice {
 
 constexpr int kLearningJobs = 20;
 
-// Per machine, from its last 20 jobs with an amount and cutting time, job by job in file order. The
+// Per machine, from its last 20 jobs with an amount and cutting time, taken job by job. The
 // estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
 // long or short when the median miss exceeds 5 minutes or a tenth of the median job, whichever is more.
 class EfficiencyLearner {

@@ -46,7 +46,7 @@ class PeriodSummer {
         std::int64_t amount = 0, machining = 0, jump = 0, wireBreak = 0, net = 0;
     };
     int SlotOf(Day day) {
-        // Jobs come file by file and a file holds two days: both are remembered before asking the maps.
+        // Jobs come file by file and a file holds two days: both are remembered before asking the map.
         if (recentDays_[0] == day) return recentSlots_[0];
         if (recentDays_[1] == day) return recentSlots_[1];
         return SlotOfNewDay(day);
