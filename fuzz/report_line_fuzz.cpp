@@ -1,6 +1,7 @@
 // Feeds arbitrary archive-file bytes to the archive reader. Beyond not crashing, every job it reads
 // must read back the same from the line the program would write for it, and the reader of GBK bytes
-// must find the job that reading the decoded first line finds.
+// and its shortcut for lines as the program writes them must find the job that reading the decoded
+// first line finds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,11 +29,14 @@ bool SameJob(const kerfolio::ArchiveJob& a, const kerfolio::ArchiveJob& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     const std::string_view data(reinterpret_cast<const char*>(bytes), size);
     const std::string_view firstLine = data.substr(0, data.find_first_of("\r\n"));
-    if (const auto plain = kerfolio::ReadPlainGbkLine(firstLine)) {
+    const auto plain = kerfolio::ReadPlainGbkLine(firstLine);
+    const auto written = kerfolio::ReadWrittenGbkFields(firstLine);
+    if (plain || written) {
         const kerfolio::LineReading decoded =
             kerfolio::ReadReportLine(kerfolio::DecodeGbkCharacters(firstLine));
         const auto* job = std::get_if<kerfolio::ArchiveJob>(&decoded);
-        if (!job || !SameJob(*job, *plain)) std::abort();
+        if (!job || (plain && !SameJob(*job, *plain))) std::abort();
+        if (written && !SameJob(*job, kerfolio::DecodedJob(*written))) std::abort();
     }
     const kerfolio::ArchiveText text = kerfolio::ReadArchiveText(data, "fuzz.txt");
     for (const auto& problem : text.problems) {

@@ -108,6 +108,20 @@ std::optional<Reading> ReadName(const std::string& stem) {
     return reading;
 }
 
+// The name without its extension when the extension is ".txt" in any case, as path::extension() and
+// path::stem() split it (a name starting with its only dot has none); a year is hundreds of names, and
+// each path made on the way costs more than reading the name.
+std::optional<std::string_view> TxtStem(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || name == "..") return std::nullopt;
+    const std::string_view extension = name.substr(dot);
+    if (extension.size() != 4) return std::nullopt;
+    for (std::size_t i = 1; i < 4; ++i) {
+        if (std::tolower(static_cast<unsigned char>(extension[i])) != "txt"[i - 1]) return std::nullopt;
+    }
+    return name.substr(0, dot);
+}
+
 }  // namespace
 
 std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems) {
@@ -147,12 +161,12 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
             listing.problems.push_back({folder.string(), 0, rmsg::kFolderUnreadable + error.message()});
             break;
         }
-        std::string extension = it->path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (extension != ".txt" || it->is_directory(error)) continue;
+        const std::string& path = it->path().native();
+        const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+        const auto stem = TxtStem(name);
+        if (!stem || it->is_directory(error)) continue;
         paths.push_back(it->path());
-        stems.push_back(it->path().stem().string());
+        stems.emplace_back(*stem);
     }
     const auto dates = DatesOfNames(stems);
     for (std::size_t i = 0; i < paths.size(); ++i) {

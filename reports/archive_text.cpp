@@ -28,9 +28,7 @@ class NextByte {
 
 }  // namespace
 
-ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLabel) {
-    ArchiveText result;
-    result.jobs.reserve(gbkBytes.size() / 128);  // about the length of a line as the program writes it
+void ScanArchiveText(std::string_view gbkBytes, ArchiveLineSink& sink) {
     // GBK trail bytes are never CR or LF, so the bytes split into lines as the decoded text would.
     NextByte nextCr(gbkBytes, '\r'), nextLf(gbkBytes, '\n');
     std::size_t lineNumber = 0;
@@ -41,17 +39,39 @@ ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLa
         const std::string_view line = gbkBytes.substr(start, end - start);
         const bool crlf = end + 1 < gbkBytes.size() && gbkBytes[end] == '\r' && gbkBytes[end + 1] == '\n';
         start = end + (crlf ? 2 : 1);
-        if (auto job = ReadPlainGbkLine(line)) {
-            result.jobs.push_back(std::move(*job));
+        auto fields = ReadWrittenGbkFields(line);
+        if (!fields) fields = ReadPlainGbkFields(line);
+        if (fields) {
+            sink.Plain(*fields);
             continue;
         }
         LineReading reading = ReadReportLine(DecodeGbkCharacters(line));
         if (auto* job = std::get_if<ArchiveJob>(&reading)) {
-            result.jobs.push_back(std::move(*job));
+            sink.Job(std::move(*job));
         } else if (auto* problem = std::get_if<LineProblem>(&reading)) {
-            result.problems.push_back({fileLabel, lineNumber, std::move(problem->reason)});
+            sink.Problem(lineNumber, std::move(problem->reason));
         }
     }
+}
+
+ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLabel) {
+    class Collect final : public ArchiveLineSink {
+      public:
+        Collect(ArchiveText& text, const std::string& label) : text_(text), label_(label) {}
+        void Plain(const PlainGbkFields& fields) override { text_.jobs.push_back(DecodedJob(fields)); }
+        void Job(ArchiveJob&& job) override { text_.jobs.push_back(std::move(job)); }
+        void Problem(std::size_t lineNumber, std::string reason) override {
+            text_.problems.push_back({label_, lineNumber, std::move(reason)});
+        }
+
+      private:
+        ArchiveText& text_;
+        const std::string& label_;
+    };
+    ArchiveText result;
+    result.jobs.reserve(gbkBytes.size() / 128);  // about the length of a line as the program writes it
+    Collect collect(result, fileLabel);
+    ScanArchiveText(gbkBytes, collect);
     return result;
 }
 

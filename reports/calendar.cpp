@@ -32,14 +32,27 @@ std::string FormatIsoDate(Day day) {
     return text;
 }
 
+Day PeriodStart(Day day, Grouping grouping) {
+    switch (grouping) {
+        case Grouping::Day:
+            break;
+        case Grouping::Week:
+            return day - days(std::chrono::weekday(day).iso_encoding() - 1);  // Monday 1 .. Sunday 7
+        case Grouping::Month: {
+            const year_month_day date(day);
+            return Day(date.year() / date.month() / 1);
+        }
+    }
+    return day;
+}
+
 Period PeriodOf(Day day, Grouping grouping) {
     char label[40];
     switch (grouping) {
         case Grouping::Day:
             return {day, day, FormatIsoDate(day)};
         case Grouping::Week: {
-            const unsigned weekday = std::chrono::weekday(day).iso_encoding();  // Monday 1 .. Sunday 7
-            const Day monday = day - days(weekday - 1);
+            const Day monday = PeriodStart(day, grouping);
             // The ISO week belongs to the year of its Thursday.
             const Day thursday = monday + days(3);
             const std::chrono::year year = year_month_day(thursday).year();

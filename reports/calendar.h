@@ -26,4 +26,7 @@ struct Period {
 };
 Period PeriodOf(Day day, Grouping grouping);
 
+// The first day of that period, without its label.
+Day PeriodStart(Day day, Grouping grouping);
+
 }  // namespace kerfolio

@@ -13,13 +13,12 @@ int MachiningSeconds(int startSecond, int finishSecond) {
                                        : finishSecond + kSecondsPerDay - startSecond;
 }
 
-DatedJob PlaceJob(ArchiveJob job, std::string machine, Day fileDate, int archiveSecond) {
+DatedJob PlaceJob(const JobFigures& job, Day fileDate, int archiveSecond) {
     DatedJob dated;
+    dated.job = job;
     dated.finishDay = FinishDay(fileDate, archiveSecond, job.finish);
     dated.machining = MachiningSeconds(job.start, job.finish);
     dated.net = std::max(0, dated.machining - job.jump - job.wireBreak);
-    dated.job = std::move(job);
-    dated.machine = std::move(machine);
     return dated;
 }
 

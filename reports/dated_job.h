@@ -1,17 +1,14 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "reports/calendar.h"
 #include "reports/report_line.h"
 
 namespace kerfolio {
 
-// A job placed in time: the day it finished and how long it ran.
+// A job's figures placed in time: the day it finished and how long it ran. The machine is kept by
+// whoever holds the job, as a number: a year holds tens of thousands of jobs and a handful of names.
 struct DatedJob {
-    ArchiveJob job;
-    std::string machine;  // the machine as the report names it (with the folder's name for several PCs)
+    JobFigures job;
     Day finishDay;
     int machining = 0;  // seconds from start to finish
     int net = 0;        // machining minus jumps and wire breaks, never below 0
@@ -28,6 +25,6 @@ Day FinishDay(Day fileDate, int archiveSecond, int finishSecond);
 // to run less than a day).
 int MachiningSeconds(int startSecond, int finishSecond);
 
-DatedJob PlaceJob(ArchiveJob job, std::string machine, Day fileDate, int archiveSecond);
+DatedJob PlaceJob(const JobFigures& job, Day fileDate, int archiveSecond);
 
 }  // namespace kerfolio

@@ -23,11 +23,36 @@ std::string FormatDuration(std::int64_t seconds) {
     return std::string(text, end);
 }
 
-std::string OneDecimal(double value) {
-    // to_chars with a precision rounds as printf does, without printf's parsing and locale.
+void AppendOneDecimal(std::string& out, double value) {
+    // Most values are nowhere near halfway between two tenths: rounding value * 10 then gives the
+    // tenths printf gives, whatever error the multiplication made. Values within a hair of halfway,
+    // huge ones and those that are not numbers take to_chars, which rounds as printf does.
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e8) {
+        const double tenths = magnitude * 10.0;
+        const double whole = std::floor(tenths);
+        const double fraction = tenths - whole;
+        if (std::fabs(fraction - 0.5) > 1e-6) {
+            const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+            char text[32];
+            char* end = text;
+            if (std::signbit(value)) *end++ = '-';
+            end = std::to_chars(end, text + sizeof text, rounded / 10).ptr;
+            *end++ = '.';
+            *end++ = char('0' + rounded % 10);
+            out.append(text, end);
+            return;
+        }
+    }
     char text[400];  // room for the largest double written out in full
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
-    return std::string(text, result.ptr);
+    out.append(text, result.ptr);
+}
+
+std::string OneDecimal(double value) {
+    std::string text;
+    AppendOneDecimal(text, value);
+    return text;
 }
 
 std::string FormatDecimal(std::optional<double> value) {

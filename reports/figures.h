@@ -18,6 +18,7 @@ std::string FormatDuration(std::int64_t seconds);
 // value with one decimal, exactly as printf's "%.1f" writes it (and as fast as a report of many
 // periods needs).
 std::string OneDecimal(double value);
+void AppendOneDecimal(std::string& out, double value);
 
 // One decimal, "." as the point; empty for none.
 std::string FormatDecimal(std::optional<double> value);

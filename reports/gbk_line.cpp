@@ -21,6 +21,10 @@ constexpr int kLabels = 8;
 // so a label found here is a label in the decoded line and the other way round.
 struct GbkLabels {
     std::array<std::string, kLabels> names;
+    // Each name (at most eight bytes) as a little word and the mask of its bytes: one comparison finds
+    // it where eight bytes of the line are left.
+    std::array<std::uint64_t, kLabels> words{};
+    std::array<std::uint64_t, kLabels> masks{};
     std::string fullWidthColon;
     // By a character's code (lead byte << 8 | trail byte): 1 + the label it begins, 0 for none. The
     // labels begin with different characters.
@@ -39,6 +43,10 @@ const GbkLabels& Labels() {
             const std::string_view label = msg::kCompletionLabels[field];
             made.names[field] = ToGbk(label.substr(0, label.size() - 1));
             made.labelStartingWith[CharacterCode(made.names[field], 0)] = static_cast<std::int8_t>(field + 1);
+            const std::string& name = made.names[field];
+            std::memcpy(&made.words[field], name.data(), std::min(name.size(), sizeof(std::uint64_t)));
+            made.masks[field] =
+                name.size() >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * name.size()) - 1;
         }
         made.fullWidthColon = ToGbk("：");
         return made;
@@ -47,7 +55,8 @@ const GbkLabels& Labels() {
 }
 
 bool IsBlank(char c) {
-    return c <= ' ' && (c == ' ' || c == '\t' || c == '\r' || c == '\n');
+    constexpr std::uint64_t kBlanks = 1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n';
+    return static_cast<unsigned char>(c) <= ' ' && (kBlanks >> c & 1) != 0;
 }
 
 // Blanks are single bytes and never a GBK trail byte, so trimming bytes trims whole characters.
@@ -111,10 +120,14 @@ bool FindLabels(std::string_view line, const GbkLabels& labels, Hits (&hits)[kLa
         if (field >= 0) {
             const std::string& name = labels.names[field];
             const std::size_t end = pos + name.size();
-            std::size_t same = 2;  // the first character matched already
-            while (same < name.size() && pos + same < size && data[pos + same] == name[same])
-                ++same;
-            if (same == name.size() && end < size) {
+            bool same;
+            if (pos + sizeof word <= size && name.size() <= sizeof word) {
+                std::memcpy(&word, data + pos, sizeof word);
+                same = (word & labels.masks[field]) == labels.words[field];
+            } else {
+                same = end <= size && line.compare(pos, name.size(), name) == 0;
+            }
+            if (same && end < size) {
                 std::size_t colon = 0;
                 if (data[end] == ':') {
                     colon = 1;
@@ -172,6 +185,132 @@ const Utf8Char& Known(KnownCharacters& known, std::string_view character) {
     return utf8;
 }
 
+// The times and amount of a line's values; false when one does not read here.
+bool ReadFigures(const std::string_view (&values)[kLabels], JobFigures& figures) {
+    int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
+    for (int field = 2; field <= 6; ++field) {
+        // A time is ASCII; any other byte makes it fail here as it fails decoded.
+        const auto seconds = Seconds(values[field]);
+        if (!seconds) return false;
+        *times[field - 2] = *seconds;
+    }
+    const auto amount = TryParseIntegerText(values[7]);
+    if (!amount || *amount < 0) return false;
+    figures.amount = *amount;
+    return true;
+}
+
+// Whether field's label stands at pos of line, ending by last.
+inline bool LabelAt(const GbkLabels& labels, int field, std::string_view line, std::size_t pos,
+                    std::size_t last) {
+    const std::size_t size = labels.names[field].size();
+    if (pos + size > last) return false;
+    if (pos + sizeof(std::uint64_t) <= line.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, line.data() + pos, sizeof word);
+        return (word & labels.masks[field]) == labels.words[field];
+    }
+    return line.compare(pos, size, labels.names[field]) == 0;
+}
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Where field's label starts when it ends in an ASCII colon just before pos and follows a byte below
+// 0x40, which no GBK character has as a trail byte, so the label starts a character.
+inline std::size_t LabelBefore(const GbkLabels& labels, int field, std::string_view line, std::size_t begin,
+                               std::size_t pos) {
+    const std::size_t size = labels.names[field].size();
+    if (pos < begin + size + 2 || line[pos - 1] != ':') return kNone;
+    const std::size_t at = pos - 1 - size;
+    if (static_cast<unsigned char>(line[at - 1]) >= 0x40 || !LabelAt(labels, field, line, at, pos))
+        return kNone;
+    return at;
+}
+
+inline std::size_t SkipBlanksBack(const char* data, std::size_t begin, std::size_t pos) {
+    // The program writes four blanks between fields.
+    if (pos >= begin + 4 && std::memcmp(data + pos - 4, "    ", 4) == 0) pos -= 4;
+    while (pos > begin && IsBlank(data[pos - 1]))
+        --pos;
+    return pos;
+}
+
+inline std::string_view Trimmed(const char* data, std::size_t from, std::size_t to) {
+    while (from < to && IsBlank(data[from]))
+        ++from;
+    while (to > from && IsBlank(data[to - 1]))
+        --to;
+    return std::string_view(data + from, to - from);
+}
+
+// Reads a line as the program writes it, or says false and leaves it to ReadPlainGbkFields.
+bool ReadWritten(std::string_view line, PlainGbkFields& fields) {
+    const char* const data = line.data();
+    std::size_t begin = 0;
+    while (begin < line.size() && IsBlank(data[begin]))
+        ++begin;
+    const GbkLabels& labels = Labels();
+
+    // From the right: blanks, a value in the form the program writes, its label's ASCII colon and the
+    // label. A value of digits and colons holds no label, so the label is the last one before the
+    // next, as the general reader finds it.
+    std::size_t pos = SkipBlanksBack(data, begin, line.size());
+    // The amount: up to nine decimal digits, which always fit.
+    std::int32_t amount = 0, scale = 1;
+    int digits = 0;
+    for (; digits < 9 && pos > begin && unsigned(data[pos - 1] - '0') <= 9; ++digits, --pos) {
+        amount += (data[pos - 1] - '0') * scale;
+        scale *= 10;
+    }
+    if (digits == 0) return false;
+    pos = LabelBefore(labels, kLabels - 1, line, begin, pos);
+    if (pos == kNone) return false;
+    JobFigures& figures = fields.figures;
+    figures.amount = amount;
+    int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
+    for (int field = kLabels - 2; field >= 2; --field) {
+        // "H:MM:SS" or "HH:MM:SS" after the label's colon: the last nine bytes hold either.
+        pos = SkipBlanksBack(data, begin, pos);
+        if (pos < begin + 9) return false;
+        const char* const t = data + pos - 8;
+        const auto at = [t](int i) { return unsigned(t[i] - '0'); };
+        if (t[2] != ':' || t[5] != ':' || at(1) > 9 || at(3) > 5 || at(4) > 9 || at(6) > 5 || at(7) > 9) {
+            return false;
+        }
+        const bool twoDigitHour = at(0) <= 9;
+        if (!twoDigitHour && t[0] != ':') return false;
+        const unsigned hours = twoDigitHour ? at(0) * 10 + at(1) : at(1);
+        if (hours > 23) return false;
+        *times[field - 2] = int(hours * 3'600 + (at(3) * 10 + at(4)) * 60 + at(6) * 10 + at(7));
+        pos = LabelBefore(labels, field, line, begin, pos - (twoDigitHour ? 8 : 7));
+        if (pos == kNone) return false;
+    }
+    const std::size_t end = pos;
+
+    // From the left, the number and blanks are ASCII, so the machine's label is the first character that
+    // is not; the workpiece's is the first label in the machine's name.
+    pos = begin;
+    while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
+        ++pos;
+    const std::size_t machineSize = labels.names[0].size();
+    if (!LabelAt(labels, 0, line, pos, end) || pos + machineSize >= end || data[pos + machineSize] != ':') {
+        return false;
+    }
+    const std::size_t machineAt = pos + machineSize + 1;
+    for (pos = machineAt;; pos += GbkCharLength(line, pos)) {
+        while (pos < end && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos >= end) return false;
+        if (LabelAt(labels, 1, line, pos, end)) break;
+    }
+    // Past the label's end or with a full-width colon: the general reader decides.
+    const std::size_t workpieceEnd = pos + labels.names[1].size();
+    if (workpieceEnd >= end || data[workpieceEnd] != ':') return false;
+    fields.machine = Trimmed(data, machineAt, pos);
+    fields.workpiece = Trimmed(data, workpieceEnd + 1, end);
+    return true;
+}
+
 }  // namespace
 
 std::string DecodeGbkCharacters(std::string_view gbk) {
@@ -204,7 +343,7 @@ std::string DecodeGbkCharacters(std::string_view gbk) {
     return out;
 }
 
-std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
+std::optional<PlainGbkFields> ReadPlainGbkFields(std::string_view gbkLine) {
     const std::string_view line = Trim(gbkLine);
     const GbkLabels& labels = Labels();
     Hits hits[kLabels];
@@ -224,20 +363,38 @@ std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
     const Found* workpiece = FirstWithin(hits[1], machine->valueAt, end);
     if (!workpiece) return std::nullopt;
 
+    PlainGbkFields fields;
+    if (!ReadFigures(values, fields.figures)) return std::nullopt;
+    fields.machine = Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt));
+    fields.workpiece = Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt));
+    return fields;
+}
+
+std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine) {
+    // Filled in place: copying the fields into the result cost as much as reading a field.
+    std::optional<PlainGbkFields> result(std::in_place);
+    if (!ReadWritten(gbkLine, *result)) result.reset();
+    return result;
+}
+
+ArchiveJob DecodedJob(const PlainGbkFields& fields) {
+    const JobFigures& figures = fields.figures;
     ArchiveJob job;
-    int* const times[] = {&job.mount, &job.start, &job.jump, &job.wireBreak, &job.finish};
-    for (int field = 2; field <= 6; ++field) {
-        // A time is ASCII; any other byte makes it fail here as it fails decoded.
-        const auto seconds = Seconds(values[field]);
-        if (!seconds) return std::nullopt;
-        *times[field - 2] = *seconds;
-    }
-    const auto amount = TryParseIntegerText(values[7]);
-    if (!amount || *amount < 0) return std::nullopt;
-    job.amount = *amount;
-    job.machine = DecodeGbkCharacters(Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt)));
-    job.workpiece = DecodeGbkCharacters(Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt)));
+    job.machine = DecodeGbkCharacters(fields.machine);
+    job.workpiece = DecodeGbkCharacters(fields.workpiece);
+    job.mount = figures.mount;
+    job.start = figures.start;
+    job.jump = figures.jump;
+    job.wireBreak = figures.wireBreak;
+    job.finish = figures.finish;
+    job.amount = figures.amount;
     return job;
+}
+
+std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine) {
+    const auto fields = ReadPlainGbkFields(gbkLine);
+    if (!fields) return std::nullopt;
+    return DecodedJob(*fields);
 }
 
 }  // namespace kerfolio

@@ -22,4 +22,21 @@ std::string DecodeGbkCharacters(std::string_view gbk);
 // read, labels repeated inside the names), so the caller asks it.
 std::optional<ArchiveJob> ReadPlainGbkLine(std::string_view gbkLine);
 
+// The same reading with the names left in their GBK bytes (views into gbkLine), for a caller that
+// decodes each distinct name once.
+struct PlainGbkFields {
+    std::string_view machine;
+    std::string_view workpiece;
+    JobFigures figures;
+};
+std::optional<PlainGbkFields> ReadPlainGbkFields(std::string_view gbkLine);
+
+// The same fields of a line laid out as the program writes it: ASCII values after ASCII colons, the
+// labels after blanks and the number. Found without looking at every character; nothing for any other
+// line, which ReadPlainGbkFields then reads.
+std::optional<PlainGbkFields> ReadWrittenGbkFields(std::string_view gbkLine);
+
+// The job of such fields, its names decoded.
+ArchiveJob DecodedJob(const PlainGbkFields& fields);
+
 }  // namespace kerfolio

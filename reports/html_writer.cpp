@@ -21,9 +21,11 @@ void AppendTable(std::string& out, const char* tableClass, const char* const* he
     out += "</tr></thead><tbody>";
     for (const auto& row : rows) {
         out += "<tr>";
-        for (std::size_t c = 0; c < row.size(); ++c)
-            out += (c < textColumns || c + 1 == row.size() ? "<td>" : "<td class=\"n\">") +
-                   EscapeXml(row[c]) + "</td>";
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            out += c < textColumns || c + 1 == row.size() ? "<td>" : "<td class=\"n\">";
+            AppendEscapedXml(out, row[c]);
+            out += "</td>";
+        }
         out += "</tr>";
     }
     out += "</tbody></table>\n";

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "board/integer_text.h"
 #include "reports/messages.h"
@@ -37,24 +36,54 @@ std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& setti
     return records;
 }
 
-std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
-                                              const std::vector<MachineRecord>& records) {
-    std::map<std::string, std::vector<const DatedJob*>> byMachine;
-    for (const DatedJob& dated : jobs)
-        byMachine[dated.machine].push_back(&dated);
+bool EfficiencyLearner::Earlier(const Recent& a, const Recent& b) {
+    return a.finishDay != b.finishDay ? a.finishDay < b.finishDay : a.finish < b.finish;
+}
+
+void EfficiencyLearner::Add(int machine, const DatedJob& dated, int recordName) {
+    if (std::size_t(machine) >= machines_.size()) machines_.resize(std::size_t(machine) + 1);
+    History& history = machines_[std::size_t(machine)];
+    if (!history.seen || dated.finishDay < history.firstDay ||
+        (dated.finishDay == history.firstDay && dated.job.finish < history.firstFinish)) {
+        history.seen = true;
+        history.firstDay = dated.finishDay;
+        history.firstFinish = dated.job.finish;
+        history.recordName = recordName;
+    }
+    if (dated.job.amount <= 0 || dated.net <= 0) return;
+    const Recent job{dated.finishDay, dated.job.finish, dated.job, dated.net};
+    std::vector<Recent>& recent = history.recent;
+    const std::size_t latest = kLearningJobs;
+    // Earlier than the latest kLearningJobs already held: never among them.
+    if (recent.size() >= latest && Earlier(job, recent[recent.size() - latest])) return;
+    // Jobs mostly come in the order they finished, so this mostly appends. A job goes after those
+    // finishing the same second, so of those the one added last counts.
+    auto at = recent.end();
+    while (at != recent.begin() && Earlier(job, *(at - 1)))
+        --at;
+    recent.insert(at, job);
+    if (recent.size() == 2 * latest) recent.erase(recent.begin(), recent.begin() + latest);
+}
+
+std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::string>& names,
+                                                        const std::vector<std::string>& recordNames,
+                                                        const std::vector<MachineRecord>& records) const {
+    std::vector<int> order;
+    for (std::size_t machine = 0; machine < machines_.size(); ++machine) {
+        if (machines_[machine].seen) order.push_back(int(machine));
+    }
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return names[a] < names[b]; });
 
     std::vector<EfficiencyAdvice> result;
-    for (auto& [machine, list] : byMachine) {
+    for (const int machine : order) {
+        const History& history = machines_[std::size_t(machine)];
         EfficiencyAdvice advice;
-        advice.machine = machine;
-        std::stable_sort(list.begin(), list.end(), [](const DatedJob* a, const DatedJob* b) {
-            return a->finishDay != b->finishDay ? a->finishDay < b->finishDay : a->job.finish < b->job.finish;
-        });
-        std::vector<const DatedJob*> recent;
-        for (auto it = list.rbegin(); it != list.rend() && int(recent.size()) < kLearningJobs; ++it) {
-            if ((*it)->job.amount > 0 && (*it)->net > 0) recent.push_back(*it);
-        }
-        const MachineRecord* record = FindRecord(records, list.front()->job.machine);
+        advice.machine = names[std::size_t(machine)];
+        const std::size_t held = history.recent.size();
+        const std::vector<Recent> recent(
+            history.recent.begin() + (held - std::min<std::size_t>(held, kLearningJobs)),
+            history.recent.end());
+        const MachineRecord* record = FindRecord(records, recordNames[std::size_t(history.recordName)]);
         if (record) advice.stored = record->efficiency;
         advice.jobs = int(recent.size());
         if (recent.empty()) {
@@ -63,8 +92,8 @@ std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
         }
 
         std::vector<double> achieved;
-        for (const DatedJob* dated : recent)
-            achieved.push_back(dated->job.amount / (dated->net / 60.0));
+        for (const Recent& r : recent)
+            achieved.push_back(r.job.amount / (r.net / 60.0));
         advice.learned = Median(achieved);
         advice.suggested = std::clamp(int(std::lround(*advice.learned)), 1, 999);
 
@@ -76,9 +105,9 @@ std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
             const double efficiency = ParseIntegerText(record->efficiency);
             std::vector<double> misses;
             std::vector<double> actuals;
-            for (const DatedJob* dated : recent) {
-                const double actual = MachiningSeconds(dated->job.mount, dated->job.finish) / 60.0;
-                const double estimated = dated->job.amount / efficiency + dated->job.jump / 60.0;
+            for (const Recent& r : recent) {
+                const double actual = MachiningSeconds(r.job.mount, r.job.finish) / 60.0;
+                const double estimated = r.job.amount / efficiency + r.job.jump / 60.0;
                 misses.push_back(estimated - actual);
                 actuals.push_back(actual);
             }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/calendar.h"
 #include "reports/dated_job.h"
 
 namespace kerfolio {
@@ -34,11 +35,40 @@ struct EfficiencyAdvice {
 
 constexpr int kLearningJobs = 20;
 
-// Per machine, in name order, from its last 20 jobs (jobs in any order; the latest finishes count).
-// The estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
+// Per machine, from its last 20 jobs with an amount and cutting time, taken job by job. The
+// estimate is the program's own: mount time plus amount over efficiency plus the jump time. It runs
 // long or short when the median miss exceeds 5 minutes or a tenth of the median job, whichever is more.
-std::vector<EfficiencyAdvice> LearnEfficiency(const std::vector<DatedJob>& jobs,
-                                              const std::vector<MachineRecord>& records);
+class EfficiencyLearner {
+  public:
+    // Jobs may come in any order: the latest finishes count, and of those finishing at the same
+    // second the one added last. recordName is the name a parameter record would carry for the
+    // machine (without the folder's name); that of its earliest job is looked up.
+    void Add(int machine, const DatedJob& dated, int recordName);
+
+    // The advice per machine that had jobs, in name order (names[machine]); recordNames[recordName].
+    std::vector<EfficiencyAdvice> Advice(const std::vector<std::string>& names,
+                                         const std::vector<std::string>& recordNames,
+                                         const std::vector<MachineRecord>& records) const;
+
+  private:
+    struct Recent {
+        Day finishDay;
+        int finish;
+        JobFigures job;
+        int net;
+    };
+    struct History {
+        bool seen = false;
+        Day firstDay{};
+        int firstFinish = 0;
+        int recordName = 0;
+        // Oldest first: the latest kLearningJobs and up to as many older ones, dropped in one go.
+        std::vector<Recent> recent;
+    };
+    static bool Earlier(const Recent& a, const Recent& b);
+
+    std::vector<History> machines_;
+};
 
 // The advice in words: the verdict and, with a history, the efficiency it suggests.
 std::string AdviceText(const EfficiencyAdvice& advice);

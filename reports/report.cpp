@@ -1,9 +1,10 @@
 #include "reports/report.h"
 
-#include <algorithm>
 #include <map>
 
 #include "reports/archive_files.h"
+#include "reports/gbk_line.h"
+#include "reports/machine_names.h"
 #include "reports/messages.h"
 #include "storage/atomic_file.h"
 
@@ -30,6 +31,53 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
     return labels;
 }
 
+// Places each job of a file in time and adds those of the range to the sums.
+class ReportSink final : public ArchiveLineSink {
+  public:
+    ReportSink(const ReportRequest& request, Report& report, MachineNames& names, PeriodSummer& sums,
+               EfficiencyLearner& learner)
+        : request_(request), report_(report), names_(names), sums_(sums), learner_(learner) {}
+
+    void StartFile(std::size_t folder, Day date, const std::string& label) {
+        folder_ = folder;
+        date_ = date;
+        label_ = &label;
+    }
+    void Plain(const PlainGbkFields& fields) override {
+        Add(names_.OfGbk(folder_, fields.machine), fields.figures);
+    }
+    void Job(ArchiveJob&& job) override {
+        Add(names_.OfText(folder_, std::move(job.machine)), job.Figures());
+    }
+    void Problem(std::size_t lineNumber, std::string reason) override {
+        report_.problems.push_back({*label_, lineNumber, std::move(reason)});
+    }
+
+    std::optional<Day> earliest, latest;
+
+  private:
+    void Add(int name, const JobFigures& job) {
+        const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
+        if (request_.from && dated.finishDay < *request_.from) return;
+        if (request_.to && dated.finishDay > *request_.to) return;
+        ++report_.jobs;
+        if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
+        if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
+        const int machine = names_.Machine(name);
+        sums_.Add(machine, dated);
+        learner_.Add(machine, dated, name);
+    }
+
+    const ReportRequest& request_;
+    Report& report_;
+    MachineNames& names_;
+    PeriodSummer& sums_;
+    EfficiencyLearner& learner_;
+    std::size_t folder_ = 0;
+    Day date_{};
+    const std::string* label_ = nullptr;
+};
+
 }  // namespace
 
 Report BuildReport(const ReportRequest& request) {
@@ -38,53 +86,46 @@ Report BuildReport(const ReportRequest& request) {
 
     struct Source {
         ArchiveFile file;
-        std::string prefix;
+        std::size_t folder;
     };
     std::vector<Source> sources;
+    std::vector<std::string> prefixes;
     const std::vector<std::string> labels = FolderLabels(request.folders);
     for (std::size_t i = 0; i < request.folders.size(); ++i) {
+        prefixes.push_back(request.folders.size() > 1 ? labels[i] + "/" : std::string());
         FolderListing listing = ListArchiveFiles(request.folders[i]);
         report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
         for (ArchiveFile& file : listing.files) {
             if (request.from && file.date < *request.from) continue;
             if (request.to && file.date > *request.to + std::chrono::days(1)) continue;
-            sources.push_back(
-                {std::move(file), request.folders.size() > 1 ? labels[i] + "/" : std::string()});
+            sources.push_back({std::move(file), i});
         }
     }
 
-    std::vector<DatedJob> jobs;
+    MachineNames names(std::move(prefixes));
+    PeriodSummer sums(request.grouping);
+    EfficiencyLearner learner;
+    ReportSink sink(request, report, names, sums, learner);
     std::string bytes;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
+        const std::string label = source.file.path.string();
         std::string error;
         if (!ReadWholeFile(source.file.path, bytes, &error)) {
-            report.problems.push_back({source.file.path.string(), 0, rmsg::kFileUnreadable + error});
+            report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
         } else {
             ++report.filesRead;
-            ArchiveText text = ReadArchiveText(bytes, source.file.path.string());
-            report.problems.insert(report.problems.end(), text.problems.begin(), text.problems.end());
-            for (ArchiveJob& job : text.jobs) {
-                std::string machine = source.prefix + job.machine;
-                DatedJob dated =
-                    PlaceJob(std::move(job), std::move(machine), source.file.date, request.archiveSecond);
-                if (request.from && dated.finishDay < *request.from) continue;
-                if (request.to && dated.finishDay > *request.to) continue;
-                jobs.push_back(std::move(dated));
-            }
+            sink.StartFile(source.folder, source.file.date, label);
+            ScanArchiveText(bytes, sink);
         }
         if (request.progress) request.progress(i + 1, sources.size());
     }
 
-    report.jobs = jobs.size();
-    if (jobs.empty() && !(request.from && request.to)) return report;
-    const auto [earliest, latest] =
-        std::minmax_element(jobs.begin(), jobs.end(),
-                            [](const DatedJob& a, const DatedJob& b) { return a.finishDay < b.finishDay; });
-    report.first = request.from ? *request.from : earliest->finishDay;
-    report.last = request.to ? *request.to : latest->finishDay;
-    report.periods = SumPeriods(jobs, request.grouping, report.first, report.last);
-    report.advice = LearnEfficiency(jobs, request.records);
+    if (report.jobs == 0 && !(request.from && request.to)) return report;
+    report.first = request.from ? *request.from : *sink.earliest;
+    report.last = request.to ? *request.to : *sink.latest;
+    report.periods = sums.Sums(names.Machines(), report.first, report.last);
+    report.advice = learner.Advice(names.Machines(), names.RecordNames(), request.records);
     return report;
 }
 

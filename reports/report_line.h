@@ -7,6 +7,16 @@
 
 namespace kerfolio {
 
+// The figures of a report line. Times of day and durations are whole seconds.
+struct JobFigures {
+    int mount = 0;
+    int start = 0;
+    int jump = 0;
+    int wireBreak = 0;
+    int finish = 0;
+    std::int32_t amount = 0;
+};
+
 // One finished job as its report line tells it. Times of day and durations are whole seconds.
 struct ArchiveJob {
     std::string machine;
@@ -17,6 +27,8 @@ struct ArchiveJob {
     int wireBreak = 0;
     int finish = 0;
     std::int32_t amount = 0;
+
+    JobFigures Figures() const { return {mount, start, jump, wireBreak, finish, amount}; }
 };
 
 struct BlankLine {};

@@ -14,9 +14,23 @@ constexpr double kLeft = 48, kRight = 12, kTop = 28, kPlotHeight = 160, kBottom 
 constexpr char kCuttingColour[] = "#2e7d32", kJumpColour[] = "#f9a825", kBreakColour[] = "#c62828",
                kShareColour[] = "#1565c0";
 
-std::string Number(double value) {
-    return OneDecimal(value);
-}
+// Appends to an SVG text without a temporary string per piece: a year by day is thousands of bars.
+class Svg {
+  public:
+    explicit Svg(std::string& out) : out_(out) {}
+    Svg& operator<<(std::string_view text) {
+        out_ += text;
+        return *this;
+    }
+    // Coordinates and figures, with one decimal.
+    Svg& operator<<(double number) {
+        AppendOneDecimal(out_, number);
+        return *this;
+    }
+
+  private:
+    std::string& out_;
+};
 
 // A round top for the axis at or above value: 1, 2 or 5 times a power of ten.
 double NiceCeiling(double value) {
@@ -41,24 +55,25 @@ Frame OpenFrame(const std::vector<Period>& periods, double top, const std::strin
     frame.slot = std::clamp(640.0 / std::max<std::size_t>(periods.size(), 1), 3.0, 48.0);
     frame.width = kLeft + kRight + frame.slot * double(periods.size());
     const double height = kTop + kPlotHeight + kBottom;
-    frame.svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(frame.width) + "\" height=\"" +
-                Number(height) + "\" viewBox=\"0 0 " + Number(frame.width) + " " + Number(height) +
-                "\" role=\"img\"><title>" + EscapeXml(title) + "</title>";
+    Svg svg(frame.svg);
+    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << frame.width << "\" height=\"" << height
+        << "\" viewBox=\"0 0 " << frame.width << " " << height << "\" role=\"img\"><title>"
+        << EscapeXml(title) << "</title>";
     const double bottom = kTop + kPlotHeight;
     for (int tick = 0; tick <= 4; ++tick) {
         const double y = bottom - kPlotHeight * tick / 4.0;
-        frame.svg += "<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(y) + "\" x2=\"" +
-                     Number(frame.width - kRight) + "\" y2=\"" + Number(y) + "\" stroke=\"#ddd\"/>";
-        frame.svg += "<text x=\"" + Number(kLeft - 4) + "\" y=\"" + Number(y + 4) +
-                     "\" text-anchor=\"end\" font-size=\"10\">" + Number(top * tick / 4.0) + "</text>";
+        svg << "<line x1=\"" << kLeft << "\" y1=\"" << y << "\" x2=\"" << frame.width - kRight << "\" y2=\""
+            << y << "\" stroke=\"#ddd\"/>";
+        svg << "<text x=\"" << kLeft - 4 << "\" y=\"" << y + 4 << "\" text-anchor=\"end\" font-size=\"10\">"
+            << top * tick / 4.0 << "</text>";
     }
-    frame.svg += "<text x=\"4\" y=\"14\" font-size=\"11\">" + EscapeXml(unit) + "</text>";
+    svg << "<text x=\"4\" y=\"14\" font-size=\"11\">" << EscapeXml(unit) << "</text>";
     // About ten labels along the axis, whatever the number of periods.
     const std::size_t every = std::max<std::size_t>(1, (periods.size() + 9) / 10);
     for (std::size_t i = 0; i < periods.size(); i += every) {
         const double x = kLeft + frame.slot * (double(i) + 0.5);
-        frame.svg += "<text x=\"" + Number(x) + "\" y=\"" + Number(bottom + 14) +
-                     "\" text-anchor=\"middle\" font-size=\"10\">" + EscapeXml(periods[i].label) + "</text>";
+        svg << "<text x=\"" << x << "\" y=\"" << bottom + 14 << "\" text-anchor=\"middle\" font-size=\"10\">"
+            << EscapeXml(periods[i].label) << "</text>";
     }
     return frame;
 }
@@ -70,16 +85,15 @@ std::map<Day, const PeriodSums*> ByPeriod(const std::vector<const PeriodSums*>& 
     return map;
 }
 
-std::string Legend(double y, const std::vector<std::pair<const char*, const char*>>& entries) {
-    std::string svg;
+void AppendLegend(std::string& out, double y,
+                  const std::vector<std::pair<const char*, const char*>>& entries) {
+    Svg svg(out);
     double x = kLeft;
     for (const auto& [colour, label] : entries) {
-        svg += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y - 9) +
-               "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/><text x=\"" + Number(x + 14) +
-               "\" y=\"" + Number(y) + "\" font-size=\"11\">" + label + "</text>";
+        svg << "<rect x=\"" << x << "\" y=\"" << y - 9 << "\" width=\"10\" height=\"10\" fill=\"" << colour
+            << "\"/><text x=\"" << x + 14 << "\" y=\"" << y << "\" font-size=\"11\">" << label << "</text>";
         x += 80;
     }
-    return svg;
 }
 
 // Length of the well-formed UTF-8 character text starts with, 0 when it is not one.
@@ -111,8 +125,16 @@ std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping) {
     return periods;
 }
 
-std::string EscapeXml(std::string_view text) {
-    std::string out;
+void AppendEscapedXml(std::string& out, std::string_view text) {
+    // Most texts need nothing: figures, dates, plain names.
+    const auto plain = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+    };
+    if (std::all_of(text.begin(), text.end(), plain)) {
+        out += text;
+        return;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -143,6 +165,11 @@ std::string EscapeXml(std::string_view text) {
                 out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
         }
     }
+}
+
+std::string EscapeXml(std::string_view text) {
+    std::string out;
+    AppendEscapedXml(out, text);
     return out;
 }
 
@@ -167,15 +194,16 @@ std::string StackedTimeChart(const std::vector<Period>& periods, const std::vect
             const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
             if (height <= 0) continue;
             y -= height;
-            frame.svg += "<rect x=\"" + Number(kLeft + frame.slot * double(i) + frame.slot * 0.15) +
-                         "\" y=\"" + Number(y) + "\" width=\"" + Number(frame.slot * 0.7) + "\" height=\"" +
-                         Number(height) + "\" fill=\"" + colour + "\"><title>" + EscapeXml(periods[i].label) +
-                         " " + FormatDuration(seconds) + "</title></rect>";
+            Svg(frame.svg) << "<rect x=\"" << kLeft + frame.slot * double(i) + frame.slot * 0.15 << "\" y=\""
+                           << y << "\" width=\"" << frame.slot * 0.7 << "\" height=\"" << height
+                           << "\" fill=\"" << colour << "\"><title>" << EscapeXml(periods[i].label) << " "
+                           << FormatDuration(seconds) << "</title></rect>";
         }
     }
-    frame.svg += Legend(kTop + kPlotHeight + 34, {{kCuttingColour, rmsg::kChartCutting},
-                                                  {kJumpColour, rmsg::kChartJump},
-                                                  {kBreakColour, rmsg::kChartBreak}});
+    AppendLegend(frame.svg, kTop + kPlotHeight + 34,
+                 {{kCuttingColour, rmsg::kChartCutting},
+                  {kJumpColour, rmsg::kChartJump},
+                  {kBreakColour, rmsg::kChartBreak}});
     return frame.svg + "</svg>";
 }
 
@@ -194,14 +222,14 @@ std::string ShareChart(const std::vector<Period>& periods, const std::vector<con
         const double share = found == byPeriod.end() ? 0.0 : found->second->share * 100.0;
         const double x = kLeft + frame.slot * (double(i) + 0.5);
         const double y = bottom - kPlotHeight * share / top;
-        points += (points.empty() ? "" : " ") + Number(x) + "," + Number(y);
-        dots += "<circle cx=\"" + Number(x) + "\" cy=\"" + Number(y) + "\" r=\"2.5\" fill=\"" + kShareColour +
-                "\"><title>" + EscapeXml(periods[i].label) + " " + FormatDecimal(share) +
-                "%</title></circle>";
+        Svg(points) << (points.empty() ? "" : " ") << x << "," << y;
+        Svg(dots) << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"2.5\" fill=\"" << kShareColour
+                  << "\"><title>" << EscapeXml(periods[i].label) << " " << FormatDecimal(share)
+                  << "%</title></circle>";
     }
-    frame.svg += "<polyline fill=\"none\" stroke=\"" + std::string(kShareColour) +
-                 "\" stroke-width=\"2\" points=\"" + points + "\"/>" + dots;
-    frame.svg += Legend(kTop + kPlotHeight + 34, {{kShareColour, rmsg::kChartShare}});
+    Svg(frame.svg) << "<polyline fill=\"none\" stroke=\"" << kShareColour << "\" stroke-width=\"2\" points=\""
+                   << points << "\"/>" << dots;
+    AppendLegend(frame.svg, kTop + kPlotHeight + 34, {{kShareColour, rmsg::kChartShare}});
     return frame.svg + "</svg>";
 }
 

@@ -12,35 +12,41 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 // Control characters from a damaged or hand-edited file must not drive the terminal.
-std::string Printable(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+void AppendPrintable(std::string& out, std::string_view text) {
+    const std::size_t from = out.size();
+    out += text;
+    for (std::size_t i = from; i < out.size(); ++i) {
+        if (static_cast<unsigned char>(out[i]) < 0x20 || out[i] == 0x7F) out[i] = '?';
     }
-    return text;
 }
 
-// The first textColumns columns are names, left-aligned; the rest are figures.
+// The first textColumns columns are names, left-aligned; the rest are figures. Each cell's width is
+// measured once: a year by week is hundreds of rows.
 void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns) {
     std::vector<std::size_t> widths;
+    std::vector<std::size_t> cellWidths;  // row by row
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
-    }
-    for (const auto& row : rows) {
-        std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
-            const std::string padding(widths[c] - DisplayWidth(row[c]), ' ');
-            if (c > 0) line += "  ";
+            cellWidths.push_back(DisplayWidth(row[c]));
+            widths[c] = std::max(widths[c], cellWidths.back());
+        }
+    }
+    std::size_t cell = 0;
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const std::size_t padding = widths[c] - cellWidths[cell++];
+            if (c > 0) out += "  ";
             const bool last = c + 1 == row.size();
             if (c < textColumns || last) {
-                line += Printable(row[c]);
-                if (!last) line += padding;
+                AppendPrintable(out, row[c]);
+                if (!last) out.append(padding, ' ');
             } else {
-                line += padding + Printable(row[c]);
+                out.append(padding, ' ');
+                AppendPrintable(out, row[c]);
             }
         }
-        out += line + "\n";
+        out += '\n';
     }
 }
 
@@ -70,9 +76,11 @@ std::string RenderTable(const Report& report) {
         out += std::string("\n") + rmsg::kProblemsHeading + " (" + std::to_string(report.problems.size()) +
                ")\n";
         for (const InputProblem& problem : report.problems) {
-            out += Printable(problem.file);
+            AppendPrintable(out, problem.file);
             if (problem.line > 0) out += ":" + std::to_string(problem.line);
-            out += ": " + Printable(problem.reason) + "\n";
+            out += ": ";
+            AppendPrintable(out, problem.reason);
+            out += '\n';
         }
     }
     return out;
