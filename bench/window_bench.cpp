@@ -106,7 +106,10 @@ void Report(benchmark::State& state, const std::vector<double>& form, const std:
     state.counters["ratio"] = ratio;
 }
 
-void BM_StartUpVersusPlainWindow(benchmark::State& state) {
+// Starts the bare and the real window in turn, once per iteration, and compares what pick reads of
+// each run.
+template <typename Pick>
+void CompareProbes(benchmark::State& state, Pick pick, const char* unit, double& ratio) {
     const DataFolder folder;
     std::vector<double> form;
     std::vector<double> plain;
@@ -118,29 +121,21 @@ void BM_StartUpVersusPlainWindow(benchmark::State& state) {
             state.SkipWithError("window_probe failed");
             return;
         }
-        plain.push_back(bare.seconds * 1000);
-        form.push_back(real.seconds * 1000);
+        plain.push_back(pick(bare));
+        form.push_back(pick(real));
     }
-    Report(state, form, plain, "ms", startUpRatio);
+    Report(state, form, plain, unit, ratio);
+}
+
+void BM_StartUpVersusPlainWindow(benchmark::State& state) {
+    CompareProbes(
+        state, [](const ChildRun& run) { return run.seconds * 1000; }, "ms", startUpRatio);
 }
 BENCHMARK(BM_StartUpVersusPlainWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PeakMemoryVersusPlainWindow(benchmark::State& state) {
-    const DataFolder folder;
-    std::vector<double> form;
-    std::vector<double> plain;
-    for (auto _ : state) {
-        const ChildRun bare = RunProbe("plain");
-        const ChildRun real = RunProbe("form", folder.Path());
-        if (!bare.ok || !real.ok) {
-            probeFailed = true;
-            state.SkipWithError("window_probe failed");
-            return;
-        }
-        plain.push_back(bare.peakMiB);
-        form.push_back(real.peakMiB);
-    }
-    Report(state, form, plain, "MiB", memoryRatio);
+    CompareProbes(
+        state, [](const ChildRun& run) { return run.peakMiB; }, "MiB", memoryRatio);
 }
 BENCHMARK(BM_PeakMemoryVersusPlainWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
