@@ -54,20 +54,6 @@ const GbkLabels& Labels() {
     return labels;
 }
 
-bool IsBlank(char c) {
-    constexpr std::uint64_t kBlanks = 1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n';
-    return static_cast<unsigned char>(c) <= ' ' && (kBlanks >> c & 1) != 0;
-}
-
-// Blanks are single bytes and never a GBK trail byte, so trimming bytes trims whole characters.
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Seconds of a time of day. "H:MM:SS" as the program writes it is read here; any other form goes to the
 // general reader, which also takes what hand edits leave.
 std::optional<int> Seconds(std::string_view text) {

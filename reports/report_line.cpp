@@ -14,18 +14,6 @@ namespace {
 
 constexpr std::string_view kFullWidthColon = "：";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The label's name without its ASCII colon, as written in the completion dialog.
 std::string_view LabelName(int field) {
     std::string_view label = msg::kCompletionLabels[field];

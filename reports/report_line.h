@@ -7,6 +7,21 @@
 
 namespace kerfolio {
 
+// Blank, tab, CR and LF: what surrounds the fields of a line. They are single bytes and never a GBK
+// trail byte, so trimming bytes trims whole characters in UTF-8 and GBK alike.
+inline bool IsBlank(char c) {
+    constexpr std::uint64_t kBlanks = 1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n';
+    return static_cast<unsigned char>(c) <= ' ' && (kBlanks >> c & 1) != 0;
+}
+
+inline std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 // The figures of a report line. Times of day and durations are whole seconds.
 struct JobFigures {
     int mount = 0;
