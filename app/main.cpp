@@ -6,12 +6,14 @@
 #include "app/messages.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
+#include "app/widgets/fonts.h"
 #include "storage/data_folder.h"
 
 int main(int argc, char** argv) {
     kerfolio::HoldTerminationSignals();  // before Qt starts threads that would inherit the mask
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
+    kerfolio::UseDefaultFontEverywhere();
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path userFolder =

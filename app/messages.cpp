@@ -24,6 +24,7 @@ class CentredBox : public QMessageBox {
 
 void Show(QMessageBox::Icon icon, const QString& text) {
     CentredBox box(icon, kApplicationTitle, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.setAttribute(Qt::WA_WindowPropagation);  // in the font of the window it belongs to
     box.exec();
 }
 

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ long long MonotonicNanoseconds() {
 
 class DataFolder {
   public:
-    DataFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kerfolio-window-XXXXXX").string();
+    explicit DataFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "kerfolio-window-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
     }
     ~DataFolder() {
@@ -144,6 +145,13 @@ BENCHMARK(BM_PeakMemoryVersusPlainWindow)->Unit(benchmark::kMillisecond)->UseRea
 int main(int argc, char** argv) {
     // Headless unless the caller chose a platform on purpose.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // A desktop session gives every program a runtime folder in memory, where the single-instance lock
+    // lives; without one (a build machine), the probes get one of their own in memory too.
+    std::unique_ptr<DataFolder> runtimeFolder;
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr && std::filesystem::is_directory("/dev/shm")) {
+        runtimeFolder = std::make_unique<DataFolder>("/dev/shm");
+        if (!runtimeFolder->Path().empty()) setenv("XDG_RUNTIME_DIR", runtimeFolder->Path().c_str(), 1);
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

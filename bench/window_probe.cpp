@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
@@ -25,6 +24,7 @@
 #include "app/messages.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
+#include "app/widgets/fonts.h"
 
 namespace {
 
@@ -79,9 +79,9 @@ std::unique_ptr<QWidget> PlainWindow() {
 }
 
 int RunForm(QApplication& app, const std::filesystem::path& dataFolder) {
-    QTemporaryDir runtimeFolder;
-    if (!runtimeFolder.isValid()) return 2;
-    kerfolio::SingleInstance instance(dataFolder, runtimeFolder.path());
+    // The user's runtime folder, as for the real program; the data folder is the benchmark's own, so
+    // the lock and the socket named from it are too.
+    kerfolio::SingleInstance instance(dataFolder);
     if (!instance.Claim()) return 2;
     kerfolio::Messages messages;
     kerfolio::Clock clock;
@@ -115,5 +115,6 @@ int main(int argc, char** argv) {
     if (form) kerfolio::HoldTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
+    if (form) kerfolio::UseDefaultFontEverywhere();
     return form ? RunForm(app, dataFolder) : RunPlain(app);
 }

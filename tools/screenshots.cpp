@@ -10,6 +10,7 @@
 #include "app/clock.h"
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/widgets/fonts.h"
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
@@ -70,6 +71,7 @@ bool Save(QWidget* widget, const QDir& out, const char* name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    UseDefaultFontEverywhere();
     if (argc != 2) return 2;
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir data;

@@ -13,6 +13,8 @@ FixedDialog::FixedDialog(const QString& objectName, const QString& caption, int 
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint) {
     setObjectName(objectName);
+    // A window takes no font from its owner unless told to; a dialog writes in the main window's.
+    setAttribute(Qt::WA_WindowPropagation);
     setWindowTitle(caption);
     setFixedSize(width, height);
     setModal(true);

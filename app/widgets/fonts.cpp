@@ -1,5 +1,6 @@
 #include "app/widgets/fonts.h"
 
+#include <QApplication>
 #include <QStringList>
 
 namespace kerfolio {
@@ -32,6 +33,10 @@ QFont DefaultFont() {
     return Make({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
                  QStringLiteral("WenQuanYi Zen Hei")},
                 11, false);
+}
+
+void UseDefaultFontEverywhere() {
+    QApplication::setFont(DefaultFont());
 }
 
 QColor DesktopColour() {

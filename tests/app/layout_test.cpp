@@ -105,5 +105,28 @@ TEST_F(Layout, OptionsControlsUseTheWindowsFont) {
             << control->objectName().toStdString();
 }
 
+// A dialog is a window of its own and takes no font from the main window unless told to; the dialogs
+// once showed their fields and buttons in another face and size than the window's.
+TEST_F(Layout, DialogsUseTheWindowsFont) {
+    const QFontInfo window(form_.font());
+    for (const char* name : {"TPasswordDlg", "TOKBottomDlg", "TOKBottomDlg1", "TOKBottomDlg2",
+                             "TOKBottomDlg3", "TOKBottomDlg4"}) {
+        auto* dialog = Find<QDialog>(name);
+        ASSERT_NE(dialog, nullptr);
+        dialog->show();
+        int checked = 0;
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLineEdit*>(control) && !qobject_cast<QAbstractButton*>(control)) continue;
+            const QFontInfo info(control->font());
+            EXPECT_EQ(info.family(), window.family()) << name << " " << control->objectName().toStdString();
+            EXPECT_EQ(info.pixelSize(), window.pixelSize())
+                << name << " " << control->objectName().toStdString();
+            ++checked;
+        }
+        EXPECT_GE(checked, 2) << name;
+        dialog->hide();
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio::test
