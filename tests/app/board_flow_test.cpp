@@ -25,11 +25,8 @@ class BoardFlow : public ::testing::Test {
     // Clicks cell n at h:m:s and answers whatever dialogs come up with the given steps.
     void ClickAt(int n, int h, int m, int s, std::initializer_list<ModalScript::Step> steps) {
         clock_.Set(h, m, s);
-        ModalScript script;
-        for (const auto& step : steps)
-            script.Then(step);
-        QTest::mouseClick(Cell(n), Qt::LeftButton);
-        EXPECT_TRUE(script.Finished()) << "a dialog did not come up after clicking Edit" << n;
+        EXPECT_TRUE(ClickCellAnswering(&form_, n, steps))
+            << "a dialog did not come up after clicking Edit" << n;
     }
 
     void RunJob(int machine, const QString& name, const QString& amount) {

@@ -17,11 +17,8 @@ struct Window {
     void Unlock() { Press("BitBtn2"); }
     QString Cell(int n) { return TextOf(&form, QStringLiteral("Edit%1").arg(n)); }
     void ClickCell(int n, std::initializer_list<ModalScript::Step> steps) {
-        ModalScript script;
-        for (const auto& step : steps)
-            script.Then(step);
-        QTest::mouseClick(form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n)), Qt::LeftButton);
-        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(ClickCellAnswering(&form, n, steps))
+            << "a dialog did not come up after clicking Edit" << n;
     }
     RecordingMessages messages;
     FixedClock clock;

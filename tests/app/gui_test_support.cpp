@@ -76,6 +76,16 @@ QString TextOf(QWidget* parent, const QString& objectName) {
     return edit ? edit->text() : QStringLiteral("<no %1>").arg(objectName);
 }
 
+bool ClickCellAnswering(QWidget* window, int n, std::initializer_list<ModalScript::Step> steps) {
+    ModalScript script;
+    for (const auto& step : steps)
+        script.Then(step);
+    auto* cell = window->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n));
+    if (cell == nullptr) return false;
+    QTest::mouseClick(cell, Qt::LeftButton);
+    return script.Finished();
+}
+
 ModalScript::Step Press(const QString& button) {
     return [button](QWidget* modal) { Click(modal, button); };
 }

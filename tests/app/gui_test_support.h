@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "app/clock.h"
@@ -67,6 +68,10 @@ void Click(QWidget* parent, const QString& objectName);
 // Types into the named line edit, replacing its text.
 void Type(QWidget* parent, const QString& objectName, const QString& text);
 QString TextOf(QWidget* parent, const QString& objectName);
+
+// Clicks board cell n of the window and answers the dialogs that come up with the steps; false when
+// one of them did not come up.
+bool ClickCellAnswering(QWidget* window, int n, std::initializer_list<ModalScript::Step> steps);
 
 // Steps for the common cases.
 ModalScript::Step Press(const QString& button);

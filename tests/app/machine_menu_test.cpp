@@ -35,11 +35,8 @@ class MachineMenu : public ::testing::Test {
 
     void ClickAt(int n, int h, int m, int s, std::initializer_list<ModalScript::Step> steps) {
         clock_.Set(h, m, s);
-        ModalScript script;
-        for (const auto& step : steps)
-            script.Then(step);
-        QTest::mouseClick(Cell(n), Qt::LeftButton);
-        EXPECT_TRUE(script.Finished()) << "no dialog after clicking Edit" << n;
+        EXPECT_TRUE(ClickCellAnswering(&form_, n, steps))
+            << "a dialog did not come up after clicking Edit" << n;
     }
     void Start(int machine, const QString& amount) {
         const int base = (machine - 1) * 7;
