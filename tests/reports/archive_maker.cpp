@@ -6,6 +6,7 @@
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "storage/daily_archive.h"
+#include "storage/gbk.h"
 
 namespace kerfolio::testing {
 
@@ -45,6 +46,16 @@ void SimulatedWorkshop::Archive(const std::filesystem::path& file) {
     ASSERT_EQ(AppendToArchive(file, text), std::nullopt);
     notePad_.clear();
     board_.JobCount = 0;
+}
+
+std::string Line(const std::string& machine, const std::string& workpiece, const std::string& finish,
+                 const std::string& amount) {
+    return ToGbk(
+        BuildReportLine(7, {machine, workpiece, "8:00:00", "8:10:00", "0:10:00", "0:00:00", finish, amount}));
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
 }
 
 }  // namespace kerfolio::testing

@@ -34,4 +34,10 @@ class SimulatedWorkshop {
     std::vector<std::string> notePad_;
 };
 
+// Report line 7 as the program writes it to an archive, in GBK bytes.
+std::string Line(const std::string& machine, const std::string& workpiece,
+                 const std::string& finish = "9:00:00", const std::string& amount = "300");
+// The text with the first occurrence of from replaced by to.
+std::string Replace(std::string text, const std::string& from, const std::string& to);
+
 }  // namespace kerfolio::testing

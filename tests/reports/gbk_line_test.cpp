@@ -2,22 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "board/completion.h"
 #include "reports/archive_text.h"
 #include "storage/gbk.h"
+#include "tests/reports/archive_maker.h"
 
 namespace kerfolio {
 namespace {
 
-std::string Line(const std::string& machine, const std::string& workpiece,
-                 const std::string& finish = "9:00:00", const std::string& amount = "300") {
-    return ToGbk(
-        BuildReportLine(7, {machine, workpiece, "8:00:00", "8:10:00", "0:10:00", "0:00:00", finish, amount}));
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    return text.replace(text.find(from), from.size(), to);
-}
+using testing::Line;
+using testing::Replace;
 
 // The archive reader works on GBK bytes and takes a shortcut for plain lines; whatever a line holds, it
 // must say what reading the decoded line says.

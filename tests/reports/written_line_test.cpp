@@ -2,23 +2,16 @@
 // lines the program writes, and leave every other line to the readers behind it.
 #include <gtest/gtest.h>
 
-#include "board/completion.h"
 #include "reports/archive_text.h"
 #include "reports/gbk_line.h"
 #include "storage/gbk.h"
+#include "tests/reports/archive_maker.h"
 
 namespace kerfolio {
 namespace {
 
-std::string Line(const std::string& machine, const std::string& workpiece,
-                 const std::string& finish = "9:00:00", const std::string& amount = "300") {
-    return ToGbk(
-        BuildReportLine(7, {machine, workpiece, "8:00:00", "8:10:00", "0:10:00", "0:00:00", finish, amount}));
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    return text.replace(text.find(from), from.size(), to);
-}
+using testing::Line;
+using testing::Replace;
 
 TEST(WrittenLineTest, TakesWrittenLinesAndReadsThemAsDecoded) {
     const std::string plain = Line("机床1", "凹模");
