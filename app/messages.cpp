@@ -25,6 +25,8 @@ class CentredBox : public QMessageBox {
 void Show(QMessageBox::Icon icon, const QString& text) {
     CentredBox box(icon, kApplicationTitle, text, QMessageBox::Ok, QApplication::activeWindow());
     box.setAttribute(Qt::WA_WindowPropagation);  // in the font of the window it belongs to
+    // Names, file paths and offending texts are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -20,6 +20,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent)
     label2_ = new QLabel(this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(8, 28, 233, 20);
+    label2_->setTextFormat(Qt::PlainText);  // it carries the machine's name as typed
     label2_->setFont(KaitiFont(14, true));
     palette = label2_->palette();
     palette.setColor(QPalette::WindowText, Qt::red);

@@ -39,6 +39,8 @@ BoardPage::BoardPage(QWidget* parent) : QWidget(parent) {
         auto* caption = new QLabel(this);
         caption->setObjectName(QStringLiteral("StaticText%1").arg(m));
         caption->setAlignment(Qt::AlignCenter);
+        // A machine's name is shown as typed, never read as markup.
+        caption->setTextFormat(Qt::PlainText);
         caption->setFont(KaitiFont(16, true));
         caption->setGeometry(8, kRowTops[m - 1], 65, 24);
         caption->installEventFilter(this);

@@ -19,6 +19,7 @@ TStatusBar::TStatusBar(QWidget* parent) : QFrame(parent) {
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setIndent(2);
+        panel->setTextFormat(Qt::PlainText);  // hints carry machine names as typed
         if (widths[i] > 0) {
             panel->setFixedWidth(widths[i]);
             layout->addWidget(panel);

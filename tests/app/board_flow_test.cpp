@@ -218,5 +218,41 @@ TEST_F(BoardFlow, CellsExposeTheirTextsAndHints) {
     EXPECT_EQ(form_.StatusBar()->PanelText(2), "CNC-7 跳步结束");
 }
 
+// A machine named "<u>5号" showed as an underlined "5号", and an efficiency typed as "<b>" made the
+// error box read "'' is not a valid integer value.": names and texts from the operator or a file
+// were taken for markup wherever a label or a message box showed them.
+TEST_F(BoardFlow, NamesAndTextsThatLookLikeMarkupShowAsTyped) {
+    const auto shownText = [](QWidget* label) {
+        QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(label);
+        return shown != nullptr ? shown->text(QAccessible::Name) : QString();
+    };
+    form_.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(0);
+    form_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+    form_.Board().SetCaption(5, "<u>5号");
+    EXPECT_EQ(shownText(form_.findChild<QLabel*>("StaticText5")), "<u>5号");
+    QTest::mouseMove(Cell(29));
+    EXPECT_EQ(shownText(form_.StatusBar()->findChild<QLabel*>("Panel2")), "<u>5号 工件上机");
+    QString eventLine;
+    ClickAt(29, 8, 0, 0,
+            {Capture([&](QWidget* dlg) { eventLine = shownText(dlg->findChild<QLabel*>("Label2")); },
+                     "CancelBtn")});
+    EXPECT_EQ(eventLine, "  <u>5号 工件上机：8:00:00");
+
+    Messages boxes;
+    for (const QString& text : {QStringLiteral("'<b>' is not a valid integer value"),
+                                QStringLiteral("<u>5号 没有工件加工中，无法估计")}) {
+        QString boxText;
+        ModalScript script;
+        script.Then([&](QWidget* box) {
+            boxText = shownText(box->findChild<QLabel*>("qt_msgbox_label"));
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        boxes.Error(text);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(boxText, Messages::WithFullStop(text));
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio::test
