@@ -95,6 +95,15 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         line.html = environment.cacheFolder / "report.html";
     }
 
+    if (line.settings) {
+        // Defaults in place of the settings asked for would date the jobs by the wrong archive time.
+        std::string bytes, error;
+        if (!ReadWholeFile(*line.settings, bytes, &error)) {
+            err << "kerfolio-report: " << error << "\n";
+            return 2;
+        }
+    }
+
     ReportRequest request;
     request.grouping = line.grouping;
     request.from = line.from;

@@ -163,19 +163,23 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
     EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
                                                  "0:00:00", "9:40:00", "9.8", "13.4"}));
 
+    const std::string archive = Quote(archive_);
     struct Case {
-        const char* args;
+        std::string args;
         int status;
     } cases[] = {
-        {"--by year x", 2},
-        {"--from 2024-13-01 x", 2},
-        {"--archive-time 25:00 x", 2},
+        {"--by year " + archive, 2},
+        {"--from 2024-13-01 " + archive, 2},
+        {"--archive-time 25:00 " + archive, 2},
         {"", 2},
-        {"--from 2024-05-09 --to 2024-05-01 x", 2},
-        {"--recent x", 2},
+        {"--from 2024-05-09 --to 2024-05-01 " + archive, 2},
+        {"--recent " + archive, 2},
         {"--html", 2},
         {"--help", 0},
-        {"--csv /nonexistent/folder/r.csv x", 1},
+        {"--csv /nonexistent/folder/r.csv " + archive, 1},
+        // Settings that do not read would date every job by a wrong archive time.
+        {"--settings /nonexistent/save.ini " + archive, 2},
+        {"--settings " + archive + " " + archive, 2},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Capture(std::string(KERFOLIO_REPORT) + " " + c.args + " >/dev/null 2>&1").status, c.status)
