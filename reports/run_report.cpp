@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -59,6 +61,21 @@ bool OpenFile(const std::string& opener, const std::filesystem::path& file, std:
     return false;
 }
 
+// Whether writing output would replace what the report reads: the settings file, or a ".txt" file in
+// an archive folder (an archive, or a file the next report would take for one).
+bool ReplacesInput(const std::filesystem::path& output, const CommandLine& line) {
+    std::error_code error;
+    if (line.settings && std::filesystem::equivalent(output, *line.settings, error)) return true;
+    std::string extension = output.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension != ".txt") return false;
+    const std::filesystem::path folder = output.has_parent_path() ? output.parent_path() : ".";
+    return std::any_of(line.folders.begin(), line.folders.end(), [&](const std::filesystem::path& archive) {
+        return std::filesystem::equivalent(folder, archive, error);
+    });
+}
+
 }  // namespace
 
 Environment ProcessEnvironment() {
@@ -100,6 +117,14 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         std::string bytes, error;
         if (!ReadWholeFile(*line.settings, bytes, &error)) {
             err << "kerfolio-report: " << error << "\n";
+            return 2;
+        }
+    }
+
+    for (const auto& [option, output] : {std::pair{"--csv", line.csv}, std::pair{"--html", line.html}}) {
+        if (output && ReplacesInput(*output, line)) {
+            err << "kerfolio-report: " << option << " " << output->string()
+                << " would replace a file the report reads\n";
             return 2;
         }
     }

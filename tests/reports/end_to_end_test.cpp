@@ -194,6 +194,34 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
     }
 }
 
+TEST_F(EndToEndTest, OutputsNeverReplaceWhatTheReportReads) {
+    const std::filesystem::path settings = folder_ / "save.ini";
+    const std::filesystem::path day = archive_ / "2024-5-6.txt";
+    struct Case {
+        std::string args;
+        std::filesystem::path input;
+    } cases[] = {
+        {"--settings " + Quote(settings) + " --csv " + Quote(settings), settings},
+        {"--settings " + Quote(settings) + " --html " + Quote(folder_ / "." / "save.ini"), settings},
+        {"--html " + Quote(day), day},
+        {"--csv " + Quote(archive_ / ".." / "存档" / "2024-5-6.txt"), day},
+        // A new .txt file in an archive folder would be read as an archive next time.
+        {"--csv " + Quote(archive_ / "report.txt"), archive_ / "report.txt"},
+    };
+    for (const auto& c : cases) {
+        std::error_code absent;
+        const std::string before = std::filesystem::exists(c.input, absent) ? testing::Slurp(c.input) : "";
+        const Finished run =
+            Capture(std::string(KERFOLIO_REPORT) + " " + c.args + " " + Quote(archive_) + " 2>&1");
+        EXPECT_EQ(run.status, 2) << c.args << "\n" << run.out;
+        if (before.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(c.input, absent)) << c.args;
+        } else {
+            EXPECT_TRUE(testing::Slurp(c.input) == before) << c.args << ": the input was replaced";
+        }
+    }
+}
+
 TEST_F(EndToEndTest, RecentWritesThePageOfTheDataFoldersArchiveAndOpensIt) {
     // The program's folder holds save.ini, so it is the data folder, as for kerfolio beside it.
     const std::filesystem::path exe = folder_ / "kerfolio-report";
