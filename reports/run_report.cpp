@@ -175,6 +175,11 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
             return 1;
         }
     }
+    if (report.foldersUnread > 0) {
+        // The report says which and why; a script must not take a missing PC's archive for an idle one.
+        err << "kerfolio-report: " << report.foldersUnread << " archive folder(s) could not be read\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -183,6 +183,9 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         // Settings that do not read would date every job by a wrong archive time.
         {"--settings /nonexistent/save.ini " + archive, 2},
         {"--settings " + archive + " " + archive, 2},
+        // A folder that does not read is listed with the rest of the report, but the run failed.
+        {"/nonexistent/archive " + archive, 1},
+        {archive + " " + Quote(archive_ / "2024-5-6.txt"), 1},
     };
     for (const auto& c : cases) {
         // In the test's folder, where a stray file from a misread option does no harm.
