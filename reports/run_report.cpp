@@ -121,6 +121,18 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         }
     }
 
+    for (std::size_t i = 0; i < line.folders.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            std::error_code error;
+            if (line.folders[i] == line.folders[j] ||
+                std::filesystem::equivalent(line.folders[i], line.folders[j], error)) {
+                // Read twice, every job would count twice.
+                err << "kerfolio-report: the archive folder " << line.folders[j].string()
+                    << " is given twice\n";
+                return 2;
+            }
+        }
+    }
     for (const auto& [option, output] : {std::pair{"--csv", line.csv}, std::pair{"--html", line.html}}) {
         if (output && ReplacesInput(*output, line)) {
             err << "kerfolio-report: " << option << " " << output->string()

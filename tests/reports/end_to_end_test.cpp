@@ -186,6 +186,9 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         // A folder that does not read is listed with the rest of the report, but the run failed.
         {"/nonexistent/archive " + archive, 1},
         {archive + " " + Quote(archive_ / "2024-5-6.txt"), 1},
+        // One folder twice would count every job twice.
+        {archive + " " + archive, 2},
+        {archive + " " + Quote(folder_ / "." / "存档" / ""), 2},
     };
     for (const auto& c : cases) {
         // In the test's folder, where a stray file from a misread option does no harm.
