@@ -154,11 +154,13 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
     std::filesystem::directory_iterator it(folder, error);
     if (error) {
         listing.problems.push_back({folder.string(), 0, rmsg::kFolderUnreadable + error.message()});
+        listing.listed = false;
         return listing;
     }
     for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
         if (error) {
             listing.problems.push_back({folder.string(), 0, rmsg::kFolderUnreadable + error.message()});
+            listing.listed = false;
             break;
         }
         const std::string& path = it->path().native();

@@ -32,6 +32,7 @@ struct ArchiveFile {
 struct FolderListing {
     std::vector<ArchiveFile> files;  // by date
     std::vector<InputProblem> problems;
+    bool listed = true;  // false when the folder could not be read, or not to its end
 };
 
 // The dated ".txt" files of an archive folder; other ".txt" files are listed as problems, files of

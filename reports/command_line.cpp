@@ -60,7 +60,9 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         }
         const auto value = [&]() -> std::optional<std::string> {
             if (inlineValue) return inlineValue;
-            if (i + 1 < args.size()) return args[++i];
+            // An option whose value was left out would otherwise take the next option ("--csv
+            // --html page.html" writing a file named "--html"); "--csv=--x" still names such a file.
+            if (i + 1 < args.size() && !args[i + 1].starts_with("--")) return args[++i];
             return std::nullopt;
         };
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||

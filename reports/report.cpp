@@ -94,6 +94,7 @@ Report BuildReport(const ReportRequest& request) {
     for (std::size_t i = 0; i < request.folders.size(); ++i) {
         prefixes.push_back(request.folders.size() > 1 ? labels[i] + "/" : std::string());
         FolderListing listing = ListArchiveFiles(request.folders[i]);
+        if (!listing.listed) ++report.foldersUnread;
         report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
         for (ArchiveFile& file : listing.files) {
             if (request.from && file.date < *request.from) continue;

@@ -31,6 +31,7 @@ struct Report {
     std::vector<EfficiencyAdvice> advice;
     std::vector<InputProblem> problems;
     std::size_t filesRead = 0;
+    std::size_t foldersUnread = 0;  // archive folders that could not be read (or not wholly)
     std::size_t jobs = 0;
 };
 

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -59,6 +61,21 @@ bool OpenFile(const std::string& opener, const std::filesystem::path& file, std:
     return false;
 }
 
+// Whether writing output would replace what the report reads: the settings file, or a ".txt" file in
+// an archive folder (an archive, or a file the next report would take for one).
+bool ReplacesInput(const std::filesystem::path& output, const CommandLine& line) {
+    std::error_code error;
+    if (line.settings && std::filesystem::equivalent(output, *line.settings, error)) return true;
+    std::string extension = output.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension != ".txt") return false;
+    const std::filesystem::path folder = output.has_parent_path() ? output.parent_path() : ".";
+    return std::any_of(line.folders.begin(), line.folders.end(), [&](const std::filesystem::path& archive) {
+        return std::filesystem::equivalent(folder, archive, error);
+    });
+}
+
 }  // namespace
 
 Environment ProcessEnvironment() {
@@ -93,6 +110,35 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         line.to = environment.today;
         line.from = environment.today - std::chrono::days(kRecentDays - 1);
         line.html = environment.cacheFolder / "report.html";
+    }
+
+    if (line.settings) {
+        // Defaults in place of the settings asked for would date the jobs by the wrong archive time.
+        std::string bytes, error;
+        if (!ReadWholeFile(*line.settings, bytes, &error)) {
+            err << "kerfolio-report: " << error << "\n";
+            return 2;
+        }
+    }
+
+    for (std::size_t i = 0; i < line.folders.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            std::error_code error;
+            if (line.folders[i] == line.folders[j] ||
+                std::filesystem::equivalent(line.folders[i], line.folders[j], error)) {
+                // Read twice, every job would count twice.
+                err << "kerfolio-report: the archive folder " << line.folders[j].string()
+                    << " is given twice\n";
+                return 2;
+            }
+        }
+    }
+    for (const auto& [option, output] : {std::pair{"--csv", line.csv}, std::pair{"--html", line.html}}) {
+        if (output && ReplacesInput(*output, line)) {
+            err << "kerfolio-report: " << option << " " << output->string()
+                << " would replace a file the report reads\n";
+            return 2;
+        }
     }
 
     ReportRequest request;
@@ -140,6 +186,11 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
             err << "kerfolio-report: " << why << "; the report is at " << line.html->string() << "\n";
             return 1;
         }
+    }
+    if (report.foldersUnread > 0) {
+        // The report says which and why; a script must not take a missing PC's archive for an idle one.
+        err << "kerfolio-report: " << report.foldersUnread << " archive folder(s) could not be read\n";
+        return 1;
     }
     return 0;
 }

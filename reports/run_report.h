@@ -23,7 +23,8 @@ struct Environment {
 Environment ProcessEnvironment();
 
 // Runs the report the command line asks for; returns the exit status: 0, 1 when an output could not be
-// written or shown, 2 for options or settings that do not read.
+// written or shown or an archive folder could not be read (the report still comes out), 2 for options
+// or settings that do not read.
 int RunReport(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err);
 
 }  // namespace kerfolio

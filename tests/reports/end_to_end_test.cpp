@@ -163,23 +163,68 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
     EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
                                                  "0:00:00", "9:40:00", "9.8", "13.4"}));
 
+    const std::string archive = Quote(archive_);
     struct Case {
-        const char* args;
+        std::string args;
         int status;
     } cases[] = {
-        {"--by year x", 2},
-        {"--from 2024-13-01 x", 2},
-        {"--archive-time 25:00 x", 2},
+        {"--by year " + archive, 2},
+        {"--from 2024-13-01 " + archive, 2},
+        {"--archive-time 25:00 " + archive, 2},
         {"", 2},
-        {"--from 2024-05-09 --to 2024-05-01 x", 2},
-        {"--recent x", 2},
+        {"--from 2024-05-09 --to 2024-05-01 " + archive, 2},
+        {"--recent " + archive, 2},
         {"--html", 2},
         {"--help", 0},
-        {"--csv /nonexistent/folder/r.csv x", 1},
+        {"--csv /nonexistent/folder/r.csv " + archive, 1},
+        // An option's value is never the next option: the page would go to a file named "--html".
+        {"--csv --html " + Quote(folder_ / "r.html") + " " + archive, 2},
+        {"--settings --csv " + Quote(folder_ / "r.csv") + " " + archive, 2},
+        // Settings that do not read would date every job by a wrong archive time.
+        {"--settings /nonexistent/save.ini " + archive, 2},
+        {"--settings " + archive + " " + archive, 2},
+        // A folder that does not read is listed with the rest of the report, but the run failed.
+        {"/nonexistent/archive " + archive, 1},
+        {archive + " " + Quote(archive_ / "2024-5-6.txt"), 1},
+        // One folder twice would count every job twice.
+        {archive + " " + archive, 2},
+        {archive + " " + Quote(folder_ / "." / "存档" / ""), 2},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Capture(std::string(KERFOLIO_REPORT) + " " + c.args + " >/dev/null 2>&1").status, c.status)
+        // In the test's folder, where a stray file from a misread option does no harm.
+        EXPECT_EQ(Capture("cd " + Quote(folder_.Path()) + " && " + KERFOLIO_REPORT + " " + c.args +
+                          " >/dev/null 2>&1")
+                      .status,
+                  c.status)
             << c.args;
+    }
+}
+
+TEST_F(EndToEndTest, OutputsNeverReplaceWhatTheReportReads) {
+    const std::filesystem::path settings = folder_ / "save.ini";
+    const std::filesystem::path day = archive_ / "2024-5-6.txt";
+    struct Case {
+        std::string args;
+        std::filesystem::path input;
+    } cases[] = {
+        {"--settings " + Quote(settings) + " --csv " + Quote(settings), settings},
+        {"--settings " + Quote(settings) + " --html " + Quote(folder_ / "." / "save.ini"), settings},
+        {"--html " + Quote(day), day},
+        {"--csv " + Quote(archive_ / ".." / "存档" / "2024-5-6.txt"), day},
+        // A new .txt file in an archive folder would be read as an archive next time.
+        {"--csv " + Quote(archive_ / "report.txt"), archive_ / "report.txt"},
+    };
+    for (const auto& c : cases) {
+        std::error_code absent;
+        const std::string before = std::filesystem::exists(c.input, absent) ? testing::Slurp(c.input) : "";
+        const Finished run =
+            Capture(std::string(KERFOLIO_REPORT) + " " + c.args + " " + Quote(archive_) + " 2>&1");
+        EXPECT_EQ(run.status, 2) << c.args << "\n" << run.out;
+        if (before.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(c.input, absent)) << c.args;
+        } else {
+            EXPECT_TRUE(testing::Slurp(c.input) == before) << c.args << ": the input was replaced";
+        }
     }
 }
 
