@@ -303,7 +303,10 @@ bool TForm1::UnsavedWork() const {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Without the five-minute snapshot the operator keeps snapshots by hand, and one saved on purpose
     // must survive the close; with it, the minutes since the last timer save must not be lost.
-    const bool noSnapshotYet = !std::filesystem::exists(NotePadPath(context_.dataFolder));
+    // A data folder that cannot answer (a network folder gone away) must not end the program without a
+    // word: the save then tries, and says why it cannot.
+    std::error_code unknown;
+    const bool noSnapshotYet = !std::filesystem::exists(NotePadPath(context_.dataFolder), unknown);
     const bool save = noSnapshotYet || (options_->SnapshotTimerOn() && UnsavedWork());
     if (save && !SaveSnapshot()) {
         // The board would be lost: keep the window open once so the operator can make room or

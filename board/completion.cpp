@@ -1,5 +1,7 @@
 #include "board/completion.h"
 
+#include <cstdint>
+
 #include "board/messages.h"
 
 namespace kerfolio {
@@ -16,7 +18,8 @@ std::string BuildReportLine(int number, const CompletionFields& fields) {
 }
 
 std::string CompleteJob(TJobBoard& board, const CompletionFields& fields) {
-    ++board.JobCount;
+    // A counter at its limit (only a hand-edited snapshot puts it there) turns over as a 32-bit one does.
+    board.JobCount = static_cast<int>(static_cast<std::uint32_t>(board.JobCount) + 1u);
     std::string line = BuildReportLine(board.JobCount, fields);
     const int machine = board.CompletionMachine;
     board.SetCell(machine, ecUnmount, "");

@@ -114,6 +114,17 @@ TEST(FormSnapshot, ACloseWhoseSnapshotFailsStaysOpenOnceThenEnds) {
     EXPECT_EQ(w.messages.errors.size(), 2);
 }
 
+TEST(FormSnapshot, ACloseThatCannotAskForTheSnapshotFileStillSavesInsteadOfEnding) {
+    TempFolder folder;
+    // temp.sav cannot be looked at (a link to itself here; a network folder gone away does the same).
+    ASSERT_TRUE(QFile::link("temp.sav", folder.Path() + "/temp.sav"));
+    Window w(folder.Path());
+    FillDay(w);
+    EXPECT_TRUE(w.form.close());
+    EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
+    EXPECT_TRUE(FileBytes(folder.Path() + "/temp.sav").startsWith("1    "));
+}
+
 TEST(FormSnapshot, TheTimerSavesAndTheFirstCloseSavesOnlyWhenNoSnapshotExists) {
     TempFolder folder;
     {

@@ -89,6 +89,16 @@ TEST(CompleteJob, CountsAcrossMachinesAndFreesTheRow) {
     EXPECT_EQ(board.JobCount, 2);
 }
 
+TEST(CompleteJob, ACounterLoadedAtItsLimitTurnsOverInsteadOfOverflowing) {
+    // Only a hand-edited snapshot gets the counter there; the next job must still be written.
+    TJobBoard board;
+    board.JobCount = INT32_MAX;
+    board.CompletionMachine = 1;
+    const std::string line = CompleteJob(board, CompletionFields{});
+    EXPECT_EQ(board.JobCount, INT32_MIN);
+    EXPECT_EQ(line.substr(0, 15), "-2147483648    ");
+}
+
 TEST(CancelCompletion, KeepsTheJobRunning) {
     TJobBoard board;
     board.SetCell(1, ecMount, "8:00:00");
