@@ -21,10 +21,14 @@ int main(int argc, char** argv) {
     const std::filesystem::path dataFolder = kerfolio::ChooseDataFolder(exeFolder, userFolder);
 
     // Before anything in the data folder is read or written: a second start only hands over.
-    kerfolio::SingleInstance instance(dataFolder);
-    if (!instance.Claim()) return 0;
-
     kerfolio::Messages messages;
+    kerfolio::SingleInstance instance(dataFolder);
+    if (!instance.Claim()) {
+        if (instance.Problem().isEmpty()) return 0;
+        messages.Error(instance.Problem());
+        return 1;
+    }
+
     kerfolio::Clock clock;
     kerfolio::TForm1 form({dataFolder, &messages, &clock});
     QObject::connect(&instance, &kerfolio::SingleInstance::ComeBackRequested, &form,

@@ -1,11 +1,16 @@
 #include "app/single_instance.h"
 
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+
+#include "storage/atomic_file.h"
 
 namespace kerfolio {
 namespace {
@@ -48,7 +53,23 @@ bool SingleInstance::Claim() {
         Listen();
         return true;
     }
-    AskRunningToComeBack();
+    if (lock_.error() == QLockFile::LockFailedError) {
+        AskRunningToComeBack();
+        return false;
+    }
+    // No other program holds it: the runtime folder refuses the file (gone, read-only or full).
+    const std::filesystem::path file = lock_.fileName().toStdString();
+    int reason = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
+    std::error_code folderError;
+    const auto folder = std::filesystem::status(file.parent_path(), folderError);
+    if (folderError) {
+        reason = folderError.value();
+    } else if (!std::filesystem::is_directory(folder)) {
+        reason = ENOTDIR;
+    } else if (::access(file.parent_path().c_str(), W_OK) != 0) {
+        reason = errno;
+    }
+    problem_ = QString::fromStdString(CannotCreateMessage(file, reason));
     return false;
 }
 

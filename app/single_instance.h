@@ -19,8 +19,10 @@ class SingleInstance : public QObject {
     ~SingleInstance() override;
 
     // True when this process now runs on the data folder. False when another one already does; that
-    // one has then been asked to come back to the front.
+    // one has then been asked to come back to the front. Also false when the lock cannot be made at all,
+    // with Problem() saying why: the program must then say so instead of ending without a word.
     bool Claim();
+    QString Problem() const { return problem_; }
 
     QString LockFilePath() const { return lock_.fileName(); }
     QString ServerName() const { return serverName_; }
@@ -34,6 +36,7 @@ class SingleInstance : public QObject {
 
     QLockFile lock_;
     QString serverName_;
+    QString problem_;
     std::unique_ptr<QLocalServer> server_;
 };
 
