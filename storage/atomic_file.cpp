@@ -134,7 +134,11 @@ void RemoveStaleTemporaries(const std::filesystem::path& file) {
     const std::string prefix = TemporaryPrefix(file);
     std::error_code ec;
     const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    // increment(ec), not ++: a folder that fails mid-listing (a network folder) must not throw out of
+    // the start-up; the leftovers then wait for the next start.
+    std::filesystem::directory_iterator it(folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::filesystem::directory_entry& entry = *it;
         const std::string name = entry.path().filename().string();
         if (!name.starts_with(prefix)) continue;
         const std::string rest = name.substr(prefix.size());
@@ -145,7 +149,8 @@ void RemoveStaleTemporaries(const std::filesystem::path& file) {
         const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
         if (pid <= 0 || pid == ::getpid()) continue;
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // its writer may still run
-        std::filesystem::remove(entry.path(), ec);
+        std::error_code ignored;
+        std::filesystem::remove(entry.path(), ignored);
     }
 }
 
