@@ -51,8 +51,11 @@ TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
         previous = edit;
         edits_[static_cast<std::size_t>(i)] = edit;
     }
-    nameLimit_ = new GbkByteLimit(edits_[0], kNameBytes);
-    efficiencyLimit_ = new GbkByteLimit(edits_[5], kEfficiencyBytes);
+    // Every field keeps to what the file can hold; the name and the efficiency also to their length.
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        const int maxBytes = i == 0 ? kNameBytes : i == 5 ? kEfficiencyBytes : GbkByteLimit::kNoLimit;
+        limits_[i] = new GbkByteLimit(edits_[i], maxBytes);
+    }
 
     auto* unit = new QLabel(QStringLiteral("平方mm每分钟"), this);
     unit->setObjectName(QStringLiteral("Label8"));
@@ -69,14 +72,7 @@ TOKBottomDlg4::TOKBottomDlg4(QWidget* parent)
 void TOKBottomDlg4::SetRecord(const TMachineParams& params) {
     const auto fields = params.Fields();
     for (std::size_t i = 0; i < edits_.size(); ++i) {
-        const QString text = FromStd(*fields[i]);
-        if (i == 0) {
-            nameLimit_->SetTextUncut(text);
-        } else if (i == 5) {
-            efficiencyLimit_->SetTextUncut(text);
-        } else {
-            edits_[i]->setText(text);
-        }
+        limits_[i]->SetTextUncut(FromStd(*fields[i]));
         edits_[i]->setCursorPosition(0);
     }
 }

@@ -30,8 +30,7 @@ class TOKBottomDlg4 : public FixedDialog {
 
   private:
     std::array<QLineEdit*, 7> edits_{};
-    GbkByteLimit* nameLimit_ = nullptr;
-    GbkByteLimit* efficiencyLimit_ = nullptr;
+    std::array<GbkByteLimit*, 7> limits_{};
     std::function<bool(const TMachineParams&)> store_;
 };
 

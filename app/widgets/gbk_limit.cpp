@@ -1,10 +1,21 @@
 #include "app/widgets/gbk_limit.h"
 
 #include <QLineEdit>
+#include <algorithm>
 
+#include "app/widgets/one_line_field.h"
 #include "storage/gbk.h"
 
 namespace kerfolio {
+namespace {
+
+// Whether the settings file can hold the text as the field will keep it: its line breaks become
+// blanks there, so they count as blanks here.
+bool FileHolds(const QString& text) {
+    return CharactersOutsideGbk(LineBreaksToBlanks(text).toStdString()).empty();
+}
+
+}  // namespace
 
 GbkByteLimit::GbkByteLimit(QLineEdit* edit, int maxBytes)
     : QValidator(edit), edit_(edit), maxBytes_(maxBytes), accepted_(edit->text()) {
@@ -23,9 +34,11 @@ int GbkByteLimit::Bytes(const QString& text) {
 }
 
 QValidator::State GbkByteLimit::validate(QString& input, int& pos) const {
+    if (uncut_) return Acceptable;
     const int bytes = Bytes(input);
     // An over-long value from the file may still be shortened or edited without growing.
-    if (uncut_ || bytes <= maxBytes_ || bytes <= Bytes(accepted_)) return Acceptable;
+    const int limit = std::max(maxBytes_, Bytes(accepted_));
+    if (bytes <= limit && FileHolds(input)) return Acceptable;
 
     // The change replaced what lies between the parts the old and the new text share at both ends.
     const QString& before = accepted_;
@@ -43,19 +56,20 @@ QValidator::State GbkByteLimit::validate(QString& input, int& pos) const {
     const QString head = input.left(prefix);
     const QString tail = input.right(suffix);
     const QString inserted = input.mid(prefix, input.size() - prefix - suffix);
-    int room = maxBytes_ - Bytes(head + tail);
+    int room = limit - Bytes(head + tail);
     QString fitted;
     for (qsizetype i = 0; i < inserted.size();) {
         const qsizetype length = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
         const QString character = inserted.mid(i, length);
+        i += length;
+        if (!FileHolds(character)) continue;
         const int size = Bytes(character);
         if (size > room) break;
         room -= size;
         fitted += character;
-        i += length;
     }
     // Nothing fits: refuse the change, so the edit keeps its text, cursor and undo steps.
-    if (fitted.isEmpty()) return Invalid;
+    if (fitted.isEmpty() && !inserted.isEmpty()) return Invalid;
     input = head + fitted + tail;
     pos = static_cast<int>(prefix + fitted.size());
     return Acceptable;

@@ -37,7 +37,7 @@ void Put(QLineEdit* edit, Input how, const QString& text) {
     }
 }
 
-TEST(MachineParamsDialog, NameAndEfficiencyTakeOnlyWholeCharactersThatFitTheirGbkBytes) {
+TEST(MachineParamsDialog, FieldsTakeOnlyWholeGbkCharactersThatFit) {
     struct Case {
         const char* field;
         const char* stored;
@@ -58,6 +58,18 @@ TEST(MachineParamsDialog, NameAndEfficiencyTakeOnlyWholeCharactersThatFitTheirGb
         {"Edit6", "", Input::Pasted, "2.5", "2.5"},
         // The other fields have no limit.
         {"Edit7", "", Input::Pasted, "换过导轮，丝筒也换过", "换过导轮，丝筒也换过"},
+        // A character the settings file cannot hold would come back as "?": it does not go in at all,
+        // in any field, and takes no room from the limit.
+        {"Edit1", "", Input::Pasted, "CNC\U0001F527-7", "CNC-7"},
+        {"Edit1", "ABCDE", Input::InputMethod, "\U0001F527号", "ABCDE号"},
+        {"Edit2", "", Input::Typed, "DK한7740", "DK7740"},
+        {"Edit3", "", Input::Pasted, "320\U0001F600x400", "320x400"},
+        {"Edit4", "", Input::InputMethod, "한", ""},
+        {"Edit5", "0.01", Input::Typed, "한", "0.01"},
+        {"Edit6", "", Input::Pasted, "6한0", "60"},
+        {"Edit7", "", Input::InputMethod, "换过\U0001F600导轮", "换过导轮"},
+        // What the file held shows whole, even a character that did not decode, and stays while typing.
+        {"Edit7", "导\uFFFD轮", Input::Typed, "新", "导\uFFFD轮新"},
     };
     TOKBottomDlg4 dialog(nullptr);
     dialog.show();
@@ -83,6 +95,14 @@ TEST(MachineParamsDialog, StoredValuesShowWholeAndCanOnlyBeShortened) {
     Put(name, Input::Typed, "X");
     EXPECT_EQ(name->text(), "一号线切割");
     EXPECT_EQ(dialog.Record().Caption, "一号线切割");
+
+    // A stored character that did not decode can still be edited around and deleted.
+    dialog.SetRecord({"", "", "", "", "", "", "导\uFFFD轮"});
+    auto* remarks = dialog.findChild<QLineEdit*>("Edit7");
+    remarks->end(false);
+    QTest::keyClick(remarks, Qt::Key_Backspace);
+    QTest::keyClick(remarks, Qt::Key_Backspace);
+    EXPECT_EQ(remarks->text(), "导");
 }
 
 }  // namespace
