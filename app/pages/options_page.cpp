@@ -148,6 +148,8 @@ void OptionsPage::BuildLayout() {
     for (QLineEdit* edit : {edit44_, edit45_}) {
         SetFontWhenShown(edit, bold);
         MaskWithHash(edit);
+        // A pasted line break could not be stored; as a blank it is stored and typed the same.
+        KeepOnOneLine(edit);
     }
     bitBtn3_ = Button(group5, "BitBtn3", QStringLiteral("修改"), 136, 72, 65, 25);
 

@@ -1,3 +1,5 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -184,6 +186,30 @@ TEST_F(PasswordTest, PasswordWithBlanksAtItsEndsIsTheOneAccepted) {
     Prompt(2, "abc");
     EXPECT_FALSE(Enabled("BitBtn1"));
     Prompt(2, "abc ");
+    EXPECT_TRUE(Enabled("BitBtn1"));
+}
+
+TEST_F(PasswordTest, PastedPasswordWithALineBreakIsAcceptedWhenPastedAgain) {
+    // Copied from a line of a text file, the way passwords are handed on.
+    QGuiApplication::clipboard()->setText("abc\n");
+    auto pasteInto = [](QWidget* parent, const char* name) {
+        auto* field = parent->findChild<QLineEdit*>(name);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    };
+    Paste(page_.get(), "Edit44", "4826");
+    pasteInto(page_.get(), "Edit45");
+    Click(page_.get(), "BitBtn3");
+    EXPECT_EQ(messages.shown, QStringList{"密码修改成功！"});
+
+    password_->SetPasswordMode(2);
+    ModalScript script;
+    script.Then([&](QWidget* modal) {
+        pasteInto(modal, "Password");
+        Click(modal, "OKBtn");
+    });
+    password_->exec();
+    EXPECT_TRUE(script.Finished());
     EXPECT_TRUE(Enabled("BitBtn1"));
 }
 
