@@ -238,7 +238,8 @@ void TForm1::LoadSnapshot() {
 }
 
 void TForm1::ComeBack() {
-    if (isMinimized()) showNormal();
+    // Back from minimised as it was before, maximised included.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
     // A dialog open in front of the window (the start-up password, a confirmation) comes back too.

@@ -169,6 +169,12 @@ std::string SetProfileValue(std::string_view fileBytes, std::string_view section
     return result;
 }
 
+std::string ValueThatReadsBack(std::string_view value) {
+    const auto dropped = [](char c) { return IsBlank(c) || c == '"' || c == '\''; };
+    if (value.empty() || (!dropped(value.front()) && !dropped(value.back()))) return std::string(value);
+    return "\"" + std::string(value) + "\"";
+}
+
 std::optional<std::string> ProfileNameProblem(std::string_view section, std::string_view key) {
     const auto hasLineBreak = [](std::string_view text) {
         return text.find_first_of("\r\n") != std::string_view::npos;

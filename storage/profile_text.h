@@ -24,6 +24,10 @@ std::string ReadProfileValue(std::string_view fileBytes, std::string_view sectio
 std::string SetProfileValue(std::string_view fileBytes, std::string_view section, std::string_view key,
                             std::string_view value);
 
+// What to write so that value reads back as it is: reading drops the blanks around a value and one
+// enclosing pair of quotation marks, so a value beginning or ending with either gets one more pair.
+std::string ValueThatReadsBack(std::string_view value);
+
 // Why section and key cannot be stored so that they read back, or nullopt when they can.
 std::optional<std::string> ProfileNameProblem(std::string_view section, std::string_view key);
 

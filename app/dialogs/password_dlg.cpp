@@ -8,6 +8,7 @@
 #include "app/dialogs/password_rules.h"
 #include "app/widgets/deferred_font.h"
 #include "app/widgets/fonts.h"
+#include "app/widgets/one_line_field.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
 
@@ -40,6 +41,7 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     palette.setColor(QPalette::Text, DesktopColour());
     password_->setPalette(palette);
     MaskWithHash(password_);
+    KeepOnOneLine(password_);  // pasted the way the password change takes it
 
     okBtn_ = AddButton("OKBtn", QStringLiteral("OK"), {70, 59, 75, 25});
     SetFontWhenShown(okBtn_, bold);

@@ -22,6 +22,7 @@
 #include "board/time_text.h"
 #include "storage/data_folder.h"
 #include "storage/flags.h"
+#include "storage/profile_text.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
@@ -147,6 +148,8 @@ void OptionsPage::BuildLayout() {
     for (QLineEdit* edit : {edit44_, edit45_}) {
         SetFontWhenShown(edit, bold);
         MaskWithHash(edit);
+        // A pasted line break could not be stored; as a blank it is stored and typed the same.
+        KeepOnOneLine(edit);
     }
     bitBtn3_ = Button(group5, "BitBtn3", QStringLiteral("修改"), 136, 72, 65, 25);
 
@@ -302,7 +305,8 @@ void OptionsPage::BitBtn3Click() {
         case PasswordChange::Outcome::Store:
             // Claiming success for a password that never reached the file would lock the operator
             // out with a password only they think is set; the fields stay for another try.
-            if (!settings.Write(kPasswordSection, kPasswordKey, newText)) {
+            // Quoted when needed, so blanks or quotation marks at its ends stay part of it.
+            if (!settings.Write(kPasswordSection, kPasswordKey, ValueThatReadsBack(newText))) {
                 messages_.Error(QString::fromStdString(settings.LastError()));
                 return;
             }

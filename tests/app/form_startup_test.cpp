@@ -86,5 +86,20 @@ TEST_F(Startup, AutomaticLoadRestoresTheSnapshotBeforeTheWindowShows) {
     EXPECT_TRUE(messages_.errors.isEmpty());
 }
 
+TEST_F(Startup, ASecondStartBringsTheWindowBackAsItWasBeforeMinimising) {
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised);
+        TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
+        ASSERT_TRUE(form.Start());
+        if (maximised) form.showMaximized();
+        form.showMinimized();
+        ASSERT_TRUE(form.isMinimized());
+        form.ComeBack();
+        EXPECT_FALSE(form.isMinimized());
+        EXPECT_EQ(form.isMaximized(), maximised);
+        EXPECT_TRUE(form.isVisible());
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio::test

@@ -1,3 +1,5 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -141,6 +143,9 @@ TEST_F(PasswordTest, PasswordChange) {
         // "?" in the file for these would lock the operator out.
         {"4826", "aä😀한äb?", "新密码中有无法保存的字符：ä😀한", "4826|aä😀한äb?", "<none>"},
         {"4826", "新pw", "密码修改成功！", "|", "新pw"},
+        // Blanks and quotation marks at the ends are part of the password too.
+        {"4826", " pw ", "密码修改成功！", "|", " pw "},
+        {"4826", "\"pw\"", "密码修改成功！", "|", "\"pw\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -170,6 +175,41 @@ TEST_F(PasswordTest, ChangedPasswordEmptiesFieldsFirstAndIsTheOnlyOneAccepted) {
     Prompt(2, "4826");
     EXPECT_FALSE(Enabled("BitBtn1"));
     Prompt(2, "abc");
+    EXPECT_TRUE(Enabled("BitBtn1"));
+}
+
+TEST_F(PasswordTest, PasswordWithBlanksAtItsEndsIsTheOneAccepted) {
+    Paste(page_.get(), "Edit44", "4826");
+    Paste(page_.get(), "Edit45", "abc ");
+    Click(page_.get(), "BitBtn3");
+    EXPECT_EQ(messages.shown, QStringList{"密码修改成功！"});
+    Prompt(2, "abc");
+    EXPECT_FALSE(Enabled("BitBtn1"));
+    Prompt(2, "abc ");
+    EXPECT_TRUE(Enabled("BitBtn1"));
+}
+
+TEST_F(PasswordTest, PastedPasswordWithALineBreakIsAcceptedWhenPastedAgain) {
+    // Copied from a line of a text file, the way passwords are handed on.
+    QGuiApplication::clipboard()->setText("abc\n");
+    auto pasteInto = [](QWidget* parent, const char* name) {
+        auto* field = parent->findChild<QLineEdit*>(name);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    };
+    Paste(page_.get(), "Edit44", "4826");
+    pasteInto(page_.get(), "Edit45");
+    Click(page_.get(), "BitBtn3");
+    EXPECT_EQ(messages.shown, QStringList{"密码修改成功！"});
+
+    password_->SetPasswordMode(2);
+    ModalScript script;
+    script.Then([&](QWidget* modal) {
+        pasteInto(modal, "Password");
+        Click(modal, "OKBtn");
+    });
+    password_->exec();
+    EXPECT_TRUE(script.Finished());
     EXPECT_TRUE(Enabled("BitBtn1"));
 }
 

@@ -113,5 +113,25 @@ TEST(ProfileWriteTest, NamesThatCannotReadBackAreRefused) {
         EXPECT_NE(ProfileNameProblem(section, key), std::nullopt) << section << key;
 }
 
+TEST(ProfileWriteTest, ValuesWrittenToReadBackComeBackAsTyped) {
+    const struct {
+        std::string value;
+        std::string written;
+    } cases[] = {
+        {"4826", "4826"},  // ordinary values are written as they are
+        {"a b", "a b"},       {"", ""},
+        {"pw ", "\"pw \""},   {" pw", "\" pw\""},
+        {"\tpw", "\"\tpw\""}, {"\"pw\"", "\"\"pw\"\""},
+        {"'pw'", "\"'pw'\""}, {"\"pw", "\"\"pw\""},
+        {"pw'", "\"pw'\""},   {"\"", "\"\"\""},
+        {" ", "\" \""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ValueThatReadsBack(c.value), c.written) << "[" << c.value << "]";
+        const std::string file = SetProfileValue("", "enter", "1", ValueThatReadsBack(c.value));
+        EXPECT_EQ(ReadProfileValue(file, "enter", "1", "<none>"), c.value) << "[" << c.value << "]";
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio
