@@ -108,9 +108,8 @@ std::optional<Reading> ReadName(const std::string& stem) {
     return reading;
 }
 
-// The name without its extension when the extension is ".txt" in any case, as path::extension() and
-// path::stem() split it (a name starting with its only dot has none); a year is hundreds of names, and
-// each path made on the way costs more than reading the name.
+}  // namespace
+
 std::optional<std::string_view> TxtStem(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0 || name == "..") return std::nullopt;
@@ -121,8 +120,6 @@ std::optional<std::string_view> TxtStem(std::string_view name) {
     }
     return name.substr(0, dot);
 }
-
-}  // namespace
 
 std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems) {
     std::vector<std::optional<Reading>> readings;

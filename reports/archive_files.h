@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reports/archive_text.h"
@@ -23,6 +24,11 @@ namespace kerfolio {
 //
 // The dates of file names without their ".txt", one per name; nothing for a name that is not a date.
 std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems);
+
+// The name without its extension when the extension is ".txt" in any case, as path::extension() and
+// path::stem() split it (a name starting with its only dot has none); a year is hundreds of names, and
+// each path made on the way costs more than reading the name.
+std::optional<std::string_view> TxtStem(std::string_view name);
 
 struct ArchiveFile {
     std::filesystem::path path;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 
 #include "board/conversion_error.h"
 #include "board/time_text.h"
+#include "reports/archive_files.h"
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
 #include "reports/messages.h"
@@ -66,10 +66,7 @@ bool OpenFile(const std::string& opener, const std::filesystem::path& file, std:
 bool ReplacesInput(const std::filesystem::path& output, const CommandLine& line) {
     std::error_code error;
     if (line.settings && std::filesystem::equivalent(output, *line.settings, error)) return true;
-    std::string extension = output.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension != ".txt") return false;
+    if (!TxtStem(output.filename().native())) return false;
     const std::filesystem::path folder = output.has_parent_path() ? output.parent_path() : ".";
     return std::any_of(line.folders.begin(), line.folders.end(), [&](const std::filesystem::path& archive) {
         return std::filesystem::equivalent(folder, archive, error);
