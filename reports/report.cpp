@@ -2,11 +2,10 @@
 
 #include <map>
 
+#include "reports/archive_file_reader.h"
 #include "reports/archive_files.h"
-#include "reports/gbk_line.h"
 #include "reports/machine_names.h"
 #include "reports/messages.h"
-#include "storage/atomic_file.h"
 
 namespace kerfolio {
 namespace {
@@ -43,11 +42,8 @@ class ReportSink final : public ArchiveLineSink {
         date_ = date;
         label_ = &label;
     }
-    void Plain(const PlainGbkFields& fields) override {
-        Add(names_.OfGbk(folder_, fields.machine), fields.figures);
-    }
-    void Job(ArchiveJob&& job) override {
-        Add(names_.OfText(folder_, std::move(job.machine)), job.Figures());
+    void Job(std::size_t, const GbkJob& job) override {
+        Add(names_.OfGbk(folder_, job.machine), job.figures);
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
         report_.problems.push_back({*label_, lineNumber, std::move(reason)});
@@ -107,17 +103,15 @@ Report BuildReport(const ReportRequest& request) {
     PeriodSummer sums(request.grouping);
     EfficiencyLearner learner;
     ReportSink sink(request, report, names, sums, learner);
-    std::string bytes;
+    ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
         const std::string label = source.file.path.string();
-        std::string error;
-        if (!ReadWholeFile(source.file.path, bytes, &error)) {
-            report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
+        sink.StartFile(source.folder, source.file.date, label);
+        if (auto error = reader.Read(source.file.path, sink)) {
+            report.problems.push_back({label, 0, std::move(*error)});
         } else {
             ++report.filesRead;
-            sink.StartFile(source.folder, source.file.date, label);
-            ScanArchiveText(bytes, sink);
         }
         if (request.progress) request.progress(i + 1, sources.size());
     }

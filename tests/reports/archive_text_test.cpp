@@ -38,6 +38,9 @@ TEST(ArchiveTextTest, EveryLineEndAndDamageReads) {
          0,
          {1}},
         {"empty file", "", 0, {}},
+        // Longer than any report line: listed, and the lines after it still read.
+        {"a line too long", a + "\r\n" + std::string(70'000, 'x') + "\r\n" + b, 2, {2}},
+        {"a last line too long", a + "\n" + std::string(70'000, '\xB0'), 1, {2}},
     };
     for (const auto& c : cases) {
         const ArchiveText text = ReadArchiveText(c.bytes, "f.txt");
@@ -49,6 +52,54 @@ TEST(ArchiveTextTest, EveryLineEndAndDamageReads) {
         }
         EXPECT_EQ(lines, c.problemLines) << c.what;
     }
+}
+
+// Files are read through a window, so a line may arrive in pieces, a CR in one and its LF in the next.
+TEST(ArchiveTextTest, ReadInPiecesAsWhole) {
+    class Collect final : public ArchiveLineSink {
+      public:
+        void Job(std::size_t lineNumber, const GbkJob& job) override {
+            read.push_back(std::to_string(lineNumber) + " " + DecodedJob(job).machine);
+        }
+        void Problem(std::size_t lineNumber, std::string reason) override {
+            read.push_back(std::to_string(lineNumber) + " " + reason);
+        }
+        std::vector<std::string> read;
+    };
+    const std::string a = ToGbk(Line(1, "机床1", "9:00:00"));
+    const std::string b = ToGbk(Line(2, "机床2", "9:30:00"));
+    const std::string bytes = a + "\r\n" + b + "\r\r\n\n" + a + "\r" + std::string(70'000, 'x') + "\n" + b +
+                              "\r\nrubbish\r\n\r\n" + a + "\r";
+    const std::vector<std::string> expected = {"1 机床1", "2 机床2",
+                                               "5 机床1", "6 行过长（超过 64 KB），不是报表行",
+                                               "7 机床2", "8 缺少标签 加工量:",
+                                               "10 机床1"};
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{131},
+                                    std::size_t{65'536}, std::size_t{65'537}, bytes.size()}) {
+        Collect collect;
+        ArchiveScanner scanner(collect);
+        std::string held;
+        for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
+            held.append(bytes, pos, piece);
+            held.erase(0, scanner.Feed(held, pos + piece >= bytes.size()));
+            // Never more held than one line a report could read.
+            ASSERT_LE(held.size(), ArchiveScanner::kMaxLineBytes + piece) << piece;
+        }
+        EXPECT_EQ(collect.read, expected) << piece;
+    }
+}
+
+TEST(ArchiveTextTest, AFileOfRubbishListsItsFirstProblemsAndCountsTheRest) {
+    std::string bytes = ToGbk(Line(1, "机床1", "9:00:00")) + "\r\n";
+    for (int i = 0; i < 250; ++i)
+        bytes += "rubbish\r\n";
+    const ArchiveText text = ReadArchiveText(bytes, "f.txt");
+    ASSERT_EQ(text.jobs.size(), 1u);
+    EXPECT_EQ(text.jobs[0].line, 1u);
+    ASSERT_EQ(text.problems.size(), ArchiveScanner::kListedProblems + 1);
+    EXPECT_EQ(text.problems[99].line, 101u);
+    EXPECT_EQ(text.problems[100].line, 102u);
+    EXPECT_EQ(text.problems[100].reason, "从此行起另有 150 行无法读取，不再逐行列出");
 }
 
 TEST(ArchiveTextTest, InvalidBytesBecomeReplacementCharactersInNames) {
