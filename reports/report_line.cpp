@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -27,15 +28,11 @@ struct GbkLabels {
     std::array<std::uint64_t, kLabels> words{};
     std::array<std::uint64_t, kLabels> masks{};
     std::string fullWidthColon;
-    // By a character's code (lead byte << 8 | trail byte): 1 + the label it begins, 0 for none. The
-    // labels begin with different characters.
-    std::array<std::int8_t, 0x10000> labelStartingWith{};
+    // By a lead byte: the labels whose first character starts with it, one bit each. Small enough to
+    // stay in the first-level cache while every character of a line is looked up.
+    std::array<std::uint8_t, 256> labelsLeadingWith{};
+    std::array<char, kLabels> secondBytes{};  // of each label's first character
 };
-
-std::uint16_t CharacterCode(std::string_view text, std::size_t pos) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(text[pos]) << 8 |
-                                      static_cast<unsigned char>(text[pos + 1]));
-}
 
 const GbkLabels& Labels() {
     static const GbkLabels labels = [] {
@@ -44,7 +41,9 @@ const GbkLabels& Labels() {
             const std::string_view label = msg::kCompletionLabels[field];
             std::string& name = made.names[field];
             name = ToGbk(label.substr(0, label.size() - 1));
-            made.labelStartingWith[CharacterCode(name, 0)] = static_cast<std::int8_t>(field + 1);
+            made.labelsLeadingWith[static_cast<unsigned char>(name[0])] |=
+                static_cast<std::uint8_t>(1u << field);
+            made.secondBytes[field] = name[1];
             std::memcpy(&made.words[field], name.data(), std::min(name.size(), sizeof(std::uint64_t)));
             made.masks[field] =
                 name.size() >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * name.size()) - 1;
@@ -79,7 +78,18 @@ void FindLabels(std::string_view line, const GbkLabels& labels, std::vector<Hit>
             ++pos;
         if (pos == size) break;
         const std::size_t length = GbkCharLength(line, pos);
-        const int field = length == 2 ? labels.labelStartingWith[CharacterCode(line, pos)] - 1 : -1;
+        // The labels begin with different characters, so at most one begins here.
+        int field = -1;
+        if (length == 2) {
+            for (unsigned candidates = labels.labelsLeadingWith[static_cast<unsigned char>(data[pos])];
+                 candidates != 0; candidates &= candidates - 1) {
+                const int candidate = std::countr_zero(candidates);
+                if (labels.secondBytes[candidate] == data[pos + 1]) {
+                    field = candidate;
+                    break;
+                }
+            }
+        }
         if (field >= 0) {
             const std::string& name = labels.names[field];
             const std::size_t end = pos + name.size();
@@ -98,7 +108,12 @@ void FindLabels(std::string_view line, const GbkLabels& labels, std::vector<Hit>
                            data[end + 1] == labels.fullWidthColon[1]) {
                     colon = 2;
                 }
-                if (colon != 0) hits.push_back({field, pos, end + colon});
+                if (colon != 0) {
+                    hits.push_back({field, pos, end + colon});
+                    // No label ends another, so none starts inside this one and its colon.
+                    pos = end + colon;
+                    continue;
+                }
             }
         }
         pos += length;
