@@ -1,6 +1,7 @@
 #include "reports/run_report.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +111,12 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     }
 
     if (line.settings) {
+        // Opening a FIFO would wait for good and a device would never end: neither is a settings file.
+        struct stat status {};
+        if (::stat(line.settings->c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            err << "kerfolio-report: " << *line.settings << " is not a regular file\n";
+            return 2;
+        }
         // Defaults in place of the settings asked for would date the jobs by the wrong archive time.
         std::string bytes, error;
         if (!ReadWholeFile(*line.settings, bytes, &error)) {

@@ -132,5 +132,21 @@ TEST(HostileInputTest, TheReportListsWhatItWillNotReadAndReadsTheRest) {
     EXPECT_NE(out.find(" 300 "), std::string::npos) << out;
 }
 
+TEST(HostileInputTest, SettingsThatAreNoFileEndTheReportWithAMessage) {
+    testing::TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.ini");
+    std::filesystem::create_directory(folder / "archive");
+    for (const char* settings : {"fifo.ini", "zero.ini", "archive"}) {
+        int status = -1;
+        const std::string out =
+            RunCommand(std::string(KERFOLIO_REPORT) + " --settings '" + (folder / settings).string() + "' '" +
+                           (folder / "archive").string() + "' 2>&1",
+                       status);
+        EXPECT_EQ(status, 2) << settings << "\n" << out;
+        EXPECT_NE(out.find("is not a regular file"), std::string::npos) << settings << "\n" << out;
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio
