@@ -80,8 +80,10 @@ Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
 
+    // A decade of six PCs is 22,000 files: by name, not path (a path holds each of its parts again).
     struct Source {
-        ArchiveFile file;
+        std::string name;
+        Day date;
         std::size_t folder;
     };
     std::vector<Source> sources;
@@ -95,7 +97,7 @@ Report BuildReport(const ReportRequest& request) {
         for (ArchiveFile& file : listing.files) {
             if (request.from && file.date < *request.from) continue;
             if (request.to && file.date > *request.to + std::chrono::days(1)) continue;
-            sources.push_back({std::move(file), i});
+            sources.push_back({file.path.filename().native(), file.date, i});
         }
     }
 
@@ -106,9 +108,10 @@ Report BuildReport(const ReportRequest& request) {
     ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
-        const std::string label = source.file.path.string();
-        sink.StartFile(source.folder, source.file.date, label);
-        if (auto error = reader.Read(source.file.path, sink)) {
+        const std::filesystem::path path = request.folders[source.folder] / source.name;
+        const std::string label = path.string();
+        sink.StartFile(source.folder, source.date, label);
+        if (auto error = reader.Read(path, sink)) {
             report.problems.push_back({label, 0, std::move(*error)});
         } else {
             ++report.filesRead;
