@@ -16,6 +16,9 @@
 namespace kerfolio {
 namespace {
 
+// Bytes are compared eight at a time as words, first byte lowest.
+static_assert(std::endian::native == std::endian::little);
+
 constexpr int kLabels = 8;
 constexpr int kMachine = 0, kWorkpiece = 1, kAmount = 7;
 
@@ -71,7 +74,11 @@ void FindLabels(std::string_view line, const GbkLabels& labels, std::vector<Hit>
         std::uint64_t word;
         while (pos + sizeof word <= size) {
             std::memcpy(&word, data + pos, sizeof word);
-            if (word & 0x8080'8080'8080'8080u) break;
+            const std::uint64_t high = word & 0x8080'8080'8080'8080u;
+            if (high != 0) {
+                pos += static_cast<std::size_t>(std::countr_zero(high)) / 8;
+                break;
+            }
             pos += sizeof word;
         }
         while (pos < size && static_cast<unsigned char>(data[pos]) < 0x80)
