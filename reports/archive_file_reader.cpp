@@ -39,7 +39,7 @@ std::optional<std::string> ArchiveFileReader::Read(const std::filesystem::path& 
     if (S_ISDIR(status.st_mode)) return std::string(rmsg::kIsFolder);
     if (S_ISFIFO(status.st_mode)) return std::string(rmsg::kIsFifo);
     if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return std::string(rmsg::kIsDevice);
-    if (!S_ISREG(status.st_mode)) return std::string(rmsg::kIsSpecial);
+    if (!S_ISREG(status.st_mode)) return std::string(rmsg::kNotRegular);
 
     window_.resize(kWindowBytes);
     ArchiveScanner scanner(sink);

@@ -18,7 +18,7 @@ inline constexpr char kMoreProblemsEnd[] = " 行无法读取，不再逐行列�
 inline constexpr char kIsFolder[] = "是文件夹，不是存档文件";
 inline constexpr char kIsFifo[] = "是管道（FIFO），不是普通文件，未读取";
 inline constexpr char kIsDevice[] = "是设备，不是普通文件，未读取";
-inline constexpr char kIsSpecial[] = "不是普通文件，未读取";
+inline constexpr char kNotRegular[] = "不是普通文件，未读取";
 
 // Column headers of the period table, in order.
 inline constexpr const char* kPeriodHeaders[] = {
