@@ -39,6 +39,8 @@ void ScanArchiveText(std::string_view gbkBytes, ArchiveLineSink& sink) {
         const std::string_view line = gbkBytes.substr(start, end - start);
         const bool crlf = end + 1 < gbkBytes.size() && gbkBytes[end] == '\r' && gbkBytes[end + 1] == '\n';
         start = end + (crlf ? 2 : 1);
+        sink.lineNumber = lineNumber;
+        sink.lineBytes = line;
         auto fields = ReadWrittenGbkFields(line);
         if (!fields) fields = ReadPlainGbkFields(line);
         if (fields) {
@@ -47,6 +49,7 @@ void ScanArchiveText(std::string_view gbkBytes, ArchiveLineSink& sink) {
         }
         LineReading reading = ReadReportLine(DecodeGbkCharacters(line));
         if (auto* job = std::get_if<ArchiveJob>(&reading)) {
+            job->line = lineNumber;
             sink.Job(std::move(*job));
         } else if (auto* problem = std::get_if<LineProblem>(&reading)) {
             sink.Problem(lineNumber, std::move(problem->reason));
@@ -58,7 +61,10 @@ ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLa
     class Collect final : public ArchiveLineSink {
       public:
         Collect(ArchiveText& text, const std::string& label) : text_(text), label_(label) {}
-        void Plain(const PlainGbkFields& fields) override { text_.jobs.push_back(DecodedJob(fields)); }
+        void Plain(const PlainGbkFields& fields) override {
+            text_.jobs.push_back(DecodedJob(fields));
+            text_.jobs.back().line = lineNumber;
+        }
         void Job(ArchiveJob&& job) override { text_.jobs.push_back(std::move(job)); }
         void Problem(std::size_t lineNumber, std::string reason) override {
             text_.problems.push_back({label_, lineNumber, std::move(reason)});

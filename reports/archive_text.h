@@ -35,6 +35,10 @@ class ArchiveLineSink {
     virtual void Job(ArchiveJob&& job) = 0;
     virtual void Problem(std::size_t lineNumber, std::string reason) = 0;
 
+    // The line being read (counting from 1) and its bytes, for a sink that keeps where a job came from.
+    std::size_t lineNumber = 0;
+    std::string_view lineBytes;
+
   protected:
     ~ArchiveLineSink() = default;
 };
