@@ -69,20 +69,21 @@ std::string TimeText(int seconds) {
 
 std::string IsoDateTime(std::chrono::sys_seconds at) {
     const Day day = std::chrono::floor<std::chrono::days>(at);
-    const long second = (at - day).count();
+    const long long second = (at - day).count();
     char time[64];
-    std::snprintf(time, sizeof time, "T%02ld:%02ld:%02ld", second / 3600, second / 60 % 60, second % 60);
+    std::snprintf(time, sizeof time, "T%02lld:%02lld:%02lld", second / 3600, second / 60 % 60, second % 60);
     return FormatIsoDate(day) + time;
 }
 
-// The number in front of a line, when it has one.
+// The number in front of a line, when it has one that fits a database integer.
 std::optional<long long> LeadingNumber(std::string_view line) {
     line = Trim(line);
     long long number = 0;
     std::size_t digits = 0;
-    for (; digits < line.size() && digits < 18 && line[digits] >= '0' && line[digits] <= '9'; ++digits)
-        number = number * 10 + (line[digits] - '0');
-    if (digits == 0) return std::nullopt;
+    for (; digits < line.size() && line[digits] >= '0' && line[digits] <= '9'; ++digits) {
+        if (digits < 18) number = number * 10 + (line[digits] - '0');
+    }
+    if (digits == 0 || digits > 18) return std::nullopt;
     return number;
 }
 

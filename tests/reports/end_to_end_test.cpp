@@ -264,12 +264,18 @@ TEST_F(EndToEndTest, SqliteRunsAddOnlyWhatIsNew) {
         std::string appended;  // to the file of 9 May
         std::size_t newJobs;
         std::size_t newProblems;
+        std::string number;  // of the new job, "NULL" for none
     } steps[] = {
-        {"the same folders again", "", 0, 0},
-        {"a job appended to a day's file", newJob, 1, 0},
-        {"the same line archived again under another number", testing::Replace(newJob, "7", "8"), 0, 0},
-        {"a line that does not read", ToGbk("9    机床:机床2   工件名称:坏行"), 0, 1},
-        {"the same folders once more", "", 0, 0},
+        {"the same folders again", "", 0, 0, ""},
+        {"a job appended to a day's file", newJob, 1, 0, "7"},
+        {"the same line archived again under another number", testing::Replace(newJob, "7", "8"), 0, 0, ""},
+        {"a line that does not read", ToGbk("9    机床:机床2   工件名称:坏行"), 0, 1, ""},
+        {"a hand-written line without a number",
+         testing::Replace(testing::Line("机床3", "手写", "11:30:00"), "7    ", ""), 1, 0, "NULL"},
+        {"a number no database integer holds",
+         testing::Replace(testing::Line("机床4", "大号", "11:40:00"), "7", "12345678901234567890"), 1, 0,
+         "NULL"},
+        {"the same folders once more", "", 0, 0, ""},
     };
     Rows jobs = first;
     std::size_t problems = 0;
@@ -283,10 +289,12 @@ TEST_F(EndToEndTest, SqliteRunsAddOnlyWhatIsNew) {
             << step.what << ": a row already there changed";
         const Rows nowProblems = testing::QueryRows(db, "SELECT file, line FROM problems");
         EXPECT_EQ(nowProblems.size(), problems + step.newProblems) << step.what;
+        if (step.newJobs > 0) {
+            EXPECT_EQ(now.back()[3], step.number) << step.what;
+        }
         jobs = now;
         problems = nowProblems.size();
     }
-    EXPECT_EQ(jobs.back()[5], "新件");
     EXPECT_EQ(testing::QueryRows(db, "SELECT file, line FROM problems"), (Rows{{day9.string(), "4"}}));
 }
 
