@@ -34,16 +34,26 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
 class ReportSink final : public ArchiveLineSink {
   public:
     ReportSink(const ReportRequest& request, Report& report, MachineNames& names, PeriodSummer& sums,
-               EfficiencyLearner& learner)
-        : request_(request), report_(report), names_(names), sums_(sums), learner_(learner) {}
+               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels)
+        : request_(request),
+          report_(report),
+          names_(names),
+          sums_(sums),
+          learner_(learner),
+          folderLabels_(folderLabels) {}
 
     void StartFile(std::size_t folder, Day date, const std::string& label) {
         folder_ = folder;
         date_ = date;
         label_ = &label;
     }
-    void Job(std::size_t, const GbkJob& job) override {
-        Add(names_.OfGbk(folder_, job.machine), job.figures);
+    void Job(std::size_t lineNumber, const GbkJob& gbk) override {
+        const auto dated = Add(names_.OfGbk(folder_, gbk.machine), gbk.figures);
+        if (dated && request_.eachJob) {
+            ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
+            job.line = lineNumber;
+            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, *dated});
+        }
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
         report_.problems.push_back({*label_, lineNumber, std::move(reason)});
@@ -52,16 +62,18 @@ class ReportSink final : public ArchiveLineSink {
     std::optional<Day> earliest, latest;
 
   private:
-    void Add(int name, const JobFigures& job) {
+    // The job placed in time when it is one of the range.
+    std::optional<DatedJob> Add(int name, const JobFigures& job) {
         const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
-        if (request_.from && dated.finishDay < *request_.from) return;
-        if (request_.to && dated.finishDay > *request_.to) return;
+        if (request_.from && dated.finishDay < *request_.from) return std::nullopt;
+        if (request_.to && dated.finishDay > *request_.to) return std::nullopt;
         ++report_.jobs;
         if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
         const int machine = names_.Machine(name);
         sums_.Add(machine, dated);
         learner_.Add(machine, dated, name);
+        return dated;
     }
 
     const ReportRequest& request_;
@@ -69,6 +81,7 @@ class ReportSink final : public ArchiveLineSink {
     MachineNames& names_;
     PeriodSummer& sums_;
     EfficiencyLearner& learner_;
+    const std::vector<std::string>& folderLabels_;
     std::size_t folder_ = 0;
     Day date_{};
     const std::string* label_ = nullptr;
@@ -104,7 +117,7 @@ Report BuildReport(const ReportRequest& request) {
     MachineNames names(std::move(prefixes));
     PeriodSummer sums(request.grouping);
     EfficiencyLearner learner;
-    ReportSink sink(request, report, names, sums, learner);
+    ReportSink sink(request, report, names, sums, learner, labels);
     ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];

@@ -210,6 +210,7 @@ LineReading ReadReportLine(std::string_view gbkLine) {
     if (!workpiece) return Missing(kWorkpiece);
 
     GbkJob job;
+    job.line = line;
     JobFigures& figures = job.figures;
     int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
     for (int field = kWorkpiece + 1; field < kAmount; ++field) {

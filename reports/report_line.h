@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,6 +51,7 @@ struct ArchiveJob {
 // A report line's fields with the two names left in their GBK bytes (views into the line): a year of
 // archives holds tens of thousands of lines and a handful of names, each decoded once by the caller.
 struct GbkJob {
+    std::string_view line;  // the whole line as the file holds it
     std::string_view machine;
     std::string_view workpiece;
     JobFigures figures;
