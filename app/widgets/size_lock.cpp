@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 
 namespace kerfolio {
 
@@ -14,8 +15,15 @@ SizeLock::SizeLock(QWidget* window, QSize size) : QObject(window), window_(windo
 }
 
 bool SizeLock::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::WindowStateChange) && !pending_) {
+    if (watched != window_) return QObject::eventFilter(watched, event);
+    // Only a place at the window's own size and state is one to return to: maximising moves the window
+    // too. Taken at any event, not only at moves: the frame arrives without one and shifts the window.
+    constexpr Qt::WindowStates kNotInPlace = Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
+    Qt::WindowStates state = window_->windowState();
+    if (event->type() == QEvent::WindowStateChange)
+        state = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (!(state & kNotInPlace) && window_->size() == size_) place_ = window_->geometry().topLeft();
+    if ((event->type() == QEvent::Resize || event->type() == QEvent::WindowStateChange) && !pending_) {
         // The window manager may report the new size before the maximised state; decide once both
         // have arrived.
         pending_ = true;
@@ -27,7 +35,14 @@ bool SizeLock::eventFilter(QObject* watched, QEvent* event) {
 void SizeLock::Restore() {
     pending_ = false;
     if (window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-    if (window_->size() != size_) window_->resize(size_);
+    if (window_->size() == size_) return;
+    // Back from maximised, the window system may say so before it moves the window back; a resize
+    // alone would then keep the window where the maximised one began, in the corner of the screen.
+    if (place_) {
+        window_->setGeometry(QRect(*place_, size_));
+    } else {
+        window_->resize(size_);
+    }
 }
 
 void FillWith(QWidget* page, QWidget* child) {
