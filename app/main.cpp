@@ -1,9 +1,11 @@
 #include <QApplication>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include "app/clock.h"
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "app/widgets/fonts.h"
@@ -15,6 +17,7 @@ int main(int argc, char** argv) {
     // From the first box start-up may show on, a shutdown does not wait for an operator to close it.
     kerfolio::HandleTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
+    kerfolio::InstallQtTranslations(QLocale::system());
     kerfolio::UseDefaultFontEverywhere();
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();

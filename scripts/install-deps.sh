@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
+    qt6-translations-l10n
     "$@"
 )
 
