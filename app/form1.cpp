@@ -81,7 +81,7 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo1_->setFrameStyle(QFrame::Panel | QFrame::Plain);
     memo1_->viewport()->setCursor(Qt::ForbiddenCursor);
-    memo1_->setAccessibleName(QStringLiteral("NotePad"));
+    memo1_->setAccessibleName(QStringLiteral("NotePad 报表"));  // the tab that shows it is "NotePad"
     auto* notePadPage = new QWidget(pageControl1_);
     notePadPage->setObjectName(QStringLiteral("TabSheet2"));
     memo1_->setParent(notePadPage);

@@ -38,6 +38,7 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     password_->setObjectName(QStringLiteral("Password"));
     SetFontWhenShown(password_, bold);
     password_->setGeometry(8, 27, 217, 21);
+    label1_->setBuddy(password_);  // a screen reader announces the field by its label
     FixColours(password_, DesktopColour(), Qt::white);
     MaskWithHash(password_);
     KeepOnOneLine(password_);  // pasted the way the password change takes it
