@@ -27,6 +27,7 @@ class SizeLock : public QObject {
     QSize size_;
     std::optional<QPoint> place_;  // where the window last was at its own size
     bool pending_ = false;
+    bool leftLarge_ = false;  // just back from maximised or full screen
 };
 
 // child fills page, whatever size the page gets.

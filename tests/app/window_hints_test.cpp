@@ -136,7 +136,8 @@ TEST_F(WindowHints, BackFromMaximisedTheWindowReturnsToItsPlaceWhateverTheWindow
     ASSERT_TRUE(Eventually([&] { return form_.isMaximized() && form_.width() > 487; }));
     ASSERT_NE(form_.geometry().topLeft(), placeBefore.topLeft());
 
-    // Restored in the window's state, still at the maximised place and size.
+    // Restored in the window's state, but left at the maximised place and size: the lock must ask for the
+    // old place with the old size.
     form_.overrideWindowState(Qt::WindowNoState);
     Eventually([&] { return form_.geometry() == placeBefore; });
     EXPECT_EQ(form_.geometry(), placeBefore);
