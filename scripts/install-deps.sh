@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libsqlite3-dev
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
+    qt6-translations-l10n
     "$@"
 )
 
