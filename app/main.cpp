@@ -1,19 +1,29 @@
 #include <QApplication>
 #include <QStandardPaths>
+#include <iostream>
 
 #include "app/clock.h"
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/report_action.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "app/widgets/fonts.h"
 #include "storage/data_folder.h"
 
 int main(int argc, char** argv) {
+    // --help and --version answer before a display, the data folder or the lock is asked for.
+    const kerfolio::StartRequest start = kerfolio::ReadCommandLine(argc, argv, std::cout, std::cerr);
+    if (start.action == kerfolio::StartRequest::Action::Exit) return start.exitStatus;
     kerfolio::HoldTerminationSignals();  // before Qt starts threads that would inherit the mask
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
     kerfolio::UseDefaultFontEverywhere();
+    if (start.action == kerfolio::StartRequest::Action::Report) {
+        kerfolio::Messages reportMessages;
+        return kerfolio::ShowRecentReport(kerfolio::ProcessEnvironment(), reportMessages);
+    }
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path userFolder =

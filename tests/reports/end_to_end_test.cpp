@@ -176,6 +176,8 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         {"--recent " + archive, 2},
         {"--html", 2},
         {"--help", 0},
+        {"--version", 0},
+        {"--bogus " + archive, 2},
         {"--csv /nonexistent/folder/r.csv " + archive, 1},
         // An option's value is never the next option: the page would go to a file named "--html".
         {"--csv --html " + Quote(folder_ / "r.html") + " " + archive, 2},

@@ -1,0 +1,28 @@
+#include "app/report_action.h"
+
+#include <sstream>
+
+#include "app/messages.h"
+
+namespace kerfolio {
+namespace {
+
+const QString kReportFailed = QStringLiteral("报表未能打开");
+const QString kReportTool = QStringLiteral("kerfolio-report: ");
+
+}  // namespace
+
+int ShowRecentReport(const Environment& environment, Messages& messages) {
+    CommandLine line;
+    line.recent = true;
+    std::ostringstream out, err;
+    const int status = RunReport(line, environment, out, err);
+    if (status != 0) {
+        QString why = QString::fromStdString(err.str()).trimmed();
+        why.remove(kReportTool);  // the box names no other program than the one the operator started
+        messages.Error(kReportFailed + QStringLiteral("：\n") + why);
+    }
+    return status;
+}
+
+}  // namespace kerfolio
