@@ -20,10 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
     kerfolio::UseDefaultFontEverywhere();
-    if (start.action == kerfolio::StartRequest::Action::Report) {
-        kerfolio::Messages reportMessages;
-        return kerfolio::ShowRecentReport(kerfolio::ProcessEnvironment(), reportMessages);
-    }
+    if (start.action == kerfolio::StartRequest::Action::Report)
+        return kerfolio::ShowRecentReportOfThisProcess();
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path userFolder =

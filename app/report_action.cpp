@@ -1,8 +1,10 @@
 #include "app/report_action.h"
 
+#include <QCoreApplication>
 #include <sstream>
 
 #include "app/messages.h"
+#include "app/termination.h"
 
 namespace kerfolio {
 namespace {
@@ -23,6 +25,12 @@ int ShowRecentReport(const Environment& environment, Messages& messages) {
         messages.Error(kReportFailed + QStringLiteral("：\n") + why);
     }
     return status;
+}
+
+int ShowRecentReportOfThisProcess() {
+    CloseOnTermination(QCoreApplication::instance(), [] { QCoreApplication::exit(1); });
+    Messages messages;
+    return ShowRecentReport(ProcessEnvironment(), messages);
 }
 
 }  // namespace kerfolio

@@ -12,4 +12,8 @@ class Messages;
 // box, with where the report is when it was written. Returns the report's exit status.
 int ShowRecentReport(const Environment& environment, Messages& messages);
 
+// The same for this process, its box ended like the window by SIGTERM, SIGHUP, SIGINT or the end of
+// the session (main holds those signals back from the start). Needs the QApplication.
+int ShowRecentReportOfThisProcess();
+
 }  // namespace kerfolio

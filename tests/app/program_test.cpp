@@ -128,6 +128,19 @@ TEST(Program, CommandLineAnswersWithoutTouchingTheDataFolder) {
     }
 }
 
+// The menu's 报表 without a save.ini waits in its error box, and ends with the session like the window.
+TEST(Program, ReportErrorBoxWaitsAndEndsWithTheSession) {
+    Installation kerfolio;
+    QProcess* report = kerfolio.Start({"--report"});
+    EXPECT_TRUE(Running(report, 1500)) << "the box is up";
+    report->terminate();
+    ASSERT_TRUE(report->waitForFinished(4000));
+    EXPECT_EQ(report->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(report->exitCode(), 1);
+    EXPECT_EQ(kerfolio.Files().keys(), QStringList{"kerfolio"})
+        << "the report writes nothing beside the program";
+}
+
 TEST(Program, TwoStartsAtTheSameMomentLeaveOne) {
     Installation kerfolio;
     QProcess* a = kerfolio.Start();
