@@ -2,7 +2,7 @@
 # Builds Kerfolio with every test and runs them all headless: ./test.sh
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh clang libclang-rt-14-dev desktop-file-utils dpkg-dev
+scripts/install-deps.sh clang libclang-rt-14-dev desktop-file-utils dpkg-dev lintian appstream
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_WERROR="$werror"

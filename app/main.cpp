@@ -1,17 +1,23 @@
 #include <QApplication>
 #include <QLocale>
 #include <QStandardPaths>
+#include <iostream>
 
 #include "app/clock.h"
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/messages.h"
 #include "app/qt_translations.h"
+#include "app/report_action.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "app/widgets/fonts.h"
 #include "storage/data_folder.h"
 
 int main(int argc, char** argv) {
+    // --help and --version answer before a display, the data folder or the lock is asked for.
+    const kerfolio::StartRequest start = kerfolio::ReadCommandLine(argc, argv, std::cout, std::cerr);
+    if (start.action == kerfolio::StartRequest::Action::Exit) return start.exitStatus;
     kerfolio::HoldTerminationSignals();  // before Qt starts threads that would inherit the mask
     QApplication app(argc, argv);
     // From the first box start-up may show on, a shutdown does not wait for an operator to close it.
@@ -19,6 +25,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
     kerfolio::InstallQtTranslations(QLocale::system());
     kerfolio::UseDefaultFontEverywhere();
+    if (start.action == kerfolio::StartRequest::Action::Report)
+        return kerfolio::ShowRecentReportOfThisProcess();
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path userFolder =

@@ -33,6 +33,7 @@ const char kUsage[] =
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html, opened with xdg-open\n"
     "  --help                this text\n"
+    "  --version             the program's version\n"
     "\n"
     "File names are read as dates: a four-digit first field is the year (2024-3-5); otherwise the year is\n"
     "last (5-3-2024, 3-5-24, 05.03.2024). Whether day or month comes first then follows the names of the\n"
@@ -73,6 +74,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
                                 name == "--encoding" || name == "--html" || name == "--sqlite";
         if (name == "--help" || name == "-h") {
             line.help = true;
+        } else if (name == "--version") {
+            line.version = true;
         } else if (name == "--recent") {
             line.recent = true;
         } else if (takesValue) {
@@ -113,7 +116,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             line.folders.emplace_back(name);
         }
     }
-    if (line.help) return line;
+    if (line.help || line.version) return line;
     if (line.recent && !line.folders.empty())
         return "--recent takes its folder from the data folder's save.ini";
     if (!line.recent && line.folders.empty()) return "no archive folder given";

@@ -13,6 +13,7 @@ namespace kerfolio {
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     bool recent = false;
     Grouping grouping = Grouping::Day;
     std::optional<Day> from;

@@ -18,5 +18,9 @@ int main(int argc, char** argv) {
         std::cout << kerfolio::kUsage;
         return 0;
     }
+    if (line.version) {
+        std::cout << "kerfolio-report " KERFOLIO_VERSION "\n";
+        return 0;
+    }
     return kerfolio::RunReport(line, kerfolio::ProcessEnvironment(), std::cout, std::cerr);
 }

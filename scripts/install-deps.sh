@@ -21,6 +21,23 @@ done
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+# On a fresh desktop the automatic updates often hold apt's lock for minutes after boot: wait for it
+# rather than fail. apt waits for the package lock itself (DPkg::Lock::Timeout), but not for the lock
+# of its package lists, so the update is tried again until the same time is up.
+lock_wait=900
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout="$lock_wait")
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+for ((waited = 0; ; waited += 10)); do
+    if said=$("${apt[@]}" update 2>&1); then
+        break
+    fi
+    if ! grep -q "Could not get lock" <<<"$said" || [ "$waited" -ge "$lock_wait" ]; then
+        echo "$said" >&2
+        exit 1
+    fi
+    [ "$waited" -eq 0 ] && echo "Another package manager (often the automatic updates) holds apt's lock;" \
+        "waiting up to $((lock_wait / 60)) minutes for it..."
+    sleep 10
+done
+echo "Waiting up to $((lock_wait / 60)) minutes for apt's lock if another package manager holds it."
+"${apt[@]}" install -y --no-install-recommends "${missing[@]}"

@@ -5,6 +5,7 @@
 #include "storage/atomic_file.h"
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
+#include "storage/shared_file.h"
 
 namespace kerfolio {
 namespace {
@@ -70,7 +71,7 @@ bool SettingsFile::WriteEntries(const std::vector<SettingsEntry>& entries) {
         bytes = SetProfileValue(bytes, ToGbk(section), ToGbk(key), ToGbk(OneLine(value)));
     }
     std::string error;
-    if (!WriteFileAtomically(file_, bytes, &error)) {
+    if (!WriteDataFile(file_, bytes, &error)) {
         lastError_ = std::move(error);
         return false;
     }

@@ -7,6 +7,7 @@
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
 #include "storage/settings_file.h"
+#include "storage/shared_file.h"
 
 namespace kerfolio {
 namespace {
@@ -138,7 +139,7 @@ SnapshotLoad ParseWorkSnapshot(std::string_view settingsBytes, std::string_view 
 std::optional<std::string> SaveWorkSnapshot(const std::filesystem::path& folder,
                                             const WorkSnapshot& snapshot) {
     std::string error;
-    if (!WriteFileAtomically(NotePadPath(folder), NotePadFileBytes(snapshot.notePad), &error)) return error;
+    if (!WriteDataFile(NotePadPath(folder), NotePadFileBytes(snapshot.notePad), &error)) return error;
     SettingsFile settings(SettingsPath(folder));
     if (!settings.WriteMany(kSection, SnapshotKeys(snapshot))) return settings.LastError();
     return std::nullopt;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <csignal>
 #include <memory>
@@ -32,11 +33,11 @@ class Installation {
     QString Folder() const { return folder_.Path(); }
     QString Program() const { return folder_.Path() + "/kerfolio"; }
 
-    QProcess* Start() {
+    QProcess* Start(const QStringList& arguments = {}) {
         auto& process = processes_.emplace_back(std::make_unique<QProcess>());
         process->setProcessEnvironment(env_);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(Program(), {});
+        if (arguments.isEmpty()) process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(Program(), arguments);
         EXPECT_TRUE(process->waitForStarted());
         return process.get();
     }
@@ -87,6 +88,58 @@ TEST(Program, ASecondStartHandsOverAndEndsWithoutTouchingAFile) {
     ExpectEndedWell(second);
     EXPECT_EQ(kerfolio.Files(), before);
     EXPECT_TRUE(Running(first, 100));
+}
+
+// A terminal's questions are answered at once, whether a copy runs or not, and leave the data folder
+// and the running copy alone; an option that does not read is refused before anything starts.
+TEST(Program, CommandLineAnswersWithoutTouchingTheDataFolder) {
+    struct Case {
+        QStringList arguments;
+        int status;
+        QString outMatch;  // a regular expression the whole standard output matches
+        QString errPart;
+    } cases[] = {
+        {{"--version"}, 0, "kerfolio \\d+\\.\\d+(\\.\\d+)?\n", ""},
+        {{"--help"}, 0, "Usage: kerfolio \\[options\\]\n(.|\n)*--report(.|\n)*", ""},
+        {{"--bogus"}, 2, "", "Unknown option 'bogus'"},
+        {{"archive.txt"}, 2, "", "Unexpected argument 'archive.txt'"},
+    };
+    Installation kerfolio;
+    for (const bool copyRunning : {false, true}) {
+        QProcess* first = copyRunning ? kerfolio.Start() : nullptr;
+        if (first) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return kerfolio.Up(); }, 10000));
+        }
+        const auto before = kerfolio.Files();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.arguments.join(' ').toStdString() + (copyRunning ? ", a copy running" : ""));
+            QProcess* asked = kerfolio.Start(c.arguments);
+            ASSERT_TRUE(asked->waitForFinished(10000));
+            EXPECT_EQ(asked->exitCode(), c.status);
+            const QString out = QString::fromLocal8Bit(asked->readAllStandardOutput());
+            const QString err = QString::fromLocal8Bit(asked->readAllStandardError());
+            EXPECT_TRUE(QRegularExpression("^(" + c.outMatch + ")$").match(out).hasMatch())
+                << out.toStdString();
+            EXPECT_TRUE(c.errPart.isEmpty() ? err.isEmpty() : err.contains(c.errPart)) << err.toStdString();
+        }
+        EXPECT_EQ(kerfolio.Files(), before);
+        if (first) {
+            EXPECT_TRUE(Running(first, 100));
+        }
+    }
+}
+
+// The menu's 报表 without a save.ini waits in its error box, and ends with the session like the window.
+TEST(Program, ReportErrorBoxWaitsAndEndsWithTheSession) {
+    Installation kerfolio;
+    QProcess* report = kerfolio.Start({"--report"});
+    EXPECT_TRUE(Running(report, 1500)) << "the box is up";
+    report->terminate();
+    ASSERT_TRUE(report->waitForFinished(4000));
+    EXPECT_EQ(report->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(report->exitCode(), 1);
+    EXPECT_EQ(kerfolio.Files().keys(), QStringList{"kerfolio"})
+        << "the report writes nothing beside the program";
 }
 
 TEST(Program, TwoStartsAtTheSameMomentLeaveOne) {

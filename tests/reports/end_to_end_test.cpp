@@ -177,6 +177,8 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         {"--recent " + archive, 2},
         {"--html", 2},
         {"--help", 0},
+        {"--version", 0},
+        {"--bogus " + archive, 2},
         {"--csv /nonexistent/folder/r.csv " + archive, 1},
         {"--sqlite /nonexistent/folder/jobs.db " + archive, 1},
         // A file that is not a database is left alone, and the run says it failed.

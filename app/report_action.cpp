@@ -1,0 +1,36 @@
+#include "app/report_action.h"
+
+#include <QCoreApplication>
+#include <sstream>
+
+#include "app/messages.h"
+#include "app/termination.h"
+
+namespace kerfolio {
+namespace {
+
+const QString kReportFailed = QStringLiteral("报表未能打开");
+const QString kReportTool = QStringLiteral("kerfolio-report: ");
+
+}  // namespace
+
+int ShowRecentReport(const Environment& environment, Messages& messages) {
+    CommandLine line;
+    line.recent = true;
+    std::ostringstream out, err;
+    const int status = RunReport(line, environment, out, err);
+    if (status != 0) {
+        QString why = QString::fromStdString(err.str()).trimmed();
+        why.remove(kReportTool);  // the box names no other program than the one the operator started
+        messages.Error(kReportFailed + QStringLiteral("：\n") + why);
+    }
+    return status;
+}
+
+int ShowRecentReportOfThisProcess() {
+    CloseOnTermination(QCoreApplication::instance(), [] { QCoreApplication::exit(1); });
+    Messages messages;
+    return ShowRecentReport(ProcessEnvironment(), messages);
+}
+
+}  // namespace kerfolio
