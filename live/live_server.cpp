@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -140,6 +141,9 @@ class BoundedServer : public httplib::Server {
     }
 
     void Serve(int socket) {
+        // Headers and body go out in separate writes; waiting to merge them costs a browser 40 ms.
+        const int yes = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         BoundedStream stream(socket, stopFd_, limits_);
         for (int served = 0; served < limits_.requestsPerConnection; ++served) {
             if (served > 0 && !stream.WaitForRequest()) return;
