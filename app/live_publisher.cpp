@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 

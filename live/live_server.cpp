@@ -238,6 +238,9 @@ struct LiveServer::Impl {
         // Each send waits at most this long, however big the answer.
         const auto ioSeconds = std::chrono::duration_cast<std::chrono::seconds>(limits.ioTimeout).count();
         server->set_write_timeout(std::max<time_t>(1, ioSeconds));
+        // Only for the Keep-Alive header the library writes: what Serve really allows.
+        server->set_keep_alive_max_count(static_cast<std::size_t>(limits.requestsPerConnection));
+        server->set_keep_alive_timeout(std::max<time_t>(1, ioSeconds));
         server->set_payload_max_length(limits.maxRequestBytes);
         server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
             return Guard(request, response);
