@@ -93,9 +93,11 @@ struct Window {
     std::unique_ptr<kerfolio::TForm1> form;
 };
 
+// Made in main after the application and gone before it: widgets must not outlive it.
+Window* theWindow = nullptr;
+
 Window& TheWindow() {
-    static Window window;
-    return window;
+    return *theWindow;
 }
 
 void RunWindow(benchmark::State& state, bool loaded) {
@@ -173,6 +175,8 @@ BENCHMARK(BM_WindowUnderLoad)->Iterations(1)->UseRealTime()->Unit(benchmark::kMi
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    Window window;
+    theWindow = &window;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -25,7 +25,8 @@
 namespace kerfolio::test {
 namespace {
 
-// TCP sockets of this process in the listening state, found through /proc: what a port scan would find.
+// TCP sockets of this process in the listening state, found through /proc: what a port scan of every
+// address and port would find, without mistaking another program's socket for ours.
 int ListeningSockets() {
     std::set<std::string> listening;
     for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
@@ -86,10 +87,6 @@ TEST_F(LiveBoard, OffUnlessTheSettingsNameAnAddress) {
         EXPECT_EQ(w.form.Live()->Port(), 0);
         EXPECT_EQ(ListeningSockets(), before) << (c.listen ? c.listen : "(none)");
         EXPECT_TRUE(w.messages.errors.isEmpty());
-        // Nothing answers at the documented port either.
-        live::testing::RawClient probe(8470);
-        if (probe.Connected())
-            ADD_FAILURE() << "something listens on 8470; not this window, which has no socket";
     }
 }
 
