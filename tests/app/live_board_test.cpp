@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +139,17 @@ TEST_F(LiveBoard, ABrowserSeesAClickAndTheNotePadWithinATick) {
     EXPECT_EQ(board["today"].toObject()["jobs"].toInt(), 2);
     EXPECT_EQ(board["today"].toObject()["finished"].toArray()[1].toObject()["workpiece"].toString(),
               "凸模 B");
+
+    // The NotePad emptied (as the daily archive does) and loaded back from the snapshot.
+    ASSERT_TRUE(w.form.SaveSnapshot());
+    w.form.NotePad()->clear();
+    QTest::qWait(20);
+    EXPECT_EQ(BoardJson(port, "k1")["today"].toObject()["jobs"].toInt(), 0);
+    w.form.LoadSnapshot();
+    QTest::qWait(20);
+    const QJsonObject today = BoardJson(port, "k1")["today"].toObject();
+    EXPECT_EQ(today["jobs"].toInt(), 2);
+    EXPECT_EQ(today["amount"].toInt(), 100 + 0x20);
 }
 
 TEST_F(LiveBoard, HostileClientsGetErrorsAndTheClockKeepsTicking) {
