@@ -18,6 +18,7 @@
 #include "app/dialogs/folder_dlg.h"
 #include "app/dialogs/params_dlg.h"
 #include "app/dialogs/password_dlg.h"
+#include "app/live_publisher.h"
 #include "app/messages.h"
 #include "app/pages/board_page.h"
 #include "app/pages/help_text.h"
@@ -125,7 +126,10 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     pageControl1_->addTab(helpPage, QStringLiteral(" Help  "));
     pageControl1_->setCurrentWidget(helpPage);
 
-    board_.SetObserver([this](int machine, int column) { boardPage_->Show(board_, machine, column); });
+    board_.SetObserver([this](int machine, int column) {
+        boardPage_->Show(board_, machine, column);
+        if (live_) live_->BoardChanged();
+    });
     for (int m = 1; m <= kMachineCount; ++m)
         boardPage_->Show(board_, m, 0);
     boardPage_->SetCellClickHandler([this](int cell) { EditClick(cell); });
@@ -136,11 +140,16 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     FormCreate();
     // What start-up put on the board is what the snapshot on disk holds, or nothing worth a save.
     savedRevision_ = board_.Revision();
+    live_ = new LivePublisher(context_.dataFolder, board_, memo1_, *context_.clock, this);
+    connect(timer1_, &QTimer::timeout, live_, &LivePublisher::Publish);
+    if (const QString problem = live_->Start(); !problem.isEmpty()) context_.messages->Error(problem);
     Timer1Timer();
 }
 
 TForm1::~TForm1() {
     board_.SetObserver(nullptr);
+    delete live_;  // its server's threads end before the board goes
+    live_ = nullptr;
 }
 
 void TForm1::BuildDialogs() {

@@ -13,6 +13,7 @@ namespace kerfolio {
 
 class BoardPage;
 class Clock;
+class LivePublisher;
 class Messages;
 class OptionsPage;
 class TOKBottomDlg;
@@ -46,6 +47,7 @@ class TForm1 : public QWidget {
     QPlainTextEdit* NotePad() const { return memo1_; }
     TStatusBar* StatusBar() const { return statusBar_; }
     QTimer* SnapshotTimer() const { return timer2_; }
+    LivePublisher* Live() const { return live_; }
 
     // The one handler of the 42 cells.
     void EditClick(int cell);
@@ -92,6 +94,7 @@ class TForm1 : public QWidget {
     TOKBottomDlg2* okBottomDlg2_ = nullptr;
     TOKBottomDlg3* okBottomDlg3_ = nullptr;
     TOKBottomDlg4* okBottomDlg4_ = nullptr;
+    LivePublisher* live_ = nullptr;  // the live board, when the settings switch it on
 
     std::uint64_t savedRevision_ = 0;  // the board's revision at the last snapshot save or load
     std::int64_t lastArchiveSecond_ = -1;

@@ -28,6 +28,10 @@ TDateTime FinishTime(const TMachineRow& row, std::string_view efficiency) {
 std::optional<EstimateOutcome> EstimateFinish(const TJobBoard& board, std::string_view efficiency) {
     const int machine = board.EventCode - 50;
     if (machine < 1 || machine > kMachineCount) return std::nullopt;
+    return EstimateFinishOf(board, machine, efficiency);
+}
+
+EstimateOutcome EstimateFinishOf(const TJobBoard& board, int machine, std::string_view efficiency) {
     const TMachineRow& row = board.Row(machine);
     EstimateOutcome outcome;
     if (row.IsEmpty(ecStart)) {

@@ -19,4 +19,7 @@ struct EstimateOutcome {
 // read from the machine's parameter record. Nothing when no machine is targeted. Changes nothing.
 std::optional<EstimateOutcome> EstimateFinish(const TJobBoard& board, std::string_view efficiency);
 
+// The same estimate for machine 1..6 named directly, for readers that must not touch the menu's target.
+EstimateOutcome EstimateFinishOf(const TJobBoard& board, int machine, std::string_view efficiency);
+
 }  // namespace kerfolio

@@ -1,0 +1,80 @@
+#include "live/board_view.h"
+
+#include <cmath>
+
+#include "board/estimate.h"
+
+namespace kerfolio::live {
+
+std::optional<TDateTime> PlaceTimeOfDay(const std::string& cellText, TDateTime now) {
+    const std::optional<TDateTime> timeOfDay = TryParseTimeText(cellText);
+    if (!timeOfDay) return std::nullopt;
+    // Compared in whole milliseconds, so a cell stamped this very second is today, not yesterday.
+    const double nowMs = std::nearbyint(now * kMsPerDay);
+    const double day = std::floor(nowMs / kMsPerDay);
+    double placedMs = day * kMsPerDay + std::nearbyint(*timeOfDay * kMsPerDay);
+    if (placedMs > nowMs) placedMs -= kMsPerDay;
+    return placedMs / kMsPerDay;
+}
+
+MachineState StateOf(const TMachineRow& row) {
+    // A wire break is the more pressing of the two when both are open.
+    if (!row.IsEmpty(ecBreakStart)) return MachineState::WireBroken;
+    if (!row.IsEmpty(ecJumpStart)) return MachineState::Jumping;
+    if (!row.IsEmpty(ecStart)) return MachineState::Machining;
+    if (!row.IsEmpty(ecMount)) return MachineState::Mounted;
+    return MachineState::Idle;
+}
+
+namespace {
+
+MachineView ViewOf(const TJobBoard& board, int machine, const std::string& efficiency, TDateTime now) {
+    const TMachineRow& row = board.Row(machine);
+    MachineView view;
+    view.number = machine;
+    view.name = row.Caption();
+    view.state = StateOf(row);
+    view.workpiece = row.WorkName;
+    view.amount = row.WorkAmount;
+    view.mountText = row.Cell(ecMount);
+    view.startText = row.Cell(ecStart);
+    view.mountedAt = PlaceTimeOfDay(view.mountText, now);
+    view.startedAt = PlaceTimeOfDay(view.startText, now);
+    view.jumpTotal = row.JumpTotal;
+    view.breakTotal = row.BreakTotal;
+    if (!row.IsEmpty(ecJumpStart)) {
+        view.open.push_back(
+            {OpenInterruption::Jump, row.Cell(ecJumpStart), PlaceTimeOfDay(row.Cell(ecJumpStart), now)});
+    }
+    if (!row.IsEmpty(ecBreakStart)) {
+        view.open.push_back({OpenInterruption::WireBreak, row.Cell(ecBreakStart),
+                             PlaceTimeOfDay(row.Cell(ecBreakStart), now)});
+    }
+    EstimateOutcome estimate = EstimateFinishOf(board, machine, efficiency);
+    if (!estimate.error.empty()) {
+        // As the error box shows it: with its full stop.
+        if (estimate.error.back() != '.') estimate.error += '.';
+        view.estimate = std::move(estimate.error);
+        view.estimateIsError = true;
+    } else {
+        view.estimate = std::move(estimate.message);
+    }
+    return view;
+}
+
+}  // namespace
+
+std::shared_ptr<const View> BuildView(const TJobBoard& board,
+                                      const std::array<std::string, kMachineCount>& efficiencies,
+                                      std::shared_ptr<const TodayJobs> today, TDateTime now,
+                                      int utcOffsetMinutes) {
+    auto view = std::make_shared<View>();
+    view->now = now;
+    view->utcOffsetMinutes = utcOffsetMinutes;
+    for (int m = 1; m <= kMachineCount; ++m)
+        view->machines[m - 1] = ViewOf(board, m, efficiencies[m - 1], now);
+    view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();
+    return view;
+}
+
+}  // namespace kerfolio::live

@@ -1,0 +1,46 @@
+#pragma once
+
+// Every text of the live page and the server's answers, in one place.
+namespace kerfolio::live::msg {
+
+inline constexpr const char* kStateTexts[] = {"空闲", "已上机", "加工中", "跳步中", "断丝中"};
+inline constexpr const char* kStateNames[] = {"idle", "mounted", "machining", "jumping", "wire_broken"};
+inline constexpr char kJump[] = "跳步";
+inline constexpr char kWireBreak[] = "断丝";
+
+inline constexpr char kPageTitle[] = "线切割机床看板";
+inline constexpr char kPcTime[] = "本机时间";
+inline constexpr char kWorkpiece[] = "工件";
+inline constexpr char kAmount[] = "加工量";
+inline constexpr char kMounted[] = "上机时间";
+inline constexpr char kStarted[] = "开始加工";
+inline constexpr char kJumpTotal[] = "跳步累计";
+inline constexpr char kBreakTotal[] = "断丝累计";
+inline constexpr char kOpen[] = "未结束";
+inline constexpr char kSince[] = "自";
+inline constexpr char kLasting[] = "已持续";
+inline constexpr char kEstimate[] = "加工估算";
+inline constexpr char kToday[] = "今日完成（记事本）";
+inline constexpr char kTodayCount[] = "件数";
+inline constexpr char kTodayAmount[] = "加工量合计";
+inline constexpr char kUnreadLines[] = "无法识别的行";
+inline constexpr char kNoJobsYet[] = "今日尚无完成的工件";
+inline constexpr const char* kJobHeaders[] = {"机床", "工件名称", "开始加工", "完成时间", "加工量"};
+inline constexpr char kRefreshNote[] = "本页只读，每 5 秒自动刷新";
+inline constexpr int kRefreshSeconds = 5;
+
+// HTTP answers other than the page.
+inline constexpr char kNotFound[] = "没有这个页面";
+inline constexpr char kForbidden[] = "需要访问密钥";
+inline constexpr char kMethodNotAllowed[] = "只允许 GET 和 HEAD";
+inline constexpr char kBusy[] = "服务器忙，请稍后再试";
+inline constexpr char kNotPublished[] = "看板尚未就绪";
+
+// Start-up: the address the live board could not use, and why.
+inline constexpr char kCannotListen[] = "实时看板无法在 %1 上监听：%2";
+inline constexpr char kBadAddress[] = "地址应为 IP:端口，例如 127.0.0.1:8470 或 0.0.0.0:8470";
+inline constexpr char kAddressInUse[] = "端口已被占用";
+inline constexpr char kNoPermission[] = "没有权限使用这个端口";
+inline constexpr char kNoSuchAddress[] = "本机没有这个地址";
+
+}  // namespace kerfolio::live::msg

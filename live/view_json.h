@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "live/board_view.h"
+
+namespace kerfolio::live {
+
+// The view as /board.json serves it. Field names are kept from release to release: readers in the office
+// (a spreadsheet, a wall display) depend on them. The README shows an example.
+std::string RenderJson(const View& view);
+
+// text as a JSON string literal, quotes included. "<", ">" and "&" are escaped too, so the text is safe
+// wherever a page might embed it.
+void AppendJsonString(std::string& out, std::string_view text);
+
+}  // namespace kerfolio::live
