@@ -32,7 +32,8 @@ void WriteYear(const std::filesystem::path& folder) {
         std::string text;
         for (int line = 1; line <= 50; ++line) {
             const int machine = line % 6 + 1;
-            const int start = (line * 1637) % 80'000;
+            // Each day's jobs differ: a line repeating an earlier one is the same job read twice.
+            const int start = (line * 1637 + file * 97) % 80'000;
             text +=
                 BuildReportLine(line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
                                        Time(start), Time(start + 300), Time(600 + line * 7),

@@ -42,11 +42,12 @@ void ScanArchiveText(std::string_view gbkBytes, ArchiveLineSink& sink) {
         auto fields = ReadWrittenGbkFields(line);
         if (!fields) fields = ReadPlainGbkFields(line);
         if (fields) {
-            sink.Plain(*fields);
+            sink.Plain(*fields, lineNumber);
             continue;
         }
         LineReading reading = ReadReportLine(DecodeGbkCharacters(line));
         if (auto* job = std::get_if<ArchiveJob>(&reading)) {
+            job->line = lineNumber;
             sink.Job(std::move(*job));
         } else if (auto* problem = std::get_if<LineProblem>(&reading)) {
             sink.Problem(lineNumber, std::move(problem->reason));
@@ -58,7 +59,10 @@ ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLa
     class Collect final : public ArchiveLineSink {
       public:
         Collect(ArchiveText& text, const std::string& label) : text_(text), label_(label) {}
-        void Plain(const PlainGbkFields& fields) override { text_.jobs.push_back(DecodedJob(fields)); }
+        void Plain(const PlainGbkFields& fields, std::size_t lineNumber) override {
+            text_.jobs.push_back(DecodedJob(fields));
+            text_.jobs.back().line = lineNumber;
+        }
         void Job(ArchiveJob&& job) override { text_.jobs.push_back(std::move(job)); }
         void Problem(std::size_t lineNumber, std::string reason) override {
             text_.problems.push_back({label_, lineNumber, std::move(reason)});

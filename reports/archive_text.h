@@ -30,8 +30,8 @@ ArchiveText ReadArchiveText(std::string_view gbkBytes, const std::string& fileLa
 class ArchiveLineSink {
   public:
     // A line that reads plainly, its names still GBK.
-    virtual void Plain(const PlainGbkFields& fields) = 0;
-    // A line that took the general reader, decoded.
+    virtual void Plain(const PlainGbkFields& fields, std::size_t lineNumber) = 0;
+    // A line that took the general reader, decoded, with its line number.
     virtual void Job(ArchiveJob&& job) = 0;
     virtual void Problem(std::size_t lineNumber, std::string reason) = 0;
 

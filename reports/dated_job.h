@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "reports/calendar.h"
 #include "reports/report_line.h"
 
@@ -26,5 +28,20 @@ Day FinishDay(Day fileDate, int archiveSecond, int finishSecond);
 int MachiningSeconds(int startSecond, int finishSecond);
 
 DatedJob PlaceJob(const JobFigures& job, Day fileDate, int archiveSecond);
+
+// The part of a job's start-to-finish interval that fell on one calendar day. The line holds only the
+// totals of jumps and wire breaks, so each day takes its share of them in proportion to its part of
+// the interval.
+struct DayPart {
+    Day day;
+    int machining = 0;
+    int jump = 0;
+    int wireBreak = 0;
+    int net = 0;
+};
+
+// The job's interval split at midnight: one part, or two for a job that ran across it. Each part's
+// seconds add up to the job's own.
+std::vector<DayPart> SplitAtMidnight(const DatedJob& dated);
 
 }  // namespace kerfolio

@@ -1,11 +1,16 @@
 #include "reports/report.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
+#include <tuple>
 
 #include "reports/archive_files.h"
 #include "reports/gbk_line.h"
 #include "reports/machine_names.h"
 #include "reports/messages.h"
+#include "reports/overlapping_jobs.h"
+#include "reports/repeated_lines.h"
 #include "storage/atomic_file.h"
 
 namespace kerfolio {
@@ -38,33 +43,58 @@ class ReportSink final : public ArchiveLineSink {
                EfficiencyLearner& learner)
         : request_(request), report_(report), names_(names), sums_(sums), learner_(learner) {}
 
-    void StartFile(std::size_t folder, Day date, const std::string& label) {
+    void StartFile(std::size_t folder, Day date, std::size_t file, const std::string& label) {
+        if (folder != folder_) repeats_.Clear();
         folder_ = folder;
         date_ = date;
-        label_ = &label;
+        file_ = file;
+        labels_.push_back(label);
     }
-    void Plain(const PlainGbkFields& fields) override {
-        Add(names_.OfGbk(folder_, fields.machine), fields.figures);
+    void Plain(const PlainGbkFields& fields, std::size_t lineNumber) override {
+        Add(names_.OfGbk(folder_, fields.machine), fields.workpiece, true, fields.figures, lineNumber);
     }
     void Job(ArchiveJob&& job) override {
-        Add(names_.OfText(folder_, std::move(job.machine)), job.Figures());
+        Add(names_.OfText(folder_, std::move(job.machine)), job.workpiece, false, job.Figures(), job.line);
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
-        report_.problems.push_back({*label_, lineNumber, std::move(reason)});
+        report_.problems.push_back({labels_.back(), lineNumber, std::move(reason)});
     }
 
     std::optional<Day> earliest, latest;
 
   private:
-    void Add(int name, const JobFigures& job) {
+    bool InRange(Day day) const {
+        return (!request_.from || day >= *request_.from) && (!request_.to || day <= *request_.to);
+    }
+    std::string Where(LinePlace place) const {
+        return labels_[place.file] + ":" + std::to_string(place.line);
+    }
+
+    void Add(int name, std::string_view workpiece, bool gbk, const JobFigures& job, std::size_t lineNumber) {
         const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
-        if (request_.from && dated.finishDay < *request_.from) return;
-        if (request_.to && dated.finishDay > *request_.to) return;
+        const LinePlace place{file_, lineNumber};
+        const bool inRange = InRange(dated.finishDay);
+        // The same name read either way is one machine; its bytes say which way they came.
+        const std::string bytes = (gbk ? "g" : "u") + std::string(workpiece);
+        if (const auto first = repeats_.Repeats(name, bytes, job, date_, place)) {
+            if (inRange)
+                report_.notices.push_back({labels_.back(), lineNumber, rmsg::kRepeatOf + Where(*first)});
+            return;
+        }
+        const int machine = names_.Machine(name);
+        // Its time on the days it ran (the sums keep only those of the range), unless the machine was
+        // busy with another job then: the job still counts, its hours would count twice.
+        if (const auto other = overlaps_.Overlaps(machine, dated, place)) {
+            if (inRange)
+                report_.notices.push_back({labels_.back(), lineNumber, rmsg::kOverlapWith + Where(*other)});
+        } else {
+            sums_.AddTime(machine, dated);
+        }
+        if (!inRange) return;
         ++report_.jobs;
         if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
-        const int machine = names_.Machine(name);
-        sums_.Add(machine, dated);
+        sums_.AddJob(machine, dated);
         learner_.Add(machine, dated, name);
     }
 
@@ -73,10 +103,32 @@ class ReportSink final : public ArchiveLineSink {
     MachineNames& names_;
     PeriodSummer& sums_;
     EfficiencyLearner& learner_;
-    std::size_t folder_ = 0;
+    RepeatedLines repeats_;
+    OverlappingJobs overlaps_;
+    std::size_t folder_ = SIZE_MAX;
     Day date_{};
-    const std::string* label_ = nullptr;
+    std::size_t file_ = 0;
+    std::vector<std::string> labels_;  // by file
 };
+
+// The machines folder by folder, each folder's in the order of the parameter records (the board's
+// rows), then the others by name.
+std::vector<int> MachineOrder(const MachineNames& names, const std::vector<MachineRecord>& records) {
+    const auto rank = [&](int machine) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (records[i].name == names.TextOf(machine)) return i;
+        }
+        return records.size();
+    };
+    std::vector<int> order(names.Machines().size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return std::tuple(names.FolderOf(a), rank(a), names.Machines()[std::size_t(a)]) <
+               std::tuple(names.FolderOf(b), rank(b), names.Machines()[std::size_t(b)]);
+    });
+    return order;
+}
 
 }  // namespace
 
@@ -93,12 +145,19 @@ Report BuildReport(const ReportRequest& request) {
     const std::vector<std::string> labels = FolderLabels(request.folders);
     for (std::size_t i = 0; i < request.folders.size(); ++i) {
         prefixes.push_back(request.folders.size() > 1 ? labels[i] + "/" : std::string());
-        FolderListing listing = ListArchiveFiles(request.folders[i]);
+        FolderListing listing = ListArchiveFiles(request.folders[i], request.dating);
         if (!listing.listed) ++report.foldersUnread;
         report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
         for (ArchiveFile& file : listing.files) {
-            if (request.from && file.date < *request.from) continue;
-            if (request.to && file.date > *request.to + std::chrono::days(1)) continue;
+            const bool before = request.from && file.date < *request.from;
+            if (before && file.date < *request.from - std::chrono::days(RepeatedLines::kRememberDays))
+                continue;
+            if (request.to && file.date > *request.to + std::chrono::days(2)) continue;
+            if (!before && (!request.to || file.date <= *request.to + std::chrono::days(1))) {
+                for (const InputProblem& notice : listing.notices) {
+                    if (notice.file == file.path.string()) report.notices.push_back(notice);
+                }
+            }
             sources.push_back({std::move(file), i});
         }
     }
@@ -112,11 +171,11 @@ Report BuildReport(const ReportRequest& request) {
         const Source& source = sources[i];
         const std::string label = source.file.path.string();
         std::string error;
+        sink.StartFile(source.folder, source.file.date, i, label);
         if (!ReadWholeFile(source.file.path, bytes, &error)) {
             report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
         } else {
             ++report.filesRead;
-            sink.StartFile(source.folder, source.file.date, label);
             ScanArchiveText(bytes, sink);
         }
         if (request.progress) request.progress(i + 1, sources.size());
@@ -125,8 +184,10 @@ Report BuildReport(const ReportRequest& request) {
     if (report.jobs == 0 && !(request.from && request.to)) return report;
     report.first = request.from ? *request.from : *sink.earliest;
     report.last = request.to ? *request.to : *sink.latest;
-    report.periods = sums.Sums(names.Machines(), report.first, report.last);
-    report.advice = learner.Advice(names.Machines(), names.RecordNames(), request.records);
+    const std::vector<int> order = MachineOrder(names, request.records);
+    report.overview = sums.Whole(order, names.Machines(), report.first, report.last, rmsg::kWholePeriod);
+    report.periods = sums.Sums(order, names.Machines(), report.first, report.last);
+    report.advice = learner.Advice(order, names.Machines(), names.RecordNames(), request.records);
     return report;
 }
 

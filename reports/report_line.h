@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,7 @@ struct ArchiveJob {
     int wireBreak = 0;
     int finish = 0;
     std::int32_t amount = 0;
+    std::size_t line = 0;  // its line in the file, counting from 1
 
     JobFigures Figures() const { return {mount, start, jump, wireBreak, finish, amount}; }
 };

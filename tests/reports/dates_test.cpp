@@ -75,10 +75,10 @@ TEST(ArchiveDatesTest, PeriodsAreCalendarDaysIsoWeeksAndMonths) {
         const char *first, *last, *label;
     } cases[] = {
         {"2024-03-05", Grouping::Day, "2024-03-05", "2024-03-05", "2024-03-05"},
-        {"2024-03-05", Grouping::Week, "2024-03-04", "2024-03-10", "2024-W10"},
-        {"2024-03-10", Grouping::Week, "2024-03-04", "2024-03-10", "2024-W10"},
-        {"2021-01-03", Grouping::Week, "2020-12-28", "2021-01-03", "2020-W53"},
-        {"2024-12-30", Grouping::Week, "2024-12-30", "2025-01-05", "2025-W01"},
+        {"2024-03-05", Grouping::Week, "2024-03-04", "2024-03-10", "03-04 – 03-10"},
+        {"2024-03-10", Grouping::Week, "2024-03-04", "2024-03-10", "03-04 – 03-10"},
+        {"2021-01-03", Grouping::Week, "2020-12-28", "2021-01-03", "12-28 – 01-03"},
+        {"2024-12-30", Grouping::Week, "2024-12-30", "2025-01-05", "12-30 – 01-05"},
         {"2024-02-10", Grouping::Month, "2024-02-01", "2024-02-29", "2024-02"},
         {"2023-12-31", Grouping::Month, "2023-12-01", "2023-12-31", "2023-12"},
     };
@@ -88,6 +88,8 @@ TEST(ArchiveDatesTest, PeriodsAreCalendarDaysIsoWeeksAndMonths) {
         EXPECT_EQ(FormatIsoDate(period.last), c.last) << c.day;
         EXPECT_EQ(period.label, c.label) << c.day;
     }
+    // A report over more than one year tells its weeks apart by the year.
+    EXPECT_EQ(PeriodOf(*ParseIsoDate("2024-12-31"), Grouping::Week, true).label, "2024-12-30 – 01-05");
     for (const char* bad : {"2024-02-30", "2024-3-05", "24-03-05", "2024-03-05x", ""})
         EXPECT_FALSE(ParseIsoDate(bad)) << bad;
 }

@@ -55,6 +55,11 @@ Rows SplitRows(const std::string& text, char separator, std::string_view lineEnd
     return rows;
 }
 
+std::vector<std::string> Columns(std::vector<std::string> row, const std::vector<std::string>& more) {
+    row.insert(row.end(), more.begin(), more.end());
+    return row;
+}
+
 class EndToEndTest : public ::testing::Test {
   protected:
     // Archive time noon. 6 May: job 1 finishes in the morning, job 2 in the afternoon, job 3 runs across
@@ -119,9 +124,10 @@ class EndToEndTest : public ::testing::Test {
     std::filesystem::path archive_;
 };
 
+// Job 3 ran 3:30 on 6 May and 2:30 on 7 May, where it finished.
 const Rows kExpected = {
-    {"机床1", "2024-05-06", "1", "1200", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "10.9", "7.6"},
-    {"机床1", "2024-05-07", "1", "3000", "6:00:00", "0:00:00", "0:00:00", "6:00:00", "8.3", "25.0"},
+    {"机床1", "2024-05-06", "1", "1200", "5:30:00", "0:10:00", "0:00:00", "5:20:00", "3.8", "22.2"},
+    {"机床1", "2024-05-07", "1", "3000", "2:30:00", "0:00:00", "0:00:00", "2:30:00", "20.0", "10.4"},
     {"机床1", "2024-05-08", "1", "1500", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "13.6", "7.6"},
     {"机床2", "2024-05-06", "1", "900", "3:00:00", "0:00:00", "0:15:00", "2:45:00", "5.5", "11.5"},
     {"机床2", "2024-05-07", "1", "600", "0:10:00", "0:00:00", "0:00:00", "0:10:00", "60.0", "0.7"},
@@ -134,13 +140,17 @@ TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
                                  " --csv " + Quote(csv) + " --html " + Quote(html) + " " + Quote(archive_));
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("2024-05-06 .. 2024-05-08"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("机床1  2024-05-07     1          3000   6:00:00"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("机床1  2024-05-07     1          3000   2:30:00"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("无法读取"), std::string::npos) << run.out;
 
     const std::string csvBytes = testing::Slurp(csv);
     ASSERT_EQ(csvBytes.substr(0, 3), "\xEF\xBB\xBF");
     Rows csvRows = SplitRows(csvBytes.substr(3), ',', "\r\n");
     ASSERT_GE(csvRows.size(), 6u);
+    // The times once more in decimal hours after the table's columns.
+    EXPECT_EQ(csvRows[1], Columns(kExpected[0], {"5.5000", "0.1667", "0.0000", "5.3333"}));
+    for (auto& row : csvRows)
+        row.resize(std::min<std::size_t>(row.size(), kExpected[0].size()));
     EXPECT_EQ(Rows(csvRows.begin() + 1, csvRows.begin() + 6), kExpected);
 
     const Finished page = Capture("python3 " + std::string(KERFOLIO_HTML_ROWS) + " " + Quote(html));
@@ -148,8 +158,9 @@ TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
     Rows pageRows = SplitRows(page.out, '\t', "\n");
     ASSERT_EQ(pageRows.size(), 6u) << page.out;
     EXPECT_EQ(Rows(pageRows.begin(), pageRows.begin() + 5), kExpected);
-    // Two charts per machine; bars for each period's non-zero cutting, jump and wire-break times.
-    EXPECT_EQ(pageRows[5], std::vector<std::string>{"svg=4 bars=8"});
+    // The shop overview first, its chart with a bar per machine's non-zero times; then two charts per
+    // machine, with bars for each period's non-zero cutting, jump and wire-break times.
+    EXPECT_EQ(pageRows[5], std::vector<std::string>{"svg=5 bars=12 first=overview"});
 }
 
 TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
@@ -160,8 +171,9 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
             .status,
         0);
     const Rows rows = SplitRows(FromGbk(testing::Slurp(csv)), ',', "\r\n");
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
-                                                 "0:00:00", "9:40:00", "9.8", "13.4"}));
+    EXPECT_EQ(rows[1], Columns({"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00", "0:00:00", "9:40:00",
+                                "9.8", "13.4"},
+                               {"10.0000", "0.3333", "0.0000", "9.6667"}));
 
     const std::string archive = Quote(archive_);
     struct Case {
