@@ -30,6 +30,9 @@ std::vector<DayPart> SplitAtMidnight(const DatedJob& dated) {
         return DayPart{day, seconds, jumpShare, breakShare, std::max(0, seconds - jumpShare - breakShare)};
     };
     if (before == 0) return {part(dated.finishDay, dated.machining, dated.job.jump, dated.job.wireBreak)};
+    // Finished at midnight exactly: all of it was the day before.
+    if (onFinishDay == 0)
+        return {part(dated.finishDay - std::chrono::days(1), before, dated.job.jump, dated.job.wireBreak)};
     const auto share = [&](int total) {
         return int(std::llround(double(total) * double(before) / double(dated.machining)));
     };

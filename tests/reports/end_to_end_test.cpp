@@ -181,6 +181,8 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         int status;
     } cases[] = {
         {"--by year " + archive, 2},
+        {"--date-order ydm " + archive, 2},
+        {"--date-order dmy " + archive, 0},
         {"--from 2024-13-01 " + archive, 2},
         {"--archive-time 25:00 " + archive, 2},
         {"", 2},
@@ -209,6 +211,31 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
                       .status,
                   c.status)
             << c.args;
+    }
+}
+
+TEST_F(EndToEndTest, FileNamesReadInTheShortDateFormatOfThisPc) {
+    // A new installation under en_US: no name has a field over 12 to guess the order from.
+    const std::filesystem::path folder = folder_ / "us";
+    std::filesystem::create_directory(folder);
+    testing::Put(folder / "12-8-26.txt", testing::Line("机床1", "A", "9:00:00") + "\r\n");
+    testing::Put(folder / "12-9-26.txt", testing::Line("机床1", "B", "9:00:00") + "\r\n");
+    struct Case {
+        const char* environment;
+        const char* options;
+        const char* dates;
+    } cases[] = {
+        {"LC_ALL=en_US.UTF-8", "", "2026-12-08 .. 2026-12-09"},
+        {"LC_ALL=de_DE.UTF-8", "", "2026-08-12 .. 2026-09-12"},  // not its form: guessed, day first
+        {"LC_ALL=C", "--date-order mdy", "2026-12-08 .. 2026-12-09"},
+        {"LC_ALL=en_US.UTF-8", "--date-order dmy", "2026-08-12 .. 2026-09-12"},
+    };
+    for (const auto& c : cases) {
+        const Finished run = Capture(std::string("env ") + c.environment + " " + KERFOLIO_REPORT + " " +
+                                     c.options + " --archive-time 23:30:00 " + Quote(folder));
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_NE(run.out.find(c.dates), std::string::npos) << c.environment << " " << c.options << "\n"
+                                                            << run.out;
     }
 }
 

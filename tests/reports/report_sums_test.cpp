@@ -5,6 +5,7 @@
 
 #include "../storage/temp_folder.h"
 #include "board/completion.h"
+#include "board/time_text.h"
 #include "reports/csv_writer.h"
 #include "reports/figures.h"
 #include "reports/report.h"
@@ -217,6 +218,180 @@ TEST_F(ReportSumsTest, NamesFromFilesStayInertInEveryOutput) {
     const std::string table = RenderTable(report);
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
     EXPECT_NE(table.find("?[2J"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kerfolio
+
+namespace kerfolio {
+namespace {
+
+std::string Clock(int seconds) {
+    return FormatTimeText(seconds / 86'400.0);
+}
+
+TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
+    // 中走丝4号 cuts without a pause from the 25th at 17:35 to the 27th at 0:04; archives at 23:30. Counted
+    // wholly on its finish day, the 26th would hold 30:29 hours.
+    testing::TempFolder folder;
+    testing::Put(
+        folder / "2026-3-26.txt",
+        Lines({{"中走丝4号", "A", "17:30:00", "17:35:00", "0:00:00", "0:00:00", "0:04:00", "1000"},
+               {"中走丝4号", "B", "0:04:00", "0:04:00", "0:00:00", "0:00:00", "12:00:00", "1000"},
+               {"中走丝4号", "C", "12:00:00", "12:00:00", "0:00:00", "0:00:00", "17:35:00", "1000"}}));
+    testing::Put(
+        folder / "2026-3-27.txt",
+        Lines({{"中走丝4号", "D", "17:35:00", "17:35:00", "0:20:00", "0:10:00", "0:04:00", "1000"}}));
+    struct Case {
+        Grouping grouping;
+        Rows expected;
+    } cases[] = {
+        {Grouping::Day,
+         // D's 20 minutes of jumps and 10 of breaks shared 23 100 : 240 seconds.
+         {{"中走丝4号", "2026-03-25", "0", "0", "6:25:00", "0:00:00", "0:00:00", "6:25:00", "0.0", "26.7"},
+          {"中走丝4号", "2026-03-26", "3", "3000", "24:00:00", "0:19:48", "0:09:54", "23:30:18", "2.1",
+           "97.9"},
+          {"中走丝4号", "2026-03-27", "1", "1000", "0:04:00", "0:00:12", "0:00:06", "0:03:42", "270.3",
+           "0.3"}}},
+        {Grouping::Week,
+         {{"中走丝4号", "03-23 – 03-29", "4", "4000", "30:29:00", "0:20:00", "0:10:00", "29:59:00", "2.2",
+           "41.6"}}},
+        {Grouping::Month,
+         {{"中走丝4号", "2026-03", "4", "4000", "30:29:00", "0:20:00", "0:10:00", "29:59:00", "2.2",
+           "41.6"}}},
+    };
+    for (const auto& c : cases) {
+        ReportRequest request;
+        request.folders = {folder.Path()};
+        request.archiveSecond = 23 * 3600 + 30 * 60;
+        request.grouping = c.grouping;
+        request.from = ParseIsoDate("2026-03-25");
+        request.to = ParseIsoDate("2026-03-27");
+        const Report report = BuildReport(request);
+        Rows rows;
+        for (const PeriodSums& sums : report.periods) {
+            rows.push_back(PeriodRow(sums));
+            EXPECT_LE(sums.share, 1.0) << sums.period.label;
+        }
+        EXPECT_EQ(rows, c.expected);
+        ASSERT_EQ(report.overview.size(), 1u);
+        EXPECT_EQ(report.overview[0].machining, 30 * 3600 + 29 * 60);
+        EXPECT_TRUE(report.notices.empty());
+    }
+}
+
+TEST(ReportTruthTest, SuggestionPointsTheWayTheVerdictDoes) {
+    // Each job is mounted 15 minutes before it starts and cuts 1860 mm² in 60 minutes of net cutting: the
+    // wire achieves 31. From mounting to finishing is 75 minutes, plus the jumps: the estimate
+    // amount/efficiency + jumps is right at 1860 / (75 + jumps - jumps) = 24.8.
+    struct Case {
+        const char* stored;
+        int jumpMinutes;
+        Verdict verdict;
+        int suggested;
+    } cases[] = {
+        {"30", 0, Verdict::Short, 25},  // estimate 62 minutes against 75
+        {"30", 10, Verdict::Short, 25}, {"35", 0, Verdict::Short, 25},
+        {"20", 0, Verdict::Long, 25},  // estimate 93 minutes
+        {"25", 0, Verdict::Right, 25},
+    };
+    for (const auto& c : cases) {
+        testing::TempFolder folder;
+        std::vector<CompletionFields> jobs;
+        for (int k = 0; k < 5; ++k) {
+            const int mount = 6 * 3600 + k * 2 * 3600;
+            const int start = mount + 15 * 60;
+            const int finish = start + (60 + c.jumpMinutes) * 60;
+            jobs.push_back({"机床3", "凹模", Clock(mount), Clock(start), Clock(c.jumpMinutes * 60), "0:00:00",
+                            Clock(finish), "1860"});
+        }
+        testing::Put(folder / "2024-3-2.txt", Lines(jobs));
+        SettingsFile(folder / "save.ini").Write("save", "ac6", c.stored);
+        ReportRequest request;
+        request.folders = {folder.Path()};
+        request.records = ReadMachineRecords(folder / "save.ini");
+        const Report report = BuildReport(request);
+        ASSERT_EQ(report.advice.size(), 1u);
+        const EfficiencyAdvice& advice = report.advice[0];
+        EXPECT_EQ(advice.verdict, c.verdict) << c.stored << " " << c.jumpMinutes;
+        EXPECT_NEAR(*advice.fitting, 24.8, 1e-6) << c.stored << " " << c.jumpMinutes;
+        EXPECT_DOUBLE_EQ(*advice.learned, 31.0);
+        EXPECT_EQ(advice.suggested, c.suggested);
+        const int stored = std::stoi(c.stored);
+        if (c.verdict == Verdict::Short) {
+            EXPECT_LT(*advice.suggested, stored);
+        } else if (c.verdict == Verdict::Long) {
+            EXPECT_GT(*advice.suggested, stored);
+        }
+    }
+}
+
+TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
+    const CompletionFields a{"机床1", "A", "8:00:00", "8:10:00", "0:00:00", "0:00:00", "9:10:00", "1800"};
+    const CompletionFields b{"机床1", "B", "10:00:00", "10:00:00", "0:00:00", "0:00:00", "11:00:00", "600"};
+    const CompletionFields otherAmount{"机床1",   "B",       "11:00:00", "11:00:00",
+                                       "0:00:00", "0:00:00", "12:00:00", "700"};
+    const CompletionFields overlapping{"机床1",   "C",       "9:00:00",  "9:00:00",
+                                       "0:00:00", "0:00:00", "11:00:00", "600"};
+    struct Case {
+        const char* what;
+        std::string march2, march3;  // the files of 2 and 3 March; archive at 0:00:00
+        int jobs;
+        std::int64_t machining;
+        std::vector<std::string> notices;  // file name:line
+        std::vector<std::string> days;     // the days jobs were counted on
+    } cases[] = {
+        {"the next day's archive holds the lines again, numbered anew",
+         Lines({a, b}),
+         Lines({a, b, otherAmount}),
+         3,
+         3 * 3600,
+         {"2024-3-3.txt:1", "2024-3-3.txt:2"},
+         {"2024-03-01", "2024-03-02"}},
+        {"a repeat within one file",
+         Lines({a}) + Lines({a}),
+         "",
+         1,
+         3600,
+         {"2024-3-2.txt:2"},
+         {"2024-03-01"}},
+        {"another amount is another job", Lines({b, otherAmount}), "", 2, 2 * 3600, {}, {"2024-03-01"}},
+        // C runs 9:00 to 11:00 while A runs to 9:10: listed, and its hours are not added.
+        {"jobs of one machine overlapping",
+         Lines({a, overlapping}),
+         "",
+         2,
+         3600,
+         {"2024-3-2.txt:2"},
+         {"2024-03-01"}},
+    };
+    for (const auto& c : cases) {
+        testing::TempFolder folder;
+        testing::Put(folder / "2024-3-2.txt", c.march2);
+        if (!c.march3.empty()) testing::Put(folder / "2024-3-3.txt", c.march3);
+        ReportRequest request;
+        request.folders = {folder.Path()};
+        const Report report = BuildReport(request);
+        EXPECT_EQ(report.jobs, std::size_t(c.jobs)) << c.what;
+        std::int64_t machining = 0;
+        std::vector<std::string> days;
+        for (const PeriodSums& sums : report.periods) {
+            machining += sums.machining;
+            if (sums.jobs > 0) days.push_back(sums.period.label);
+        }
+        EXPECT_EQ(machining, c.machining) << c.what;
+        EXPECT_EQ(days, c.days) << c.what;
+        std::vector<std::string> notices;
+        for (const InputProblem& notice : report.notices)
+            notices.push_back(std::filesystem::path(notice.file).filename().string() + ":" +
+                              std::to_string(notice.line));
+        EXPECT_EQ(notices, c.notices) << c.what;
+        // The repeat names the line it repeats.
+        if (!report.notices.empty() && c.what[0] == 't') {
+            EXPECT_NE(report.notices[0].reason.find("2024-3-2.txt:1"), std::string::npos)
+                << report.notices[0].reason;
+        }
+    }
 }
 
 }  // namespace
