@@ -32,14 +32,15 @@ void WriteYear(const std::filesystem::path& folder) {
         std::string text;
         for (int line = 1; line <= 50; ++line) {
             const int machine = line % 6 + 1;
-            // Each day's jobs differ: a line repeating an earlier one is the same job read twice.
-            const int start = (line * 1637 + file * 97) % 80'000;
-            text +=
-                BuildReportLine(line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
-                                       Time(start), Time(start + 300), Time(600 + line * 7),
-                                       Time(line % 5 * 60), Time((start + 300 + 5'400 + line * 31) % 86'400),
-                                       std::to_string(1'000 + line * 13)}) +
-                "\r\n";
+            // A machine's jobs of the day one after another, as a machine cuts them (overlapping jobs are
+            // listed as faults), and each day's a little different (a line repeating an earlier one is
+            // the same job read twice).
+            const int start = (line - 1) / 6 * 9'000 + machine * 97 + file % 50;
+            text += BuildReportLine(
+                        line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
+                               Time(start), Time(start + 300), Time(600 + line * 7), Time(line % 5 * 60),
+                               Time(start + 300 + 5'400 + line * 31), std::to_string(1'000 + line * 13)}) +
+                    "\r\n";
         }
         WriteFileAtomically(folder / (FormatIsoDate(day) + ".txt"), ToGbk(text));
     }

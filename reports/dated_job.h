@@ -1,6 +1,7 @@
 #pragma once
 
-#include <vector>
+#include <array>
+#include <cstddef>
 
 #include "reports/calendar.h"
 #include "reports/report_line.h"
@@ -40,8 +41,16 @@ struct DayPart {
     int net = 0;
 };
 
+// One or two parts, without a heap allocation per job: a decade of archives is a million jobs.
+struct DayParts {
+    std::array<DayPart, 2> parts;
+    std::size_t count = 0;
+    const DayPart* begin() const { return parts.data(); }
+    const DayPart* end() const { return parts.data() + count; }
+};
+
 // The job's interval split at midnight: one part, or two for a job that ran across it. Each part's
 // seconds add up to the job's own.
-std::vector<DayPart> SplitAtMidnight(const DatedJob& dated);
+DayParts SplitAtMidnight(const DatedJob& dated);
 
 }  // namespace kerfolio

@@ -14,7 +14,8 @@ namespace {
 constexpr char kStyle[] =
     "body{font-family:'WenQuanYi Zen Hei','Noto Sans CJK SC',sans-serif;margin:24px;color:#222}"
     "table{border-collapse:collapse;margin:8px 0 8px}"
-    "th,td{border:1px solid #bbb;padding:3px 8px}td.n{text-align:right;font-variant-numeric:tabular-nums}"
+    "th,td{border:1px solid #bbb;padding:3px "
+    "8px}td.n,th.n{text-align:right}td.n{font-variant-numeric:tabular-nums}"
     "th{background:#eee}p.note{color:#555;font-size:90%;margin:0 0 24px}"
     "section{margin-bottom:32px}svg{display:block;margin:8px 0;max-width:100%;height:auto}"
     // On A4 a chart or a table row is never cut between two pages, and charts shrink to the page.

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "reports/calendar.h"
 #include "reports/report_line.h"
@@ -26,7 +29,10 @@ class RepeatedLines {
     static constexpr int kRememberDays = 31;
 
     // Forgets everything: the next folder starts afresh.
-    void Clear() { seen_.clear(); }
+    void Clear() {
+        seen_.clear();
+        met_.clear();
+    }
 
     // The place of the earlier line this one repeats, or nothing after remembering it. name stands for
     // the machine's name; workpiece is the name's bytes as the line gave them (GBK or decoded, as each
@@ -35,14 +41,24 @@ class RepeatedLines {
                                      Day fileDate, LinePlace place);
 
   private:
+    // The figures and a hash of the workpiece's bytes: found without making a string per line.
+    struct Key {
+        int numbers[7];
+        std::uint64_t workpieceHash;
+        bool operator==(const Key& other) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
     struct Seen {
         LinePlace first;
         Day last;
+        std::string workpiece;  // to tell two names of one hash apart
     };
     void Forget(Day before);
 
-    std::unordered_map<std::string, Seen> seen_;
-    Day forgotten_ = Day::min();  // nothing met before this day is held
+    std::unordered_map<Key, Seen, KeyHash> seen_;
+    std::deque<std::pair<Day, Key>> met_;  // the days lines were met, oldest first, to forget them in turn
 };
 
 }  // namespace kerfolio
