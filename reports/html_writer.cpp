@@ -13,14 +13,15 @@ namespace {
 
 constexpr char kStyle[] =
     "body{font-family:'WenQuanYi Zen Hei','Noto Sans CJK SC',sans-serif;margin:24px;color:#222}"
-    "table{border-collapse:collapse;margin:8px 0 8px}"
-    "th,td{border:1px solid #bbb;padding:3px "
-    "8px}td.n,th.n{text-align:right}td.n{font-variant-numeric:tabular-nums}"
-    "th{background:#eee}p.note{color:#555;font-size:90%;margin:0 0 24px}"
+    "table{border-collapse:collapse;margin:8px 0 8px}th,td{border:1px solid #bbb;padding:3px 8px}"
+    "th{background:#eee}td.n,th.n{text-align:right}td.n{font-variant-numeric:tabular-nums}"
+    // Figures, dates and names never break inside; only the advice's words may.
+    "td.n,table.periods td,table.overview td{white-space:nowrap}"
+    "p.note{color:#555;font-size:90%;margin:0 0 24px}"
     "section{margin-bottom:32px}svg{display:block;margin:8px 0;max-width:100%;height:auto}"
     // On A4 a chart or a table row is never cut between two pages, and charts shrink to the page.
     "@media print{@page{size:A4;margin:12mm}body{margin:0;font-size:10pt}"
-    "svg,tr,h2{break-inside:avoid}h2{break-after:avoid}section{break-before:auto}}";
+    "svg,tr,h2{break-inside:avoid}h2{break-after:avoid}}";
 
 // Which columns hold text (left-aligned); the rest are figures, right-aligned.
 using TextColumns = std::initializer_list<std::size_t>;
