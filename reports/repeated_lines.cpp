@@ -15,7 +15,10 @@ std::size_t RepeatedLines::KeyHash::operator()(const Key& key) const {
     std::uint64_t hash = key.workpieceHash;
     for (const int number : key.numbers)
         hash = (hash ^ std::uint32_t(number)) * 1'099'511'628'211ull;
-    return std::size_t(hash);
+    // Lines of a folder differ in a few seconds of their times: mixed, so the table's buckets fill evenly.
+    hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9ull;
+    hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebull;
+    return std::size_t(hash ^ (hash >> 31));
 }
 
 void RepeatedLines::Forget(Day before) {
