@@ -49,22 +49,22 @@ struct Frame {
     std::string svg;
 };
 
-// Every how many slots a label fits without running into its neighbours.
-std::size_t LabelEvery(const std::vector<std::string>& labels, double slot) {
+// Room a label takes: at font size 10 figures and Latin letters take up to 6 pixels, Chinese characters
+// 10 to 12 (two columns); and a gap.
+double LabelRoom(const std::vector<std::string>& labels) {
     std::size_t widest = 1;
     for (const std::string& label : labels)
         widest = std::max(widest, DisplayWidth(label));
-    // Figures and Latin letters at font size 10 take about 6 pixels, Chinese characters 10 (two columns);
-    // and a gap.
-    const double needed = double(widest) * 5.5 + 8;
-    return std::max<std::size_t>(1, std::size_t(std::ceil(needed / slot)));
+    return double(widest) * 6.0 + 8;
 }
 
-// The SVG element, its horizontal axis with labels (as many as fit) and a vertical axis from 0 to top.
+// The SVG element, its horizontal axis with labels (as many as fit without running into each other;
+// with everyLabel the chart widens instead) and a vertical axis from 0 to top.
 Frame OpenFrame(const std::vector<std::string>& labels, double top, const std::string& unit,
-                const std::string& title, double widestSlot = 48.0) {
+                const std::string& title, double widestSlot = 48.0, bool everyLabel = false) {
     Frame frame;
     frame.slot = std::clamp(640.0 / double(std::max<std::size_t>(labels.size(), 1)), 3.0, widestSlot);
+    if (everyLabel) frame.slot = std::max(frame.slot, LabelRoom(labels));
     frame.width = kLeft + kRight + frame.slot * double(labels.size());
     const double height = kTop + kPlotHeight + kBottom;
     Svg svg(frame.svg);
@@ -80,7 +80,8 @@ Frame OpenFrame(const std::vector<std::string>& labels, double top, const std::s
             << top * tick / 4.0 << "</text>";
     }
     svg << "<text x=\"4\" y=\"14\" font-size=\"11\">" << EscapeXml(unit) << "</text>";
-    const std::size_t every = LabelEvery(labels, frame.slot);
+    const std::size_t every =
+        std::max<std::size_t>(1, std::size_t(std::ceil(LabelRoom(labels) / frame.slot)));
     for (std::size_t i = 0; i < labels.size(); i += every) {
         const double x = kLeft + frame.slot * (double(i) + 0.5);
         svg << "<text x=\"" << x << "\" y=\"" << bottom + 14 << "\" text-anchor=\"middle\" font-size=\"10\">"
@@ -116,15 +117,16 @@ std::vector<std::string> Labels(const std::vector<Period>& periods) {
 
 // Stacked bars of cutting, jump and wire-break hours, one per label; a slot without sums stays empty.
 std::string StackedBars(const std::vector<std::string>& labels, const std::vector<const PeriodSums*>& bars,
-                        double widestSlot) {
+                        double widestSlot, bool everyLabel) {
     double highest = 0;
     for (const PeriodSums* s : bars) {
         if (s) highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
     }
     const double top = NiceCeiling(highest);
-    Frame frame = OpenFrame(
-        labels, top, rmsg::kChartHours,
-        std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak, widestSlot);
+    Frame frame =
+        OpenFrame(labels, top, rmsg::kChartHours,
+                  std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak,
+                  widestSlot, everyLabel);
     const double bottom = kTop + kPlotHeight;
     for (std::size_t i = 0; i < labels.size(); ++i) {
         if (!bars[i]) continue;
@@ -233,7 +235,7 @@ std::string StackedTimeChart(const std::vector<Period>& periods, const std::vect
         const auto found = byPeriod.find(period.first);
         bars.push_back(found == byPeriod.end() ? nullptr : found->second);
     }
-    return StackedBars(Labels(periods), bars, 48.0);
+    return StackedBars(Labels(periods), bars, 48.0, false);
 }
 
 std::string MachinesChart(const std::vector<PeriodSums>& machines) {
@@ -243,7 +245,8 @@ std::string MachinesChart(const std::vector<PeriodSums>& machines) {
         labels.push_back(machine.machine);
         bars.push_back(&machine);
     }
-    return StackedBars(labels, bars, 96.0);
+    // Every machine is named, however many there are.
+    return StackedBars(labels, bars, 96.0, true);
 }
 
 std::string ShareChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums) {
