@@ -43,7 +43,10 @@ class ReportSink final : public ArchiveLineSink {
                EfficiencyLearner& learner)
         : request_(request), report_(report), names_(names), sums_(sums), learner_(learner) {}
 
-    void StartFile(std::size_t folder, Day date, std::size_t file, const std::string& label) {
+    // listed: whether what does not read in the file is listed (not for the files before the range,
+    // read only for the lines a repeat may repeat).
+    void StartFile(std::size_t folder, Day date, std::size_t file, const std::string& label, bool listed) {
+        listed_ = listed;
         if (folder != folder_) repeats_.Clear();
         folder_ = folder;
         date_ = date;
@@ -57,7 +60,7 @@ class ReportSink final : public ArchiveLineSink {
         Add(names_.OfText(folder_, std::move(job.machine)), job.workpiece, false, job.Figures(), job.line);
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
-        report_.problems.push_back({labels_.back(), lineNumber, std::move(reason)});
+        if (listed_) report_.problems.push_back({labels_.back(), lineNumber, std::move(reason)});
     }
 
     std::optional<Day> earliest, latest;
@@ -108,6 +111,7 @@ class ReportSink final : public ArchiveLineSink {
     std::size_t folder_ = SIZE_MAX;
     Day date_{};
     std::size_t file_ = 0;
+    bool listed_ = true;
     std::vector<std::string> labels_;  // by file
 };
 
@@ -139,6 +143,7 @@ Report BuildReport(const ReportRequest& request) {
     struct Source {
         ArchiveFile file;
         std::size_t folder;
+        bool beforeRange;
     };
     std::vector<Source> sources;
     std::vector<std::string> prefixes;
@@ -158,7 +163,7 @@ Report BuildReport(const ReportRequest& request) {
                     if (notice.file == file.path.string()) report.notices.push_back(notice);
                 }
             }
-            sources.push_back({std::move(file), i});
+            sources.push_back({std::move(file), i, before});
         }
     }
 
@@ -171,11 +176,11 @@ Report BuildReport(const ReportRequest& request) {
         const Source& source = sources[i];
         const std::string label = source.file.path.string();
         std::string error;
-        sink.StartFile(source.folder, source.file.date, i, label);
+        sink.StartFile(source.folder, source.file.date, i, label, !source.beforeRange);
         if (!ReadWholeFile(source.file.path, bytes, &error)) {
-            report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
+            if (!source.beforeRange) report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
         } else {
-            ++report.filesRead;
+            if (!source.beforeRange) ++report.filesRead;
             ScanArchiveText(bytes, sink);
         }
         if (request.progress) request.progress(i + 1, sources.size());

@@ -340,6 +340,7 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
         std::int64_t machining;
         std::vector<std::string> notices;  // file name:line
         std::vector<std::string> days;     // the days jobs were counted on
+        const char* from = nullptr;
     } cases[] = {
         {"the next day's archive holds the lines again, numbered anew",
          Lines({a, b}),
@@ -371,8 +372,10 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
         if (!c.march3.empty()) testing::Put(folder / "2024-3-3.txt", c.march3);
         ReportRequest request;
         request.folders = {folder.Path()};
+        if (c.from) request.from = ParseIsoDate(c.from);
         const Report report = BuildReport(request);
         EXPECT_EQ(report.jobs, std::size_t(c.jobs)) << c.what;
+        EXPECT_TRUE(report.problems.empty()) << c.what;
         std::int64_t machining = 0;
         std::vector<std::string> days;
         for (const PeriodSums& sums : report.periods) {
