@@ -59,8 +59,9 @@ struct FolderListing {
     bool listed = true;                 // false when the folder could not be read, or not to its end
 };
 
-// The dated ".txt" files of an archive folder; other ".txt" files are listed as problems, files of
-// other kinds are not archives and are passed over. A file written more than a day before the date of
+// The dated ".txt" files of an archive folder; other ".txt" files and folders named like one are listed
+// as problems, files of other kinds are not archives and are passed over. What a listed file is, is
+// checked when it is opened. A file written more than a day before the date of
 // its name, or on the date its name would give with day and month swapped but not on the date it is
 // read as, is listed as a notice: its name is likely read in the wrong order. (A file written long
 // after its date is a copy, as every file of a folder copied from another PC is, and is not listed.)

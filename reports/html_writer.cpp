@@ -105,7 +105,8 @@ std::string RenderHtml(const Report& report) {
         for (const InputProblem& problem : *list) {
             std::string where = problem.file;
             if (problem.line > 0) where += ":" + std::to_string(problem.line);
-            out += "<li>" + EscapeXml(where) + ": " + EscapeXml(problem.reason) + "</li>";
+            out +=
+                "<li>" + (where.empty() ? "" : EscapeXml(where) + ": ") + EscapeXml(problem.reason) + "</li>";
         }
         out += "</ul>\n";
     }

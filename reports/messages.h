@@ -12,6 +12,13 @@ inline constexpr char kNegativeAmount[] = "加工量为负数 ";
 inline constexpr char kFileUnreadable[] = "文件无法读取 ";
 inline constexpr char kNameNotDate[] = "文件名不是日期";
 inline constexpr char kFolderUnreadable[] = "文件夹无法读取 ";
+inline constexpr char kLineTooLong[] = "行过长（超过 64 KB），不是报表行";
+inline constexpr char kMoreProblems[] = "从此行起另有 ";
+inline constexpr char kMoreProblemsEnd[] = " 行无法读取，不再逐行列出";
+inline constexpr char kIsFolder[] = "是文件夹，不是存档文件";
+inline constexpr char kIsFifo[] = "是管道（FIFO），不是普通文件，未读取";
+inline constexpr char kIsDevice[] = "是设备，不是普通文件，未读取";
+inline constexpr char kNotRegular[] = "不是普通文件，未读取";
 
 // Column headers of the period table, in order.
 inline constexpr const char* kPeriodHeaders[] = {
@@ -56,6 +63,8 @@ inline constexpr char kRepeatOf[] = "与前面的行相同（只有序号不同�
 inline constexpr char kOverlapWith[] = "与同一机床的另一工件时间重叠，其加工时间未计入：";
 inline constexpr char kModifiedOn[] = "文件名的日期与文件修改日期相差超过一天，修改于 ";
 inline constexpr char kReadAs[] = "，文件名读作 ";
+inline constexpr char kMoreNotices[] = "另有 ";
+inline constexpr char kMoreNoticesEnd[] = " 处需要核对，不再逐处列出";
 inline constexpr char kNoJobs[] = "所选期间没有完成的工件。";
 inline constexpr char kChartCutting[] = "净切割";
 inline constexpr char kChartJump[] = "跳步";

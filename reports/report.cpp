@@ -5,13 +5,12 @@
 #include <map>
 #include <tuple>
 
+#include "reports/archive_file_reader.h"
 #include "reports/archive_files.h"
-#include "reports/gbk_line.h"
 #include "reports/machine_names.h"
 #include "reports/messages.h"
 #include "reports/overlapping_jobs.h"
 #include "reports/repeated_lines.h"
-#include "storage/atomic_file.h"
 
 namespace kerfolio {
 namespace {
@@ -40,8 +39,13 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
 class ReportSink final : public ArchiveLineSink {
   public:
     ReportSink(const ReportRequest& request, Report& report, MachineNames& names, PeriodSummer& sums,
-               EfficiencyLearner& learner)
-        : request_(request), report_(report), names_(names), sums_(sums), learner_(learner) {}
+               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels)
+        : request_(request),
+          report_(report),
+          names_(names),
+          sums_(sums),
+          learner_(learner),
+          folderLabels_(folderLabels) {}
 
     // listed: whether what does not read in the file is listed (not for the files before the range,
     // read only for the lines a repeat may repeat).
@@ -53,11 +57,14 @@ class ReportSink final : public ArchiveLineSink {
         file_ = file;
         labels_.push_back(label);
     }
-    void Plain(const PlainGbkFields& fields, std::size_t lineNumber) override {
-        Add(names_.OfGbk(folder_, fields.machine), fields.workpiece, true, fields.figures, lineNumber);
-    }
-    void Job(ArchiveJob&& job) override {
-        Add(names_.OfText(folder_, std::move(job.machine)), job.workpiece, false, job.Figures(), job.line);
+    void Job(std::size_t lineNumber, const GbkJob& gbk) override {
+        const int name = names_.OfGbk(folder_, gbk.machine);
+        const auto dated = Add(name, gbk.workpiece, gbk.figures, lineNumber);
+        if (dated && request_.eachJob) {
+            ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
+            job.line = lineNumber;
+            request_.eachJob(ReadJob{folderLabels_[folder_], labels_.back(), gbk.line, job, *dated});
+        }
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
         if (listed_) report_.problems.push_back({labels_.back(), lineNumber, std::move(reason)});
@@ -69,36 +76,47 @@ class ReportSink final : public ArchiveLineSink {
     bool InRange(Day day) const {
         return (!request_.from || day >= *request_.from) && (!request_.to || day <= *request_.to);
     }
-    std::string Where(LinePlace place) const {
-        return labels_[place.file] + ":" + std::to_string(place.line);
+    // Listed up to kListedNotices, then only counted: archives made by a script, not by the program,
+    // may repeat or overlap on every line, and the report must not grow with them.
+    void Notice(std::size_t lineNumber, const char* what, LinePlace other) {
+        if (report_.notices.size() < kListedNotices) {
+            report_.notices.push_back(
+                {labels_.back(), lineNumber, what + labels_[other.file] + ":" + std::to_string(other.line)});
+        } else {
+            ++unlisted;
+        }
     }
 
-    void Add(int name, std::string_view workpiece, bool gbk, const JobFigures& job, std::size_t lineNumber) {
+  public:
+    static constexpr std::size_t kListedNotices = 1000;
+    std::size_t unlisted = 0;
+
+  private:
+    // The job placed in time when it is one of the range and counts.
+    std::optional<DatedJob> Add(int name, std::string_view workpiece, const JobFigures& job,
+                                std::size_t lineNumber) {
         const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
         const LinePlace place{file_, lineNumber};
         const bool inRange = InRange(dated.finishDay);
-        // The same name read either way is one machine; its bytes say which way they came.
-        const std::string bytes = (gbk ? "g" : "u") + std::string(workpiece);
-        if (const auto first = repeats_.Repeats(name, bytes, job, date_, place)) {
-            if (inRange)
-                report_.notices.push_back({labels_.back(), lineNumber, rmsg::kRepeatOf + Where(*first)});
-            return;
+        if (const auto first = repeats_.Repeats(name, workpiece, job, date_, place)) {
+            if (inRange) Notice(lineNumber, rmsg::kRepeatOf, *first);
+            return std::nullopt;
         }
         const int machine = names_.Machine(name);
         // Its time on the days it ran (the sums keep only those of the range), unless the machine was
         // busy with another job then: the job still counts, its hours would count twice.
         if (const auto other = overlaps_.Overlaps(machine, dated, place)) {
-            if (inRange)
-                report_.notices.push_back({labels_.back(), lineNumber, rmsg::kOverlapWith + Where(*other)});
+            if (inRange) Notice(lineNumber, rmsg::kOverlapWith, *other);
         } else {
             sums_.AddTime(machine, dated);
         }
-        if (!inRange) return;
+        if (!inRange) return std::nullopt;
         ++report_.jobs;
         if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
         sums_.AddJob(machine, dated);
         learner_.Add(machine, dated, name);
+        return dated;
     }
 
     const ReportRequest& request_;
@@ -106,6 +124,7 @@ class ReportSink final : public ArchiveLineSink {
     MachineNames& names_;
     PeriodSummer& sums_;
     EfficiencyLearner& learner_;
+    const std::vector<std::string>& folderLabels_;
     RepeatedLines repeats_;
     OverlappingJobs overlaps_;
     std::size_t folder_ = SIZE_MAX;
@@ -140,8 +159,10 @@ Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
 
+    // A decade of six PCs is 22,000 files: by name, not path (a path holds each of its parts again).
     struct Source {
-        ArchiveFile file;
+        std::string name;
+        Day date;
         std::size_t folder;
         bool beforeRange;
     };
@@ -163,29 +184,32 @@ Report BuildReport(const ReportRequest& request) {
                     if (notice.file == file.path.string()) report.notices.push_back(notice);
                 }
             }
-            sources.push_back({std::move(file), i, before});
+            sources.push_back({file.path.filename().native(), file.date, i, before});
         }
     }
 
     MachineNames names(std::move(prefixes));
     PeriodSummer sums(request.grouping);
     EfficiencyLearner learner;
-    ReportSink sink(request, report, names, sums, learner);
-    std::string bytes;
+    ReportSink sink(request, report, names, sums, learner, labels);
+    ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
-        const std::string label = source.file.path.string();
-        std::string error;
-        sink.StartFile(source.folder, source.file.date, i, label, !source.beforeRange);
-        if (!ReadWholeFile(source.file.path, bytes, &error)) {
-            if (!source.beforeRange) report.problems.push_back({label, 0, rmsg::kFileUnreadable + error});
-        } else {
-            if (!source.beforeRange) ++report.filesRead;
-            ScanArchiveText(bytes, sink);
+        const std::filesystem::path path = request.folders[source.folder] / source.name;
+        const std::string label = path.string();
+        sink.StartFile(source.folder, source.date, i, label, !source.beforeRange);
+        if (auto error = reader.Read(path, sink)) {
+            if (!source.beforeRange) report.problems.push_back({label, 0, std::move(*error)});
+        } else if (!source.beforeRange) {
+            ++report.filesRead;
         }
         if (request.progress) request.progress(i + 1, sources.size());
     }
 
+    if (sink.unlisted > 0) {
+        report.notices.push_back(
+            {"", 0, rmsg::kMoreNotices + std::to_string(sink.unlisted) + rmsg::kMoreNoticesEnd});
+    }
     if (report.jobs == 0 && !(request.from && request.to)) return report;
     report.first = request.from ? *request.from : *sink.earliest;
     report.last = request.to ? *request.to : *sink.latest;

@@ -87,7 +87,7 @@ std::string RenderTable(const Report& report) {
         for (const InputProblem& problem : *list) {
             AppendPrintable(out, problem.file);
             if (problem.line > 0) out += ":" + std::to_string(problem.line);
-            out += ": ";
+            if (!problem.file.empty()) out += ": ";
             AppendPrintable(out, problem.reason);
             out += '\n';
         }
