@@ -4,8 +4,18 @@
 
 namespace kerfolio {
 
+void PeriodSummer::Totals::Add(const Totals& other) {
+    jobs += other.jobs;
+    amount += other.amount;
+    machining += other.machining;
+    jump += other.jump;
+    wireBreak += other.wireBreak;
+    net += other.net;
+}
+
 int PeriodSummer::SlotOfNewDay(Day day) {
-    const auto [found, added] = slotOfDay_.try_emplace(day, int(slotOfDay_.size()));
+    const auto [found, added] =
+        slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(slotOfPeriod_.size()));
     const int slot = found->second;
     recentDays_[1] = recentDays_[0];
     recentSlots_[1] = recentSlots_[0];
@@ -18,7 +28,7 @@ PeriodSummer::Totals& PeriodSummer::At(int machine, Day day) {
     const int slot = SlotOf(day);
     if (std::size_t(machine) >= totals_.size()) totals_.resize(std::size_t(machine) + 1);
     std::vector<Totals>& row = totals_[std::size_t(machine)];
-    if (std::size_t(slot) >= row.size()) row.resize(slotOfDay_.size());
+    if (std::size_t(slot) >= row.size()) row.resize(slotOfPeriod_.size());
     return row[std::size_t(slot)];
 }
 
@@ -26,32 +36,42 @@ void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
     Totals& sum = At(machine, dated.finishDay);
     ++sum.jobs;
     sum.amount += dated.job.amount;
+    if (from_ || (earliest_ && *earliest_ <= dated.finishDay)) return;
+    // The report starts earlier now: the time held back on the days since belongs to it.
+    earliest_ = dated.finishDay;
+    for (std::size_t m = 0; m < early_.size(); ++m) {
+        auto& days = early_[m];
+        for (auto it = days.lower_bound(*earliest_); it != days.end(); it = days.erase(it))
+            At(int(m), it->first).Add(it->second);
+    }
 }
 
 void PeriodSummer::AddTime(int machine, const DatedJob& dated) {
     for (const DayPart& part : SplitAtMidnight(dated)) {
-        Totals& sum = At(machine, part.day);
-        sum.machining += part.machining;
-        sum.jump += part.jump;
-        sum.wireBreak += part.wireBreak;
-        sum.net += part.net;
+        if ((from_ && part.day < *from_) || (to_ && part.day > *to_)) continue;
+        const Totals time{0, 0, part.machining, part.jump, part.wireBreak, part.net};
+        if (!from_ && (!earliest_ || part.day < *earliest_)) {
+            if (std::size_t(machine) >= early_.size()) early_.resize(std::size_t(machine) + 1);
+            early_[std::size_t(machine)][part.day].Add(time);
+        } else {
+            At(machine, part.day).Add(time);
+        }
     }
 }
 
 std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine, Day first, Day last) const {
     std::map<Day, Totals> periods;
-    if (std::size_t(machine) >= totals_.size()) return periods;
-    const std::vector<Totals>& row = totals_[std::size_t(machine)];
-    for (auto it = slotOfDay_.lower_bound(first); it != slotOfDay_.end() && it->first <= last; ++it) {
-        if (std::size_t(it->second) >= row.size() || row[std::size_t(it->second)].Empty()) continue;
-        const Totals& day = row[std::size_t(it->second)];
-        Totals& sum = periods[PeriodStart(it->first, grouping_)];
-        sum.jobs += day.jobs;
-        sum.amount += day.amount;
-        sum.machining += day.machining;
-        sum.jump += day.jump;
-        sum.wireBreak += day.wireBreak;
-        sum.net += day.net;
+    if (std::size_t(machine) < totals_.size()) {
+        const std::vector<Totals>& row = totals_[std::size_t(machine)];
+        for (const auto& [start, slot] : slotOfPeriod_) {
+            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
+                periods[start].Add(row[std::size_t(slot)]);
+        }
+    }
+    if (std::size_t(machine) < early_.size()) {
+        for (const auto& [day, totals] : early_[std::size_t(machine)]) {
+            if (day >= first && day <= last) periods[PeriodStart(day, grouping_)].Add(totals);
+        }
     }
     return periods;
 }
@@ -93,14 +113,8 @@ std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
     std::vector<PeriodSums> result;
     for (const int machine : order) {
         PeriodSummer::Totals whole;
-        for (const auto& [start, totals] : ByPeriod(machine, first, last)) {
-            whole.jobs += totals.jobs;
-            whole.amount += totals.amount;
-            whole.machining += totals.machining;
-            whole.jump += totals.jump;
-            whole.wireBreak += totals.wireBreak;
-            whole.net += totals.net;
-        }
+        for (const auto& [start, totals] : ByPeriod(machine, first, last))
+            whole.Add(totals);
         if (whole.Empty()) continue;
         result.push_back(Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last));
     }

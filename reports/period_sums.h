@@ -27,15 +27,17 @@ struct PeriodSums {
 };
 
 // Sums per machine and period. A job counts (jobs, amount) in the period of its finish; its time counts
-// on the calendar days it ran, split at midnight. Machines are numbers from 0, named only when the sums
-// are taken.
+// on the calendar days it ran, split at midnight. Only the days of the report count: from and to when
+// given, else from the earliest finish to the latest. Machines are numbers from 0, named only when the
+// sums are taken.
 class PeriodSummer {
   public:
-    explicit PeriodSummer(Grouping grouping) : grouping_(grouping) {}
+    PeriodSummer(Grouping grouping, std::optional<Day> from, std::optional<Day> to)
+        : grouping_(grouping), from_(from), to_(to) {}
 
-    // The job's count and amount on its finish day, when it finished within the range.
+    // The job's count and amount on its finish day; only for a job finished within the range.
     void AddJob(int machine, const DatedJob& dated);
-    // The job's time on each day it ran; days outside the range are left out when the sums are taken.
+    // The job's time on each day it ran that is one of the report's.
     void AddTime(int machine, const DatedJob& dated);
 
     // The sums of the days from first to last, machines in the order given (names[machine]) and
@@ -53,6 +55,7 @@ class PeriodSummer {
         int jobs = 0;
         std::int64_t amount = 0, machining = 0, jump = 0, wireBreak = 0, net = 0;
         bool Empty() const { return jobs == 0 && machining == 0; }
+        void Add(const Totals& other);
     };
     Totals& At(int machine, Day day);
     int SlotOf(Day day) {
@@ -62,16 +65,21 @@ class PeriodSummer {
         return SlotOfNewDay(day);
     }
     int SlotOfNewDay(Day day);
-    // The days' totals of one machine, summed into the periods from first to last.
+    // The periods' totals of one machine, with the early days of the range added.
     std::map<Day, Totals> ByPeriod(int machine, Day first, Day last) const;
     static PeriodSums Finish(const std::string& name, const Period& period, const Totals& totals, Day first,
                              Day last);
 
     Grouping grouping_;
-    std::map<Day, int> slotOfDay_;
+    std::optional<Day> from_, to_;
+    std::optional<Day> earliest_;      // the earliest finish so far, where a report without from starts
+    std::map<Day, int> slotOfPeriod_;  // by the period's first day
     std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
-    std::vector<std::vector<Totals>> totals_;  // [machine][slot of the day]
+    std::vector<std::vector<Totals>> totals_;  // [machine][slot of the period]
+    // Without from, time on days before the earliest finish so far: kept by day until it is known
+    // whether the report starts before them. Few: a job runs less than a day.
+    std::vector<std::map<Day, Totals>> early_;  // [machine]
 };
 
 }  // namespace kerfolio

@@ -35,8 +35,7 @@ class RepeatedLines {
     }
 
     // The place of the earlier line this one repeats, or nothing after remembering it. name stands for
-    // the machine's name; workpiece is the name's bytes as the line gave them (GBK or decoded, as each
-    // line takes one way or the other for good).
+    // the machine's name; workpiece is the name's GBK bytes as the line gives them.
     std::optional<LinePlace> Repeats(int name, std::string_view workpiece, const JobFigures& job,
                                      Day fileDate, LinePlace place);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -39,13 +40,15 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
 class ReportSink final : public ArchiveLineSink {
   public:
     ReportSink(const ReportRequest& request, Report& report, MachineNames& names, PeriodSummer& sums,
-               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels)
+               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels,
+               std::function<std::string(std::size_t)> labelOf)
         : request_(request),
           report_(report),
           names_(names),
           sums_(sums),
           learner_(learner),
-          folderLabels_(folderLabels) {}
+          folderLabels_(folderLabels),
+          labelOf_(std::move(labelOf)) {}
 
     // listed: whether what does not read in the file is listed (not for the files before the range,
     // read only for the lines a repeat may repeat).
@@ -55,7 +58,7 @@ class ReportSink final : public ArchiveLineSink {
         folder_ = folder;
         date_ = date;
         file_ = file;
-        labels_.push_back(label);
+        label_ = &label;
     }
     void Job(std::size_t lineNumber, const GbkJob& gbk) override {
         const int name = names_.OfGbk(folder_, gbk.machine);
@@ -63,11 +66,11 @@ class ReportSink final : public ArchiveLineSink {
         if (dated && request_.eachJob) {
             ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
             job.line = lineNumber;
-            request_.eachJob(ReadJob{folderLabels_[folder_], labels_.back(), gbk.line, job, *dated});
+            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, *dated});
         }
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
-        if (listed_) report_.problems.push_back({labels_.back(), lineNumber, std::move(reason)});
+        if (listed_) report_.problems.push_back({*label_, lineNumber, std::move(reason)});
     }
 
     std::optional<Day> earliest, latest;
@@ -81,7 +84,7 @@ class ReportSink final : public ArchiveLineSink {
     void Notice(std::size_t lineNumber, const char* what, LinePlace other) {
         if (report_.notices.size() < kListedNotices) {
             report_.notices.push_back(
-                {labels_.back(), lineNumber, what + labels_[other.file] + ":" + std::to_string(other.line)});
+                {*label_, lineNumber, what + labelOf_(other.file) + ":" + std::to_string(other.line)});
         } else {
             ++unlisted;
         }
@@ -131,7 +134,9 @@ class ReportSink final : public ArchiveLineSink {
     Day date_{};
     std::size_t file_ = 0;
     bool listed_ = true;
-    std::vector<std::string> labels_;  // by file
+    const std::string* label_ = nullptr;
+    // The label of a file by its number: made again when a notice names it, not held for every file.
+    std::function<std::string(std::size_t)> labelOf_;
 };
 
 // The machines folder by folder, each folder's in the order of the parameter records (the board's
@@ -189,13 +194,17 @@ Report BuildReport(const ReportRequest& request) {
     }
 
     MachineNames names(std::move(prefixes));
-    PeriodSummer sums(request.grouping);
+    PeriodSummer sums(request.grouping, request.from, request.to);
     EfficiencyLearner learner;
-    ReportSink sink(request, report, names, sums, learner, labels);
+    const auto pathOf = [&](std::size_t file) {
+        return request.folders[sources[file].folder] / sources[file].name;
+    };
+    ReportSink sink(request, report, names, sums, learner, labels,
+                    [&](std::size_t file) { return pathOf(file).string(); });
     ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
-        const std::filesystem::path path = request.folders[source.folder] / source.name;
+        const std::filesystem::path path = pathOf(i);
         const std::string label = path.string();
         sink.StartFile(source.folder, source.date, i, label, !source.beforeRange);
         if (auto error = reader.Read(path, sink)) {

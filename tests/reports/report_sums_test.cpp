@@ -399,3 +399,37 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
 
 }  // namespace
 }  // namespace kerfolio
+
+namespace kerfolio {
+namespace {
+
+TEST(ReportTruthTest, ReportStartsWithTheEarliestFinishWhicheverFolderHoldsIt) {
+    // Folder A is read first and finishes later; B's job started the evening before the report's first
+    // day, so its first two hours are not the report's, while A's hour before its finish day is.
+    testing::TempFolder root;
+    std::filesystem::create_directories(root / "A");
+    std::filesystem::create_directories(root / "B");
+    testing::Put(root / "A" / "2024-3-5.txt",
+                 Lines({{"机床1", "a", "23:00:00", "23:00:00", "0:00:00", "0:00:00", "1:00:00", "600"}}));
+    testing::Put(root / "B" / "2024-3-3.txt",
+                 Lines({{"机床1", "b", "22:00:00", "22:00:00", "0:00:00", "0:00:00", "1:00:00", "600"}}));
+    for (const Grouping grouping : {Grouping::Day, Grouping::Month}) {
+        ReportRequest request;
+        request.folders = {root / "A", root / "B"};
+        request.archiveSecond = 23 * 3600 + 30 * 60;
+        request.grouping = grouping;
+        const Report report = BuildReport(request);
+        EXPECT_EQ(FormatIsoDate(report.first), "2024-03-03");
+        ASSERT_EQ(report.overview.size(), 2u);
+        EXPECT_EQ(report.overview[0].machine, "A/机床1");
+        EXPECT_EQ(report.overview[0].machining, 2 * 3600);
+        EXPECT_EQ(report.overview[1].machining, 3600);
+        std::int64_t machining = 0;
+        for (const PeriodSums& sums : report.periods)
+            machining += sums.machining;
+        EXPECT_EQ(machining, 3 * 3600);
+    }
+}
+
+}  // namespace
+}  // namespace kerfolio
