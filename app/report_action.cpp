@@ -5,6 +5,7 @@
 
 #include "app/messages.h"
 #include "app/termination.h"
+#include "reports/system_short_date.h"
 
 namespace kerfolio {
 namespace {
@@ -30,7 +31,9 @@ int ShowRecentReport(const Environment& environment, Messages& messages) {
 int ShowRecentReportOfThisProcess() {
     CloseOnTermination(QCoreApplication::instance(), [] { QCoreApplication::exit(1); });
     Messages messages;
-    return ShowRecentReport(ProcessEnvironment(), messages);
+    Environment environment = ProcessEnvironment();
+    environment.shortDate = SystemShortDate();  // archive names read as this PC wrote them
+    return ShowRecentReport(environment, messages);
 }
 
 }  // namespace kerfolio

@@ -80,13 +80,15 @@ void WriteYear(const std::filesystem::path& folder) {
         std::string text;
         for (int line = 1; line <= 50; ++line) {
             const int machine = line % 6 + 1;
-            const int start = (line * 1637) % 80'000;
-            text +=
-                BuildReportLine(line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
-                                       Time(start), Time(start + 300), Time(600 + line * 7),
-                                       Time(line % 5 * 60), Time((start + 300 + 5'400 + line * 31) % 86'400),
-                                       std::to_string(1'000 + line * 13)}) +
-                "\r\n";
+            // A machine's jobs of the day one after another, as a machine cuts them (overlapping jobs are
+            // listed as faults), and each day's a little different (a line repeating an earlier one is
+            // the same job read twice).
+            const int start = (line - 1) / 6 * 9'000 + machine * 97 + file % 50;
+            text += BuildReportLine(
+                        line, {"机床" + std::to_string(machine), "模具镶块-" + std::to_string(line),
+                               Time(start), Time(start + 300), Time(600 + line * 7), Time(line % 5 * 60),
+                               Time(start + 300 + 5'400 + line * 31), std::to_string(1'000 + line * 13)}) +
+                    "\r\n";
         }
         WriteFileAtomically(folder / (FormatIsoDate(day) + ".txt"), ToGbk(text));
     }
@@ -148,9 +150,11 @@ void BM_ReportVersusReadingBytes(benchmark::State& state) {
 BENCHMARK(BM_ReportVersusReadingBytes)->Unit(benchmark::kMillisecond);
 
 // A decade of daily files from six PCs, each with six machines: 21,900 files of 46 lines, about a million
-// jobs. The day files of a PC are hard links to a week of different days, so the folders cost no disk
-// and are made in a moment; every file is still opened and read.
-constexpr int kPcs = 6, kDecadeDays = 3'650, kLinesPerFile = 46;
+// jobs. The day files of a PC are hard links to a pool of different days, so the folders cost no disk
+// and are made in a moment; every file is still opened and read. The pool is longer than the report
+// remembers lines for (a line met again within that is a repeated job, counted once), and a machine's
+// jobs of a day follow one another, as they do on a machine.
+constexpr int kPcs = 6, kDecadeDays = 3'650, kLinesPerFile = 46, kPoolDays = 37;
 
 // The decade's folders, and beside them one PC's single year made of the same files.
 void WriteDecade(const std::filesystem::path& root, std::vector<std::filesystem::path>& folders,
@@ -160,30 +164,29 @@ void WriteDecade(const std::filesystem::path& root, std::vector<std::filesystem:
         std::filesystem::create_directory(folder);
         folders.push_back(folder);
         std::vector<std::filesystem::path> week;
-        for (int weekday = 0; weekday < 7; ++weekday) {
+        for (int weekday = 0; weekday < kPoolDays; ++weekday) {
             std::string text;
             for (int line = 1; line <= kLinesPerFile; ++line) {
-                const int start = (line * 1637 + weekday * 977 + pc * 331) % 80'000;
-                text +=
-                    BuildReportLine(line, {"机床" + std::to_string(line % 6 + 1),
-                                           "模具镶块-" + std::to_string(line + weekday * 100), Time(start),
-                                           Time(start + 300), Time(600 + line * 7), Time(line % 5 * 60),
-                                           Time((start + 300 + 1'800 + line * 31) % 86'400),
-                                           std::to_string(1'000 + line * 13)}) +
-                    "\r\n";
+                const int start = (line - 1) / 6 * 9'000 + (line % 6 + 1) * 97 + weekday * 13 + pc * 7;
+                text += BuildReportLine(line, {"机床" + std::to_string(line % 6 + 1),
+                                               "模具镶块-" + std::to_string(line + weekday * 100),
+                                               Time(start), Time(start + 300), Time(600 + line * 7),
+                                               Time(line % 5 * 60), Time(start + 300 + 1'800 + line * 31),
+                                               std::to_string(1'000 + line * 13)}) +
+                        "\r\n";
             }
             week.push_back(root / ("week-" + std::to_string(pc) + "-" + std::to_string(weekday)));
             WriteFileAtomically(week.back(), ToGbk(text));
         }
         Day day = *ParseIsoDate("2016-01-01");
         for (int file = 0; file < kDecadeDays; ++file, day += std::chrono::days(1))
-            std::filesystem::create_hard_link(week[file % 7], folder / (FormatIsoDate(day) + ".txt"));
+            std::filesystem::create_hard_link(week[file % kPoolDays], folder / (FormatIsoDate(day) + ".txt"));
         if (pc > 0) continue;
         year = root / "year";
         std::filesystem::create_directory(year);
         day = *ParseIsoDate("2016-01-01");
         for (int file = 0; file < 365; ++file, day += std::chrono::days(1))
-            std::filesystem::create_hard_link(week[file % 7], year / (FormatIsoDate(day) + ".txt"));
+            std::filesystem::create_hard_link(week[file % kPoolDays], year / (FormatIsoDate(day) + ".txt"));
     }
 }
 

@@ -1,7 +1,10 @@
 #include "reports/archive_files.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 
 #include "reports/messages.h"
 
@@ -108,6 +111,15 @@ std::optional<Reading> ReadName(const std::string& stem) {
     return reading;
 }
 
+// The local calendar day a file was last written, as its PC's clock had it.
+std::optional<Day> WrittenOn(const std::filesystem::path& file) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+    std::tm local{};
+    if (!::localtime_r(&status.st_mtime, &local)) return std::nullopt;
+    return MakeDay(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
 }  // namespace
 
 std::optional<std::string_view> TxtStem(std::string_view name) {
@@ -121,29 +133,86 @@ std::optional<std::string_view> TxtStem(std::string_view name) {
     return name.substr(0, dot);
 }
 
-std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems) {
+namespace {
+
+// A name read in a stated order; names with the year first or a month name read as they must.
+std::optional<Day> ReadInOrder(const std::string& stem, DateOrder order) {
+    const auto reading = ReadName(stem);
+    if (!reading) {
+        // Only a two-digit year first fails ReadName in a way the order settles ("26-12-8").
+        const auto fields = SplitName(stem);
+        if (order != DateOrder::YearMonthDay || !fields || fields->monthName >= 0) return std::nullopt;
+        return MakeDay(FullYear(fields->values[0], fields->digits[0]), fields->values[1], fields->values[2]);
+    }
+    if (reading->order == Order::YearFirst) return reading->dayFirst;
+    switch (order) {
+        case DateOrder::DayMonthYear:
+            return reading->dayFirst;
+        case DateOrder::MonthDayYear:
+            return reading->monthFirst;
+        case DateOrder::YearMonthDay: {
+            const auto fields = SplitName(stem);
+            return MakeDay(FullYear(fields->values[0], fields->digits[0]), fields->values[1],
+                           fields->values[2]);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<NameDate> ReadNames(const std::vector<std::string>& stems, const NameDating& dating) {
+    std::vector<NameDate> dates(stems.size());
+    std::vector<std::size_t> guessed;
+    for (std::size_t i = 0; i < stems.size(); ++i) {
+        if (dating.order) {
+            dates[i].date = ReadInOrder(stems[i], *dating.order);
+        } else if (const auto date = dating.format ? ReadShortDate(stems[i], *dating.format) : std::nullopt) {
+            dates[i].date = date;
+        } else {
+            guessed.push_back(i);
+        }
+    }
+
+    // The rest: day or month first as the folder's unambiguous names show.
     std::vector<std::optional<Reading>> readings;
     int dayFirst = 0, monthFirst = 0;
-    for (const std::string& stem : stems) {
-        readings.push_back(ReadName(stem));
+    for (const std::size_t i : guessed) {
+        readings.push_back(ReadName(stems[i]));
         if (readings.back() && readings.back()->order == Order::DayFirst) ++dayFirst;
         if (readings.back() && readings.back()->order == Order::MonthFirst) ++monthFirst;
     }
     const bool folderMonthFirst = monthFirst > dayFirst;
-    std::vector<std::optional<Day>> dates;
-    for (const auto& reading : readings) {
-        if (!reading) {
-            dates.push_back(std::nullopt);
-        } else if (reading->order == Order::Either) {
-            dates.push_back(folderMonthFirst ? reading->monthFirst : reading->dayFirst);
+    for (std::size_t k = 0; k < guessed.size(); ++k) {
+        const auto& reading = readings[k];
+        if (!reading) continue;
+        std::optional<Day>& date = dates[guessed[k]].date;
+        if (reading->order == Order::Either) {
+            date = folderMonthFirst ? reading->monthFirst : reading->dayFirst;
         } else {
-            dates.push_back(reading->order == Order::MonthFirst ? reading->monthFirst : reading->dayFirst);
+            date = reading->order == Order::MonthFirst ? reading->monthFirst : reading->dayFirst;
         }
+    }
+
+    for (std::size_t i = 0; i < stems.size(); ++i) {
+        const auto reading = ReadName(stems[i]);
+        if (!dates[i].date || !reading || !reading->dayFirst || !reading->monthFirst) continue;
+        if (reading->order == Order::YearFirst || *reading->dayFirst == *reading->monthFirst) continue;
+        dates[i].otherReading =
+            *dates[i].date == *reading->dayFirst ? reading->monthFirst : reading->dayFirst;
     }
     return dates;
 }
 
-FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
+std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems,
+                                             const NameDating& dating) {
+    std::vector<std::optional<Day>> dates;
+    for (const NameDate& name : ReadNames(stems, dating))
+        dates.push_back(name.date);
+    return dates;
+}
+
+FolderListing ListArchiveFiles(const std::filesystem::path& folder, const NameDating& dating) {
     FolderListing listing;
     std::vector<std::filesystem::path> paths;
     std::vector<std::string> stems;
@@ -172,10 +241,19 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
         paths.push_back(it->path());
         stems.emplace_back(*stem);
     }
-    const auto dates = DatesOfNames(stems);
+    const auto dates = ReadNames(stems, dating);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (dates[i]) {
-            listing.files.push_back({paths[i], *dates[i]});
+        if (const auto& date = dates[i].date) {
+            listing.files.push_back({paths[i], *date});
+            const auto written = WrittenOn(paths[i]);
+            if (!written || std::chrono::abs(*written - *date).count() <= 1) continue;
+            const bool otherFits =
+                dates[i].otherReading && std::chrono::abs(*written - *dates[i].otherReading).count() <= 1;
+            if (*written < *date || otherFits) {
+                listing.notices.push_back(
+                    {paths[i].string(), 0,
+                     rmsg::kModifiedOn + FormatIsoDate(*written) + rmsg::kReadAs + FormatIsoDate(*date)});
+            }
         } else {
             listing.problems.push_back({paths[i].string(), 0, rmsg::kNameNotDate});
         }
@@ -183,8 +261,10 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
     std::sort(listing.files.begin(), listing.files.end(), [](const ArchiveFile& a, const ArchiveFile& b) {
         return a.date != b.date ? a.date < b.date : a.path < b.path;
     });
-    std::sort(listing.problems.begin(), listing.problems.end(),
-              [](const InputProblem& a, const InputProblem& b) { return a.file < b.file; });
+    for (auto* list : {&listing.problems, &listing.notices}) {
+        std::sort(list->begin(), list->end(),
+                  [](const InputProblem& a, const InputProblem& b) { return a.file < b.file; });
+    }
     return listing;
 }
 

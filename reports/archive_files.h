@@ -8,6 +8,7 @@
 
 #include "reports/archive_text.h"
 #include "reports/calendar.h"
+#include "reports/short_date.h"
 
 namespace kerfolio {
 
@@ -22,8 +23,24 @@ namespace kerfolio {
 // folder (fewer than 13 days of archives), or as many of each, day first is taken. An English month
 // name ("7 Dec 2026", "Dec 7, 2026", as a PC without regional settings writes it) names the month.
 //
+// A name written in the short-date format of the PC the report runs on (the PC that wrote the folder)
+// takes the date that format gives it; only the others are guessed so. A stated order reads every name
+// in it instead, for a folder from a PC whose format is not known.
+struct NameDating {
+    std::optional<ShortDateFormat> format;
+    std::optional<DateOrder> order;
+};
+
+// A file name's date and, when the name reads as another date too (day and month swapped), that one.
+struct NameDate {
+    std::optional<Day> date;
+    std::optional<Day> otherReading;
+};
+
 // The dates of file names without their ".txt", one per name; nothing for a name that is not a date.
-std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems);
+std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& stems,
+                                             const NameDating& dating = {});
+std::vector<NameDate> ReadNames(const std::vector<std::string>& stems, const NameDating& dating);
 
 // The name without its extension when the extension is ".txt" in any case, as path::extension() and
 // path::stem() split it (a name starting with its only dot has none); a year is hundreds of names, and
@@ -38,12 +55,16 @@ struct ArchiveFile {
 struct FolderListing {
     std::vector<ArchiveFile> files;  // by date
     std::vector<InputProblem> problems;
-    bool listed = true;  // false when the folder could not be read, or not to its end
+    std::vector<InputProblem> notices;  // files whose date disagrees with when they were written
+    bool listed = true;                 // false when the folder could not be read, or not to its end
 };
 
 // The dated ".txt" files of an archive folder; other ".txt" files and folders named like one are listed
 // as problems, files of other kinds are not archives and are passed over. What a listed file is, is
-// checked when it is opened.
-FolderListing ListArchiveFiles(const std::filesystem::path& folder);
+// checked when it is opened. A file written more than a day before the date of
+// its name, or on the date its name would give with day and month swapped but not on the date it is
+// read as, is listed as a notice: its name is likely read in the wrong order. (A file written long
+// after its date is a copy, as every file of a folder copied from another PC is, and is not listed.)
+FolderListing ListArchiveFiles(const std::filesystem::path& folder, const NameDating& dating = {});
 
 }  // namespace kerfolio

@@ -46,19 +46,20 @@ Day PeriodStart(Day day, Grouping grouping) {
     return day;
 }
 
-Period PeriodOf(Day day, Grouping grouping) {
-    char label[40];
+Period PeriodOf(Day day, Grouping grouping, bool withYear) {
+    char label[80];
     switch (grouping) {
         case Grouping::Day:
-            return {day, day, FormatIsoDate(day)};
+            break;
         case Grouping::Week: {
             const Day monday = PeriodStart(day, grouping);
-            // The ISO week belongs to the year of its Thursday.
-            const Day thursday = monday + days(3);
-            const std::chrono::year year = year_month_day(thursday).year();
-            const int week = int((thursday - Day(year / January / 1)).count() / 7) + 1;
-            std::snprintf(label, sizeof label, "%04d-W%02d", int(year), week);
-            return {monday, monday + days(6), label};
+            const Day sunday = monday + days(6);
+            const year_month_day to(sunday);
+            // The year of the first day only: the other follows from it.
+            const std::string first = withYear ? FormatIsoDate(monday) : FormatIsoDate(monday).substr(5);
+            std::snprintf(label, sizeof label, "%s – %02u-%02u", first.c_str(), unsigned(to.month()),
+                          unsigned(to.day()));
+            return {monday, sunday, label};
         }
         case Grouping::Month: {
             const year_month_day date(day);

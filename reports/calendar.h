@@ -18,13 +18,15 @@ std::optional<Day> MakeDay(int year, int month, int day);
 
 enum class Grouping { Day, Week, Month };
 
-// The calendar day, ISO week (Monday to Sunday) or month a day falls in.
+// The calendar day, week (Monday to Sunday) or month a day falls in.
 struct Period {
     Day first;
     Day last;
-    std::string label;  // "2024-03-05", "2024-W10", "2024-03"
+    std::string label;  // "2024-03-05", "03-04 – 03-10", "2024-03"
 };
-Period PeriodOf(Day day, Grouping grouping);
+// A week is labelled by its dates, as people read them; withYear puts the year in front, for a report
+// running over more than one year.
+Period PeriodOf(Day day, Grouping grouping, bool withYear = false);
 
 // The first day of that period, without its label.
 Day PeriodStart(Day day, Grouping grouping);

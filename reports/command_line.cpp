@@ -17,13 +17,15 @@ const char kUsage[] =
     "minute) and the share of the period spent cutting; then, per machine, the median efficiency of its\n"
     "last 20 jobs against the efficiency stored in save.ini. Nothing is ever written to save.ini.\n"
     "\n"
-    "  --by day|week|month   period of the table (default day; weeks are ISO weeks, Monday first)\n"
+    "  --by day|week|month   period of the table (default day; weeks run Monday to Sunday)\n"
     "  --from YYYY-MM-DD     first day reported (jobs are dated by the day they finished)\n"
     "  --to YYYY-MM-DD       last day reported\n"
     "  --archive-time H:MM:SS  time of day the archives were written (default: key time1 of section\n"
     "                        time in the --settings file, else 0:00:00); a job finished later in the day\n"
     "                        than this is on the day before its file's date\n"
     "  --settings FILE       Kerfolio's save.ini: archive time, machine names and efficiencies\n"
+    "  --date-order dmy|mdy|ymd  the order of day, month and year in the file names, for a folder\n"
+    "                        written by a PC with other regional settings than this one\n"
     "  --csv FILE            also write the tables as CSV (UTF-8 with byte-order mark)\n"
     "  --encoding gbk        write the CSV in GBK instead\n"
     "  --html FILE           also write a page with the tables and charts\n"
@@ -35,10 +37,15 @@ const char kUsage[] =
     "  --help                this text\n"
     "  --version             the program's version\n"
     "\n"
-    "File names are read as dates: a four-digit first field is the year (2024-3-5); otherwise the year is\n"
-    "last (5-3-2024, 3-5-24, 05.03.2024). Whether day or month comes first then follows the names of the\n"
-    "same folder whose first or second field is over 12; without any, the day is taken to come first.\n"
-    "An English month name (7 Dec 2026) names the month.\n"
+    "File names are read as dates in this PC's short-date format, the one Kerfolio names them by (its\n"
+    "regional settings: 12-8-26 under en_US is 8 December 2026). Names in another form, from another\n"
+    "PC, are guessed unless --date-order says: a four-digit first field is the year (2024-3-5); otherwise\n"
+    "the year is last (5-3-2024, 05.03.2024), and day or month first follows the names of the same folder\n"
+    "whose first or second field is over 12; without any, the day is taken to come first. An English\n"
+    "month name (7 Dec 2026) names the month. A file written on the date its name gives with day and\n"
+    "month swapped, or days before its date, is listed to be checked.\n"
+    "A job is counted on the day it finished; its time on the days it ran, split at midnight. A line\n"
+    "repeating an earlier one of its folder but for its number is one job, counted once.\n"
     "Lines or files that do not read are listed with their file and line; the rest is still reported.\n";
 
 namespace {
@@ -71,7 +78,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         };
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
-                                name == "--encoding" || name == "--html" || name == "--sqlite";
+                                name == "--encoding" || name == "--html" || name == "--sqlite" ||
+                                name == "--date-order";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--version") {
@@ -97,6 +105,9 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             } else if (name == "--archive-time") {
                 line.archiveSecond = ReadArchiveTime(*text);
                 if (!line.archiveSecond) return "--archive-time takes a time as H:MM:SS, not '" + *text + "'";
+            } else if (name == "--date-order") {
+                line.dateOrder = ParseDateOrder(*text);
+                if (!line.dateOrder) return "--date-order takes dmy, mdy or ymd, not '" + *text + "'";
             } else if (name == "--encoding") {
                 if (*text == "gbk" || *text == "GBK")
                     line.encoding = CsvEncoding::Gbk;

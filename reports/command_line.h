@@ -8,6 +8,7 @@
 
 #include "reports/calendar.h"
 #include "reports/csv_writer.h"
+#include "reports/short_date.h"
 
 namespace kerfolio {
 
@@ -19,6 +20,7 @@ struct CommandLine {
     std::optional<Day> from;
     std::optional<Day> to;
     std::optional<int> archiveSecond;
+    std::optional<DateOrder> dateOrder;
     std::optional<std::filesystem::path> settings;
     std::optional<std::filesystem::path> csv;
     CsvEncoding encoding = CsvEncoding::Utf8WithBom;

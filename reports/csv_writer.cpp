@@ -34,10 +34,15 @@ void AppendRow(std::string& out, const std::vector<std::string>& row) {
 
 std::string RenderCsv(const Report& report, CsvEncoding encoding) {
     std::string out;
-    AppendRow(out,
-              std::vector<std::string>(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders)));
-    for (const PeriodSums& sums : report.periods)
-        AppendRow(out, PeriodRow(sums));
+    std::vector<std::string> headers(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders));
+    headers.insert(headers.end(), std::begin(rmsg::kHourHeaders), std::end(rmsg::kHourHeaders));
+    AppendRow(out, headers);
+    for (const PeriodSums& sums : report.periods) {
+        std::vector<std::string> row = PeriodRow(sums);
+        const std::vector<std::string> hours = HourCells(sums);
+        row.insert(row.end(), hours.begin(), hours.end());
+        AppendRow(out, row);
+    }
     out += "\r\n";
     AppendRow(out,
               std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders)));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "reports/calendar.h"
 #include "reports/report_line.h"
 
@@ -26,5 +29,28 @@ Day FinishDay(Day fileDate, int archiveSecond, int finishSecond);
 int MachiningSeconds(int startSecond, int finishSecond);
 
 DatedJob PlaceJob(const JobFigures& job, Day fileDate, int archiveSecond);
+
+// The part of a job's start-to-finish interval that fell on one calendar day. The line holds only the
+// totals of jumps and wire breaks, so each day takes its share of them in proportion to its part of
+// the interval.
+struct DayPart {
+    Day day;
+    int machining = 0;
+    int jump = 0;
+    int wireBreak = 0;
+    int net = 0;
+};
+
+// One or two parts, without a heap allocation per job: a decade of archives is a million jobs.
+struct DayParts {
+    std::array<DayPart, 2> parts;
+    std::size_t count = 0;
+    const DayPart* begin() const { return parts.data(); }
+    const DayPart* end() const { return parts.data() + count; }
+};
+
+// The job's interval split at midnight: one part, or two for a job that ran across it. Each part's
+// seconds add up to the job's own.
+DayParts SplitAtMidnight(const DatedJob& dated);
 
 }  // namespace kerfolio

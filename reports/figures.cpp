@@ -5,48 +5,44 @@
 
 namespace kerfolio {
 
+namespace {
+
+// value with places decimals, "." as the point, exactly as printf writes it.
+void AppendFixed(std::string& out, double value, int places) {
+    char text[400];  // room for the largest double written out in full
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
+    out.append(text, result.ptr);
+}
+
+void AppendTwoDigits(std::string& out, unsigned value) {
+    if (value < 10) out += '0';
+    char text[4];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace
+
 std::string FormatDuration(std::int64_t seconds) {
-    // Built by hand: snprintf cost more than summing the jobs did.
-    const bool negative = seconds < 0;
     // Unsigned, so even the most negative count has a magnitude.
-    const std::uint64_t magnitude = negative ? 0 - std::uint64_t(seconds) : std::uint64_t(seconds);
-    char text[32];
-    char* end = text;
-    if (negative) *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, magnitude / 3600).ptr;
-    const unsigned minutes = unsigned(magnitude / 60 % 60), rest = unsigned(magnitude % 60);
-    for (const unsigned part : {minutes, rest}) {
-        *end++ = ':';
-        *end++ = char('0' + part / 10);
-        *end++ = char('0' + part % 10);
-    }
-    return std::string(text, end);
+    const std::uint64_t magnitude = seconds < 0 ? 0 - std::uint64_t(seconds) : std::uint64_t(seconds);
+    std::string text = seconds < 0 ? "-" : "";
+    char hours[24];
+    text.append(hours, std::to_chars(hours, hours + sizeof hours, magnitude / 3600).ptr);
+    text += ':';
+    AppendTwoDigits(text, unsigned(magnitude / 60 % 60));
+    text += ':';
+    AppendTwoDigits(text, unsigned(magnitude % 60));
+    return text;
+}
+
+std::string FormatHours(std::int64_t seconds) {
+    std::string text;
+    AppendFixed(text, double(seconds) / 3600.0, 4);
+    return text;
 }
 
 void AppendOneDecimal(std::string& out, double value) {
-    // Most values are nowhere near halfway between two tenths: rounding value * 10 then gives the
-    // tenths printf gives, whatever error the multiplication made. Values within a hair of halfway,
-    // huge ones and those that are not numbers take to_chars, which rounds as printf does.
-    const double magnitude = std::fabs(value);
-    if (magnitude < 1e8) {
-        const double tenths = magnitude * 10.0;
-        const double whole = std::floor(tenths);
-        const double fraction = tenths - whole;
-        if (std::fabs(fraction - 0.5) > 1e-6) {
-            const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-            char text[32];
-            char* end = text;
-            if (std::signbit(value)) *end++ = '-';
-            end = std::to_chars(end, text + sizeof text, rounded / 10).ptr;
-            *end++ = '.';
-            *end++ = char('0' + rounded % 10);
-            out.append(text, end);
-            return;
-        }
-    }
-    char text[400];  // room for the largest double written out in full
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
-    out.append(text, result.ptr);
+    AppendFixed(out, value, 1);
 }
 
 std::string OneDecimal(double value) {
@@ -75,12 +71,28 @@ std::vector<std::string> PeriodRow(const PeriodSums& sums) {
             FormatDecimal(sums.share * 100.0)};
 }
 
+std::vector<std::string> HourCells(const PeriodSums& sums) {
+    return {FormatHours(sums.machining), FormatHours(sums.jump), FormatHours(sums.wireBreak),
+            FormatHours(sums.net)};
+}
+
+std::vector<std::string> OverviewRow(const PeriodSums& sums) {
+    return {sums.machine,
+            std::to_string(sums.jobs),
+            std::to_string(sums.amount),
+            FormatDecimal(double(sums.net) / 3600.0),
+            FormatDecimal(double(sums.jump + sums.wireBreak) / 3600.0),
+            FormatDecimal(sums.share * 100.0),
+            FormatDecimal(sums.efficiency)};
+}
+
 std::vector<std::string> AdviceRow(const EfficiencyAdvice& advice) {
     return {advice.machine,
             std::to_string(advice.jobs),
-            FormatDecimal(advice.learned),
             advice.stored.value_or(""),
             FormatDecimal(advice.offMinutes),
+            FormatDecimal(advice.fitting),
+            FormatDecimal(advice.learned),
             AdviceText(advice)};
 }
 

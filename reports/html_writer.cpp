@@ -1,5 +1,9 @@
 #include "reports/html_writer.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <tuple>
+
 #include "reports/figures.h"
 #include "reports/messages.h"
 #include "reports/svg_charts.h"
@@ -9,20 +13,32 @@ namespace {
 
 constexpr char kStyle[] =
     "body{font-family:'WenQuanYi Zen Hei','Noto Sans CJK SC',sans-serif;margin:24px;color:#222}"
-    "table{border-collapse:collapse;margin:8px 0 24px}"
-    "th,td{border:1px solid #bbb;padding:3px 8px}td.n{text-align:right}th{background:#eee}"
-    "section{margin-bottom:32px}svg{display:block;margin:8px 0}";
+    "table{border-collapse:collapse;margin:8px 0 8px}th,td{border:1px solid #bbb;padding:3px 8px}"
+    "th{background:#eee}td.n,th.n{text-align:right}td.n{font-variant-numeric:tabular-nums}"
+    // Figures, dates and names never break inside; only the advice's words may.
+    "td.n,table.periods td,table.overview td{white-space:nowrap}"
+    "p.note{color:#555;font-size:90%;margin:0 0 24px}"
+    "section{margin-bottom:32px}svg{display:block;margin:8px 0;max-width:100%;height:auto}"
+    // On A4 a chart or a table row is never cut between two pages, and charts shrink to the page.
+    "@media print{@page{size:A4;margin:12mm}body{margin:0;font-size:10pt}"
+    "svg,tr,h2{break-inside:avoid}h2{break-after:avoid}}";
+
+// Which columns hold text (left-aligned); the rest are figures, right-aligned.
+using TextColumns = std::initializer_list<std::size_t>;
 
 void AppendTable(std::string& out, const char* tableClass, const char* const* headers, std::size_t count,
-                 const std::vector<std::vector<std::string>>& rows, std::size_t textColumns) {
+                 const std::vector<std::vector<std::string>>& rows, TextColumns textColumns) {
+    const auto isText = [&](std::size_t c) {
+        return std::find(textColumns.begin(), textColumns.end(), c) != textColumns.end();
+    };
     out += std::string("<table class=\"") + tableClass + "\"><thead><tr>";
     for (std::size_t c = 0; c < count; ++c)
-        out += "<th>" + EscapeXml(headers[c]) + "</th>";
+        out += (isText(c) ? "<th>" : "<th class=\"n\">") + EscapeXml(headers[c]) + "</th>";
     out += "</tr></thead><tbody>";
     for (const auto& row : rows) {
         out += "<tr>";
         for (std::size_t c = 0; c < row.size(); ++c) {
-            out += c < textColumns || c + 1 == row.size() ? "<td>" : "<td class=\"n\">";
+            out += isText(c) ? "<td>" : "<td class=\"n\">";
             AppendEscapedXml(out, row[c]);
             out += "</td>";
         }
@@ -45,6 +61,16 @@ std::string RenderHtml(const Report& report) {
            std::to_string(report.jobs) + " " + rmsg::kJobsRead + "</p>\n";
 
     if (report.periods.empty()) out += std::string("<p>") + rmsg::kNoJobs + "</p>\n";
+    if (!report.overview.empty()) {
+        // The whole shop first, on one screen; each machine's detail follows.
+        std::vector<std::vector<std::string>> rows;
+        for (const PeriodSums& machine : report.overview)
+            rows.push_back(OverviewRow(machine));
+        out += std::string("<section class=\"overview\"><h2>") + rmsg::kOverviewHeading + "</h2>\n";
+        AppendTable(out, "overview", rmsg::kOverviewHeaders, std::size(rmsg::kOverviewHeaders), rows, {0});
+        out += std::string("<p class=\"note\">") + rmsg::kSplitNote + "</p>\n" +
+               MachinesChart(report.overview) + "\n</section>\n";
+    }
     const std::vector<Period> periods = report.periods.empty()
                                             ? std::vector<Period>{}
                                             : PeriodsBetween(report.first, report.last, report.grouping);
@@ -58,7 +84,7 @@ std::string RenderHtml(const Report& report) {
         }
         out += "<section><h2>" + EscapeXml(machine) + "</h2>\n" + StackedTimeChart(periods, sums) + "\n" +
                ShareChart(periods, sums) + "\n";
-        AppendTable(out, "periods", rmsg::kPeriodHeaders, std::size(rmsg::kPeriodHeaders), rows, 2);
+        AppendTable(out, "periods", rmsg::kPeriodHeaders, std::size(rmsg::kPeriodHeaders), rows, {0, 1});
         out += "</section>\n";
     }
 
@@ -67,15 +93,20 @@ std::string RenderHtml(const Report& report) {
         for (const EfficiencyAdvice& advice : report.advice)
             rows.push_back(AdviceRow(advice));
         out += std::string("<h2>") + rmsg::kLearnedHeading + "</h2>\n";
-        AppendTable(out, "advice", rmsg::kAdviceHeaders, std::size(rmsg::kAdviceHeaders), rows, 1);
+        AppendTable(out, "advice", rmsg::kAdviceHeaders, std::size(rmsg::kAdviceHeaders), rows,
+                    {0, std::size(rmsg::kAdviceHeaders) - 1});
     }
-    if (!report.problems.empty()) {
-        out += std::string("<h2>") + rmsg::kProblemsHeading + " (" + std::to_string(report.problems.size()) +
-               ")</h2>\n<ul class=\"problems\">";
-        for (const InputProblem& problem : report.problems) {
+    for (const auto& [heading, listClass, list] :
+         {std::tuple{rmsg::kProblemsHeading, "problems", &report.problems},
+          std::tuple{rmsg::kNoticesHeading, "notices", &report.notices}}) {
+        if (list->empty()) continue;
+        out += std::string("<h2>") + heading + " (" + std::to_string(list->size()) + ")</h2>\n<ul class=\"" +
+               listClass + "\">";
+        for (const InputProblem& problem : *list) {
             std::string where = problem.file;
             if (problem.line > 0) where += ":" + std::to_string(problem.line);
-            out += "<li>" + EscapeXml(where) + ": " + EscapeXml(problem.reason) + "</li>";
+            out +=
+                "<li>" + (where.empty() ? "" : EscapeXml(where) + ": ") + EscapeXml(problem.reason) + "</li>";
         }
         out += "</ul>\n";
     }

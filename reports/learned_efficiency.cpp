@@ -23,7 +23,32 @@ const MachineRecord* FindRecord(const std::vector<MachineRecord>& records, const
     return nullptr;
 }
 
+// Estimated minus actual minutes from mounting to finishing, for an efficiency.
+double Miss(const JobFigures& job, double efficiency) {
+    return job.amount / efficiency + job.jump / 60.0 - MachiningSeconds(job.mount, job.finish) / 60.0;
+}
+
+double MedianMiss(const std::vector<JobFigures>& jobs, double efficiency) {
+    std::vector<double> misses;
+    for (const JobFigures& job : jobs)
+        misses.push_back(Miss(job, efficiency));
+    return Median(std::move(misses));
+}
+
 }  // namespace
+
+double FittingEfficiency(const std::vector<JobFigures>& jobs) {
+    // Each miss falls as the efficiency rises, so their median does too: halve the range until it is
+    // nought, on a log scale from far below to far above what any machine cuts.
+    double low = 0.01, high = 100'000.0;
+    if (MedianMiss(jobs, low) <= 0) return low;
+    if (MedianMiss(jobs, high) >= 0) return high;
+    for (int step = 0; step < 100; ++step) {
+        const double middle = std::sqrt(low * high);
+        (MedianMiss(jobs, middle) > 0 ? low : high) = middle;
+    }
+    return std::sqrt(low * high);
+}
 
 std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& settingsFile) {
     const SettingsFile settings(settingsFile);
@@ -65,17 +90,13 @@ void EfficiencyLearner::Add(int machine, const DatedJob& dated, int recordName) 
     if (recent.size() == 2 * latest) recent.erase(recent.begin(), recent.begin() + latest);
 }
 
-std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::string>& names,
+std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<int>& order,
+                                                        const std::vector<std::string>& names,
                                                         const std::vector<std::string>& recordNames,
                                                         const std::vector<MachineRecord>& records) const {
-    std::vector<int> order;
-    for (std::size_t machine = 0; machine < machines_.size(); ++machine) {
-        if (machines_[machine].seen) order.push_back(int(machine));
-    }
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return names[a] < names[b]; });
-
     std::vector<EfficiencyAdvice> result;
     for (const int machine : order) {
+        if (std::size_t(machine) >= machines_.size() || !machines_[std::size_t(machine)].seen) continue;
         const History& history = machines_[std::size_t(machine)];
         EfficiencyAdvice advice;
         advice.machine = names[std::size_t(machine)];
@@ -92,10 +113,14 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::s
         }
 
         std::vector<double> achieved;
-        for (const Recent& r : recent)
+        std::vector<JobFigures> jobs;
+        for (const Recent& r : recent) {
             achieved.push_back(r.job.amount / (r.net / 60.0));
+            jobs.push_back(r.job);
+        }
         advice.learned = Median(achieved);
-        advice.suggested = std::clamp(int(std::lround(*advice.learned)), 1, 999);
+        advice.fitting = FittingEfficiency(jobs);
+        advice.suggested = std::clamp(int(std::lround(*advice.fitting)), 1, 999);
 
         if (!record) {
             advice.verdict = Verdict::NoRecord;
@@ -103,15 +128,10 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<std::s
             advice.verdict = Verdict::StoredUnusable;
         } else {
             const double efficiency = ParseIntegerText(record->efficiency);
-            std::vector<double> misses;
             std::vector<double> actuals;
-            for (const Recent& r : recent) {
-                const double actual = MachiningSeconds(r.job.mount, r.job.finish) / 60.0;
-                const double estimated = r.job.amount / efficiency + r.job.jump / 60.0;
-                misses.push_back(estimated - actual);
-                actuals.push_back(actual);
-            }
-            advice.offMinutes = Median(misses);
+            for (const Recent& r : recent)
+                actuals.push_back(MachiningSeconds(r.job.mount, r.job.finish) / 60.0);
+            advice.offMinutes = MedianMiss(jobs, efficiency);
             const double tolerance = std::max(5.0, Median(actuals) / 10.0);
             advice.verdict = *advice.offMinutes > tolerance    ? Verdict::Long
                              : *advice.offMinutes < -tolerance ? Verdict::Short
@@ -143,7 +163,7 @@ std::string AdviceText(const EfficiencyAdvice& advice) {
             text = rmsg::kEstimatesRight;
             break;
     }
-    return text + rmsg::kSuggestPrefix + std::to_string(*advice.suggested);
+    return text + rmsg::kSuggestPrefix + std::to_string(*advice.suggested) + rmsg::kSuggestSuffix;
 }
 
 }  // namespace kerfolio

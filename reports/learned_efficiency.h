@@ -26,12 +26,20 @@ enum class Verdict { NoHistory, NoRecord, StoredUnusable, Long, Short, Right };
 struct EfficiencyAdvice {
     std::string machine;
     int jobs = 0;                       // recent jobs with an amount and cutting time
-    std::optional<double> learned;      // their median achieved efficiency, mm² per minute
+    std::optional<double> learned;      // their median net cutting efficiency: what the wire achieved
     std::optional<std::string> stored;  // the stored efficiency text; none when no record has the name
     std::optional<double> offMinutes;   // median of estimated minus actual finishing time
     Verdict verdict = Verdict::NoHistory;
-    std::optional<int> suggested;  // the learned efficiency as the whole number a record can hold
+    // The efficiency with which the estimate would have been right: the median miss is nought. It
+    // counts the time between mounting and starting and the wire breaks the net efficiency leaves out,
+    // so it always points the way the verdict does.
+    std::optional<double> fitting;
+    std::optional<int> suggested;  // fitting as the whole number a record can hold
 };
+
+// The efficiency at which the median of estimated minus actual finishing time over the jobs is nought,
+// the estimate being amount over efficiency plus the jump time after mounting.
+double FittingEfficiency(const std::vector<JobFigures>& jobs);
 
 constexpr int kLearningJobs = 20;
 
@@ -45,8 +53,9 @@ class EfficiencyLearner {
     // machine (without the folder's name); that of its earliest job is looked up.
     void Add(int machine, const DatedJob& dated, int recordName);
 
-    // The advice per machine that had jobs, in name order (names[machine]); recordNames[recordName].
-    std::vector<EfficiencyAdvice> Advice(const std::vector<std::string>& names,
+    // The advice per machine that had jobs, in the order given (names[machine]);
+    // recordNames[recordName].
+    std::vector<EfficiencyAdvice> Advice(const std::vector<int>& order, const std::vector<std::string>& names,
                                          const std::vector<std::string>& recordNames,
                                          const std::vector<MachineRecord>& records) const;
 

@@ -32,7 +32,11 @@ int MachineNames::OfText(std::size_t folder, std::string text) {
     const int name = int(recordNames_.size());
     const std::string machine = folders_[folder].prefix + text;
     const auto [number, added] = machineNumbers_.try_emplace(machine, int(machines_.size()));
-    if (added) machines_.push_back(machine);
+    if (added) {
+        machines_.push_back(machine);
+        folderOf_.push_back(folder);
+        textOf_.push_back(text);
+    }
     machineOf_.push_back(number->second);
     recordNames_.push_back(text);
     known.emplace(std::move(text), name);

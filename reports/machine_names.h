@@ -27,6 +27,9 @@ class MachineNames {
     const std::vector<std::string>& Machines() const { return machines_; }
     // Each name as its line gives it, by name: what a parameter record would call the machine.
     const std::vector<std::string>& RecordNames() const { return recordNames_; }
+    // The folder of each machine and its name there (without the folder's label), by machine.
+    std::size_t FolderOf(int machine) const { return folderOf_[std::size_t(machine)]; }
+    const std::string& TextOf(int machine) const { return textOf_[std::size_t(machine)]; }
 
   private:
     struct Recent {
@@ -46,6 +49,8 @@ class MachineNames {
     std::vector<std::string> recordNames_;  // by name
     std::vector<int> machineOf_;            // by name
     std::vector<std::string> machines_;
+    std::vector<std::size_t> folderOf_;  // by machine
+    std::vector<std::string> textOf_;    // by machine
     std::map<std::string, int> machineNumbers_;
 };
 

@@ -6,6 +6,10 @@
 #include "reports/command_line.h"
 #include "reports/run_report.h"
 
+#ifdef KERFOLIO_REPORT_LOCALE
+#include "reports/system_short_date.h"
+#endif
+
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto parsed = kerfolio::ParseCommandLine(args);
@@ -22,5 +26,9 @@ int main(int argc, char** argv) {
         std::cout << "kerfolio-report " KERFOLIO_VERSION "\n";
         return 0;
     }
-    return kerfolio::RunReport(line, kerfolio::ProcessEnvironment(), std::cout, std::cerr);
+    kerfolio::Environment environment = kerfolio::ProcessEnvironment();
+#ifdef KERFOLIO_REPORT_LOCALE
+    environment.shortDate = kerfolio::SystemShortDate();
+#endif
+    return kerfolio::RunReport(line, environment, std::cout, std::cerr);
 }

@@ -25,15 +25,24 @@ inline constexpr const char* kPeriodHeaders[] = {
     "机床",     "期间",     "件数",       "加工量平方mm",     "加工时间",
     "跳步时间", "断丝时间", "净切割时间", "效率平方mm每分钟", "切割占比%"};
 
+// Columns the CSV adds after those: the same times in decimal hours, which a spreadsheet can add up.
+inline constexpr const char* kHourHeaders[] = {"加工小时", "跳步小时", "断丝小时", "净切割小时"};
+
+// Column headers of the shop overview, one row per machine for the whole report.
+inline constexpr const char* kOverviewHeaders[] = {
+    "机床", "件数", "加工量平方mm", "净切割小时", "跳步和断丝小时", "切割占比%", "效率平方mm每分钟"};
+
 // Column headers of the learned-efficiency table, in order.
-inline constexpr const char* kAdviceHeaders[] = {"机床",     "最近件数",           "实际效率中位数",
-                                                 "设定效率", "估算偏差中位数分钟", "建议"};
+inline constexpr const char* kAdviceHeaders[] = {
+    "机床", "最近件数", "设定效率", "估算偏差中位数分钟", "使估算准确的效率", "净切割效率中位数（钢丝实际）",
+    "建议"};
 
 // Verdicts on a machine's finishing-time estimates.
 inline constexpr char kEstimatesLong[] = "估算偏长（实际完成较早）";
 inline constexpr char kEstimatesShort[] = "估算偏短（实际完成较晚）";
 inline constexpr char kEstimatesRight[] = "估算基本准确";
-inline constexpr char kSuggestPrefix[] = "，历史建议效率 ";
+inline constexpr char kSuggestPrefix[] = "，建议设定效率 ";
+inline constexpr char kSuggestSuffix[] = "（使估算与实际完成一致）";
 inline constexpr char kNoHistory[] = "没有可用的完成记录";
 inline constexpr char kStoredUnreadable[] = "设定效率无法使用";
 inline constexpr char kNoRecord[] = "机床参数中没有此机床";
@@ -42,6 +51,20 @@ inline constexpr char kNoRecord[] = "机床参数中没有此机床";
 inline constexpr char kTitle[] = "Kerfolio 机床报表";
 inline constexpr char kLearnedHeading[] = "效率学习（每台机床最近20件）";
 inline constexpr char kProblemsHeading[] = "无法读取的行和文件";
+inline constexpr char kNoticesHeading[] = "需要核对的行和文件";
+inline constexpr char kOverviewHeading[] = "全厂概览";
+inline constexpr char kWholePeriod[] = "全期";
+inline constexpr char kSplitNote[] =
+    "跨过午夜的工件，加工时间按日历日分开计入；跳步和断丝时间按各天所占加工时间的比例分摊。"
+    "件数和加工量计入完成的那一天。";
+
+// What the report found questionable but still read.
+inline constexpr char kRepeatOf[] = "与前面的行相同（只有序号不同），同一工件只计一次：";
+inline constexpr char kOverlapWith[] = "与同一机床的另一工件时间重叠，其加工时间未计入：";
+inline constexpr char kModifiedOn[] = "文件名的日期与文件修改日期相差超过一天，修改于 ";
+inline constexpr char kReadAs[] = "，文件名读作 ";
+inline constexpr char kMoreNotices[] = "另有 ";
+inline constexpr char kMoreNoticesEnd[] = " 处需要核对，不再逐处列出";
 inline constexpr char kNoJobs[] = "所选期间没有完成的工件。";
 inline constexpr char kChartCutting[] = "净切割";
 inline constexpr char kChartJump[] = "跳步";

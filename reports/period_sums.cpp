@@ -1,14 +1,21 @@
 #include "reports/period_sums.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace kerfolio {
 
+void PeriodSummer::Totals::Add(const Totals& other) {
+    jobs += other.jobs;
+    amount += other.amount;
+    machining += other.machining;
+    jump += other.jump;
+    wireBreak += other.wireBreak;
+    net += other.net;
+}
+
 int PeriodSummer::SlotOfNewDay(Day day) {
-    // The label is made once per period, not once per day.
-    const auto [found, added] = slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(periods_.size()));
-    if (added) periods_.push_back(PeriodOf(day, grouping_));
+    const auto [found, added] =
+        slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(slotOfPeriod_.size()));
     const int slot = found->second;
     recentDays_[1] = recentDays_[0];
     recentSlots_[1] = recentSlots_[0];
@@ -17,51 +24,99 @@ int PeriodSummer::SlotOfNewDay(Day day) {
     return slot;
 }
 
-void PeriodSummer::Add(int machine, const DatedJob& dated) {
-    const int slot = SlotOf(dated.finishDay);
+PeriodSummer::Totals& PeriodSummer::At(int machine, Day day) {
+    const int slot = SlotOf(day);
     if (std::size_t(machine) >= totals_.size()) totals_.resize(std::size_t(machine) + 1);
     std::vector<Totals>& row = totals_[std::size_t(machine)];
-    if (std::size_t(slot) >= row.size()) row.resize(periods_.size());
-    Totals& sum = row[std::size_t(slot)];
-    ++sum.jobs;
-    sum.amount += dated.job.amount;
-    sum.machining += dated.machining;
-    sum.jump += dated.job.jump;
-    sum.wireBreak += dated.job.wireBreak;
-    sum.net += dated.net;
+    if (std::size_t(slot) >= row.size()) row.resize(slotOfPeriod_.size());
+    return row[std::size_t(slot)];
 }
 
-std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<std::string>& names, Day first, Day last) const {
-    std::vector<int> machines(totals_.size());
-    std::iota(machines.begin(), machines.end(), 0);
-    std::sort(machines.begin(), machines.end(), [&](int a, int b) { return names[a] < names[b]; });
-    std::vector<int> slots;
-    for (const auto& [start, slot] : slotOfPeriod_)
-        slots.push_back(slot);
+void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
+    Totals& sum = At(machine, dated.finishDay);
+    ++sum.jobs;
+    sum.amount += dated.job.amount;
+    if (from_ || (earliest_ && *earliest_ <= dated.finishDay)) return;
+    // The report starts earlier now: the time held back on the days since belongs to it.
+    earliest_ = dated.finishDay;
+    for (std::size_t m = 0; m < early_.size(); ++m) {
+        auto& days = early_[m];
+        for (auto it = days.lower_bound(*earliest_); it != days.end(); it = days.erase(it))
+            At(int(m), it->first).Add(it->second);
+    }
+}
 
-    std::vector<PeriodSums> result;
-    for (const int machine : machines) {
-        const std::vector<Totals>& row = totals_[std::size_t(machine)];
-        for (const int slot : slots) {
-            if (std::size_t(slot) >= row.size() || row[std::size_t(slot)].jobs == 0) continue;
-            const Totals& totals = row[std::size_t(slot)];
-            const Period& period = periods_[std::size_t(slot)];
-            PeriodSums sum;
-            sum.machine = names[std::size_t(machine)];
-            sum.period = period;
-            sum.jobs = totals.jobs;
-            sum.amount = totals.amount;
-            sum.machining = totals.machining;
-            sum.jump = totals.jump;
-            sum.wireBreak = totals.wireBreak;
-            sum.net = totals.net;
-            if (sum.net > 0) sum.efficiency = double(sum.amount) / (double(sum.net) / 60.0);
-            const Day from = std::max(sum.period.first, first);
-            const Day to = std::min(sum.period.last, last);
-            const double seconds = double((to - from).count() + 1) * kSecondsPerDay;
-            sum.share = double(sum.net) / seconds;
-            result.push_back(std::move(sum));
+void PeriodSummer::AddTime(int machine, const DatedJob& dated) {
+    for (const DayPart& part : SplitAtMidnight(dated)) {
+        if ((from_ && part.day < *from_) || (to_ && part.day > *to_)) continue;
+        const Totals time{0, 0, part.machining, part.jump, part.wireBreak, part.net};
+        if (!from_ && (!earliest_ || part.day < *earliest_)) {
+            if (std::size_t(machine) >= early_.size()) early_.resize(std::size_t(machine) + 1);
+            early_[std::size_t(machine)][part.day].Add(time);
+        } else {
+            At(machine, part.day).Add(time);
         }
+    }
+}
+
+std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine, Day first, Day last) const {
+    std::map<Day, Totals> periods;
+    if (std::size_t(machine) < totals_.size()) {
+        const std::vector<Totals>& row = totals_[std::size_t(machine)];
+        for (const auto& [start, slot] : slotOfPeriod_) {
+            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
+                periods[start].Add(row[std::size_t(slot)]);
+        }
+    }
+    if (std::size_t(machine) < early_.size()) {
+        for (const auto& [day, totals] : early_[std::size_t(machine)]) {
+            if (day >= first && day <= last) periods[PeriodStart(day, grouping_)].Add(totals);
+        }
+    }
+    return periods;
+}
+
+PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, const Totals& totals,
+                                Day first, Day last) {
+    PeriodSums sum;
+    sum.machine = name;
+    sum.period = period;
+    sum.jobs = totals.jobs;
+    sum.amount = totals.amount;
+    sum.machining = totals.machining;
+    sum.jump = totals.jump;
+    sum.wireBreak = totals.wireBreak;
+    sum.net = totals.net;
+    if (sum.net > 0) sum.efficiency = double(sum.amount) / (double(sum.net) / 60.0);
+    const Day from = std::max(sum.period.first, first);
+    const Day to = std::min(sum.period.last, last);
+    const double seconds = double((to - from).count() + 1) * kSecondsPerDay;
+    sum.share = double(sum.net) / seconds;
+    return sum;
+}
+
+std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<int>& order,
+                                           const std::vector<std::string>& names, Day first, Day last) const {
+    const bool years = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
+    std::vector<PeriodSums> result;
+    for (const int machine : order) {
+        for (const auto& [start, totals] : ByPeriod(machine, first, last))
+            result.push_back(
+                Finish(names[std::size_t(machine)], PeriodOf(start, grouping_, years), totals, first, last));
+    }
+    return result;
+}
+
+std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
+                                            const std::vector<std::string>& names, Day first, Day last,
+                                            const std::string& label) const {
+    std::vector<PeriodSums> result;
+    for (const int machine : order) {
+        PeriodSummer::Totals whole;
+        for (const auto& [start, totals] : ByPeriod(machine, first, last))
+            whole.Add(totals);
+        if (whole.Empty()) continue;
+        result.push_back(Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last));
     }
     return result;
 }

@@ -12,39 +12,52 @@
 
 namespace kerfolio {
 
-// One machine's jobs finished in one period. Times are seconds.
+// One machine's work in one period. Times are seconds.
 struct PeriodSums {
     std::string machine;
     Period period;
-    int jobs = 0;
+    int jobs = 0;  // jobs finished in the period
     std::int64_t amount = 0;
-    std::int64_t machining = 0;
-    std::int64_t jump = 0;
+    std::int64_t machining = 0;  // the part of every job's start-to-finish interval within the period
+    std::int64_t jump = 0;       // the period's share of the jumps and wire breaks
     std::int64_t wireBreak = 0;
     std::int64_t net = 0;
     std::optional<double> efficiency;  // mm² per net cutting minute; none without cutting time
     double share = 0;                  // net cutting time over the period's length within the range
 };
 
-// Sums per machine and period, job by job. A job counts wholly in the period of its finish. Machines
-// are numbers from 0, named only when the sums are taken.
+// Sums per machine and period. A job counts (jobs, amount) in the period of its finish; its time counts
+// on the calendar days it ran, split at midnight. Only the days of the report count: from and to when
+// given, else from the earliest finish to the latest. Machines are numbers from 0, named only when the
+// sums are taken.
 class PeriodSummer {
   public:
-    explicit PeriodSummer(Grouping grouping) : grouping_(grouping) {}
+    PeriodSummer(Grouping grouping, std::optional<Day> from, std::optional<Day> to)
+        : grouping_(grouping), from_(from), to_(to) {}
 
-    // A job finished within the range the sums are taken for.
-    void Add(int machine, const DatedJob& dated);
+    // The job's count and amount on its finish day; only for a job finished within the range.
+    void AddJob(int machine, const DatedJob& dated);
+    // The job's time on each day it ran that is one of the report's.
+    void AddTime(int machine, const DatedJob& dated);
 
-    // The sums, machines in name order (names[machine]) and periods in time order. The first and last
-    // period count only their days from first to last, so a report starting mid-month shows a fair
-    // share.
-    std::vector<PeriodSums> Sums(const std::vector<std::string>& names, Day first, Day last) const;
+    // The sums of the days from first to last, machines in the order given (names[machine]) and
+    // periods in time order. The first and last period count only their days from first to last, so a
+    // report starting mid-month shows a fair share.
+    std::vector<PeriodSums> Sums(const std::vector<int>& order, const std::vector<std::string>& names,
+                                 Day first, Day last) const;
+
+    // One row per machine for the whole of first to last, labelled with label.
+    std::vector<PeriodSums> Whole(const std::vector<int>& order, const std::vector<std::string>& names,
+                                  Day first, Day last, const std::string& label) const;
 
   private:
     struct Totals {
         int jobs = 0;
         std::int64_t amount = 0, machining = 0, jump = 0, wireBreak = 0, net = 0;
+        bool Empty() const { return jobs == 0 && machining == 0; }
+        void Add(const Totals& other);
     };
+    Totals& At(int machine, Day day);
     int SlotOf(Day day) {
         // Jobs come file by file and a file holds two days: both are remembered before asking the map.
         if (recentDays_[0] == day) return recentSlots_[0];
@@ -52,13 +65,21 @@ class PeriodSummer {
         return SlotOfNewDay(day);
     }
     int SlotOfNewDay(Day day);
+    // The periods' totals of one machine, with the early days of the range added.
+    std::map<Day, Totals> ByPeriod(int machine, Day first, Day last) const;
+    static PeriodSums Finish(const std::string& name, const Period& period, const Totals& totals, Day first,
+                             Day last);
 
     Grouping grouping_;
-    std::vector<Period> periods_;                            // by slot, in the order first met
-    std::map<Day, int> slotOfPeriod_;                        // by the period's first day
+    std::optional<Day> from_, to_;
+    std::optional<Day> earliest_;      // the earliest finish so far, where a report without from starts
+    std::map<Day, int> slotOfPeriod_;  // by the period's first day
     std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
-    std::vector<std::vector<Totals>> totals_;  // [machine][slot]
+    std::vector<std::vector<Totals>> totals_;  // [machine][slot of the period]
+    // Without from, time on days before the earliest finish so far: kept by day until it is known
+    // whether the report starts before them. Few: a job runs less than a day.
+    std::vector<std::map<Day, Totals>> early_;  // [machine]
 };
 
 }  // namespace kerfolio

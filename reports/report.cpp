@@ -1,11 +1,17 @@
 #include "reports/report.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "reports/archive_file_reader.h"
 #include "reports/archive_files.h"
 #include "reports/machine_names.h"
 #include "reports/messages.h"
+#include "reports/overlapping_jobs.h"
+#include "reports/repeated_lines.h"
 
 namespace kerfolio {
 namespace {
@@ -34,21 +40,29 @@ std::vector<std::string> FolderLabels(const std::vector<std::filesystem::path>& 
 class ReportSink final : public ArchiveLineSink {
   public:
     ReportSink(const ReportRequest& request, Report& report, MachineNames& names, PeriodSummer& sums,
-               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels)
+               EfficiencyLearner& learner, const std::vector<std::string>& folderLabels,
+               std::function<std::string(std::size_t)> labelOf)
         : request_(request),
           report_(report),
           names_(names),
           sums_(sums),
           learner_(learner),
-          folderLabels_(folderLabels) {}
+          folderLabels_(folderLabels),
+          labelOf_(std::move(labelOf)) {}
 
-    void StartFile(std::size_t folder, Day date, const std::string& label) {
+    // listed: whether what does not read in the file is listed (not for the files before the range,
+    // read only for the lines a repeat may repeat).
+    void StartFile(std::size_t folder, Day date, std::size_t file, const std::string& label, bool listed) {
+        listed_ = listed;
+        if (folder != folder_) repeats_.Clear();
         folder_ = folder;
         date_ = date;
+        file_ = file;
         label_ = &label;
     }
     void Job(std::size_t lineNumber, const GbkJob& gbk) override {
-        const auto dated = Add(names_.OfGbk(folder_, gbk.machine), gbk.figures);
+        const int name = names_.OfGbk(folder_, gbk.machine);
+        const auto dated = Add(name, gbk.workpiece, gbk.figures, lineNumber);
         if (dated && request_.eachJob) {
             ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
             job.line = lineNumber;
@@ -56,22 +70,54 @@ class ReportSink final : public ArchiveLineSink {
         }
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
-        report_.problems.push_back({*label_, lineNumber, std::move(reason)});
+        if (listed_) report_.problems.push_back({*label_, lineNumber, std::move(reason)});
     }
 
     std::optional<Day> earliest, latest;
 
   private:
-    // The job placed in time when it is one of the range.
-    std::optional<DatedJob> Add(int name, const JobFigures& job) {
+    bool InRange(Day day) const {
+        return (!request_.from || day >= *request_.from) && (!request_.to || day <= *request_.to);
+    }
+    // Listed up to kListedNotices, then only counted: archives made by a script, not by the program,
+    // may repeat or overlap on every line, and the report must not grow with them.
+    void Notice(std::size_t lineNumber, const char* what, LinePlace other) {
+        if (report_.notices.size() < kListedNotices) {
+            report_.notices.push_back(
+                {*label_, lineNumber, what + labelOf_(other.file) + ":" + std::to_string(other.line)});
+        } else {
+            ++unlisted;
+        }
+    }
+
+  public:
+    static constexpr std::size_t kListedNotices = 1000;
+    std::size_t unlisted = 0;
+
+  private:
+    // The job placed in time when it is one of the range and counts.
+    std::optional<DatedJob> Add(int name, std::string_view workpiece, const JobFigures& job,
+                                std::size_t lineNumber) {
         const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
-        if (request_.from && dated.finishDay < *request_.from) return std::nullopt;
-        if (request_.to && dated.finishDay > *request_.to) return std::nullopt;
+        const LinePlace place{file_, lineNumber};
+        const bool inRange = InRange(dated.finishDay);
+        if (const auto first = repeats_.Repeats(name, workpiece, job, date_, place)) {
+            if (inRange) Notice(lineNumber, rmsg::kRepeatOf, *first);
+            return std::nullopt;
+        }
+        const int machine = names_.Machine(name);
+        // Its time on the days it ran (the sums keep only those of the range), unless the machine was
+        // busy with another job then: the job still counts, its hours would count twice.
+        if (const auto other = overlaps_.Overlaps(machine, dated, place)) {
+            if (inRange) Notice(lineNumber, rmsg::kOverlapWith, *other);
+        } else {
+            sums_.AddTime(machine, dated);
+        }
+        if (!inRange) return std::nullopt;
         ++report_.jobs;
         if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
-        const int machine = names_.Machine(name);
-        sums_.Add(machine, dated);
+        sums_.AddJob(machine, dated);
         learner_.Add(machine, dated, name);
         return dated;
     }
@@ -82,10 +128,35 @@ class ReportSink final : public ArchiveLineSink {
     PeriodSummer& sums_;
     EfficiencyLearner& learner_;
     const std::vector<std::string>& folderLabels_;
-    std::size_t folder_ = 0;
+    RepeatedLines repeats_;
+    OverlappingJobs overlaps_;
+    std::size_t folder_ = SIZE_MAX;
     Day date_{};
+    std::size_t file_ = 0;
+    bool listed_ = true;
     const std::string* label_ = nullptr;
+    // The label of a file by its number: made again when a notice names it, not held for every file.
+    std::function<std::string(std::size_t)> labelOf_;
 };
+
+// The machines folder by folder, each folder's in the order of the parameter records (the board's
+// rows), then the others by name.
+std::vector<int> MachineOrder(const MachineNames& names, const std::vector<MachineRecord>& records) {
+    const auto rank = [&](int machine) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (records[i].name == names.TextOf(machine)) return i;
+        }
+        return records.size();
+    };
+    std::vector<int> order(names.Machines().size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return std::tuple(names.FolderOf(a), rank(a), names.Machines()[std::size_t(a)]) <
+               std::tuple(names.FolderOf(b), rank(b), names.Machines()[std::size_t(b)]);
+    });
+    return order;
+}
 
 }  // namespace
 
@@ -98,45 +169,63 @@ Report BuildReport(const ReportRequest& request) {
         std::string name;
         Day date;
         std::size_t folder;
+        bool beforeRange;
     };
     std::vector<Source> sources;
     std::vector<std::string> prefixes;
     const std::vector<std::string> labels = FolderLabels(request.folders);
     for (std::size_t i = 0; i < request.folders.size(); ++i) {
         prefixes.push_back(request.folders.size() > 1 ? labels[i] + "/" : std::string());
-        FolderListing listing = ListArchiveFiles(request.folders[i]);
+        FolderListing listing = ListArchiveFiles(request.folders[i], request.dating);
         if (!listing.listed) ++report.foldersUnread;
         report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
         for (ArchiveFile& file : listing.files) {
-            if (request.from && file.date < *request.from) continue;
-            if (request.to && file.date > *request.to + std::chrono::days(1)) continue;
-            sources.push_back({file.path.filename().native(), file.date, i});
+            const bool before = request.from && file.date < *request.from;
+            if (before && file.date < *request.from - std::chrono::days(RepeatedLines::kRememberDays))
+                continue;
+            if (request.to && file.date > *request.to + std::chrono::days(2)) continue;
+            if (!before && (!request.to || file.date <= *request.to + std::chrono::days(1))) {
+                for (const InputProblem& notice : listing.notices) {
+                    if (notice.file == file.path.string()) report.notices.push_back(notice);
+                }
+            }
+            sources.push_back({file.path.filename().native(), file.date, i, before});
         }
     }
 
     MachineNames names(std::move(prefixes));
-    PeriodSummer sums(request.grouping);
+    PeriodSummer sums(request.grouping, request.from, request.to);
     EfficiencyLearner learner;
-    ReportSink sink(request, report, names, sums, learner, labels);
+    const auto pathOf = [&](std::size_t file) {
+        return request.folders[sources[file].folder] / sources[file].name;
+    };
+    ReportSink sink(request, report, names, sums, learner, labels,
+                    [&](std::size_t file) { return pathOf(file).string(); });
     ArchiveFileReader reader;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Source& source = sources[i];
-        const std::filesystem::path path = request.folders[source.folder] / source.name;
+        const std::filesystem::path path = pathOf(i);
         const std::string label = path.string();
-        sink.StartFile(source.folder, source.date, label);
+        sink.StartFile(source.folder, source.date, i, label, !source.beforeRange);
         if (auto error = reader.Read(path, sink)) {
-            report.problems.push_back({label, 0, std::move(*error)});
-        } else {
+            if (!source.beforeRange) report.problems.push_back({label, 0, std::move(*error)});
+        } else if (!source.beforeRange) {
             ++report.filesRead;
         }
         if (request.progress) request.progress(i + 1, sources.size());
     }
 
+    if (sink.unlisted > 0) {
+        report.notices.push_back(
+            {"", 0, rmsg::kMoreNotices + std::to_string(sink.unlisted) + rmsg::kMoreNoticesEnd});
+    }
     if (report.jobs == 0 && !(request.from && request.to)) return report;
     report.first = request.from ? *request.from : *sink.earliest;
     report.last = request.to ? *request.to : *sink.latest;
-    report.periods = sums.Sums(names.Machines(), report.first, report.last);
-    report.advice = learner.Advice(names.Machines(), names.RecordNames(), request.records);
+    const std::vector<int> order = MachineOrder(names, request.records);
+    report.overview = sums.Whole(order, names.Machines(), report.first, report.last, rmsg::kWholePeriod);
+    report.periods = sums.Sums(order, names.Machines(), report.first, report.last);
+    report.advice = learner.Advice(order, names.Machines(), names.RecordNames(), request.records);
     return report;
 }
 

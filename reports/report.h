@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reports/archive_files.h"
 #include "reports/archive_text.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
@@ -30,6 +31,7 @@ struct ReportRequest {
     std::optional<Day> from;  // jobs finished on or after
     std::optional<Day> to;    // jobs finished on or before
     int archiveSecond = 0;    // the archive time of day the files were written at
+    NameDating dating;        // how the file names give their dates
     std::vector<std::filesystem::path> folders;
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
@@ -40,17 +42,28 @@ struct Report {
     Grouping grouping = Grouping::Day;
     Day first{};  // the days reported; without from and to, those of the first and last job
     Day last{};
-    std::vector<PeriodSums> periods;
+    std::vector<PeriodSums> overview;  // per machine, the whole of first to last
+    std::vector<PeriodSums> periods;   // machines in their number order, then periods in time order
     std::vector<EfficiencyAdvice> advice;
     std::vector<InputProblem> problems;
+    std::vector<InputProblem> notices;  // read, but to be checked: repeated lines, overlaps, file dates
     std::size_t filesRead = 0;
     std::size_t foldersUnread = 0;  // archive folders that could not be read (or not wholly)
     std::size_t jobs = 0;
 };
 
 // Reads the archive folders and sums them. With several folders (several PCs) each machine is named
-// "<folder name>/<machine>". Only files that can hold jobs of the range are read: a file holds jobs of
-// its own date and the day before.
+// "<folder name>/<machine>". Machines come folder by folder in the order of the parameter records
+// (the board's rows), then the others by name.
+//
+// A line that repeats an earlier line of its folder in every field but its number (a snapshot loaded
+// after its lines were archived brings them back into the next archive) is the same job: it counts
+// once, on the earlier file's date, and the repeat is listed. So the files of a month before the range
+// are read too, for the lines they hold. A job of a machine that overlaps another of its jobs in time
+// is listed, and its time is not summed (the job and its amount are).
+//
+// Otherwise only files that can hold jobs of the range are read: a file holds jobs of its own date and
+// the day before, and a job finished the day after the range may have run on its last day.
 Report BuildReport(const ReportRequest& request);
 
 }  // namespace kerfolio

@@ -152,6 +152,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     request.from = line.from;
     request.to = line.to;
     request.folders = line.folders;
+    request.dating.format = environment.shortDate;
+    request.dating.order = line.dateOrder;
     request.records = ReadMachineRecords(line.settings.value_or(std::filesystem::path()));
     if (line.archiveSecond) {
         request.archiveSecond = *line.archiveSecond;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "reports/command_line.h"
+#include "reports/short_date.h"
 
 namespace kerfolio {
 
@@ -17,6 +18,8 @@ struct Environment {
     Day today{};
     bool progress = false;  // a progress line on the error stream for long reads
     std::string opener = "xdg-open";
+    // How this PC writes a short date, which Kerfolio names its archive files by; none when unknown.
+    std::optional<ShortDateFormat> shortDate;
 };
 
 // Environment of this process.

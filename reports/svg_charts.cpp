@@ -6,6 +6,7 @@
 
 #include "reports/figures.h"
 #include "reports/messages.h"
+#include "reports/text_width.h"
 
 namespace kerfolio {
 namespace {
@@ -48,12 +49,23 @@ struct Frame {
     std::string svg;
 };
 
-// The SVG element, its horizontal axis with period labels and a vertical axis from 0 to top.
-Frame OpenFrame(const std::vector<Period>& periods, double top, const std::string& unit,
-                const std::string& title) {
+// Room a label takes: at font size 10 figures and Latin letters take up to 6 pixels, Chinese characters
+// 10 to 12 (two columns); and a gap.
+double LabelRoom(const std::vector<std::string>& labels) {
+    std::size_t widest = 1;
+    for (const std::string& label : labels)
+        widest = std::max(widest, DisplayWidth(label));
+    return double(widest) * 6.0 + 8;
+}
+
+// The SVG element, its horizontal axis with labels (as many as fit without running into each other;
+// with everyLabel the chart widens instead) and a vertical axis from 0 to top.
+Frame OpenFrame(const std::vector<std::string>& labels, double top, const std::string& unit,
+                const std::string& title, double widestSlot = 48.0, bool everyLabel = false) {
     Frame frame;
-    frame.slot = std::clamp(640.0 / std::max<std::size_t>(periods.size(), 1), 3.0, 48.0);
-    frame.width = kLeft + kRight + frame.slot * double(periods.size());
+    frame.slot = std::clamp(640.0 / double(std::max<std::size_t>(labels.size(), 1)), 3.0, widestSlot);
+    if (everyLabel) frame.slot = std::max(frame.slot, LabelRoom(labels));
+    frame.width = kLeft + kRight + frame.slot * double(labels.size());
     const double height = kTop + kPlotHeight + kBottom;
     Svg svg(frame.svg);
     svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << frame.width << "\" height=\"" << height
@@ -68,12 +80,12 @@ Frame OpenFrame(const std::vector<Period>& periods, double top, const std::strin
             << top * tick / 4.0 << "</text>";
     }
     svg << "<text x=\"4\" y=\"14\" font-size=\"11\">" << EscapeXml(unit) << "</text>";
-    // About ten labels along the axis, whatever the number of periods.
-    const std::size_t every = std::max<std::size_t>(1, (periods.size() + 9) / 10);
-    for (std::size_t i = 0; i < periods.size(); i += every) {
+    const std::size_t every =
+        std::max<std::size_t>(1, std::size_t(std::ceil(LabelRoom(labels) / frame.slot)));
+    for (std::size_t i = 0; i < labels.size(); i += every) {
         const double x = kLeft + frame.slot * (double(i) + 0.5);
         svg << "<text x=\"" << x << "\" y=\"" << bottom + 14 << "\" text-anchor=\"middle\" font-size=\"10\">"
-            << EscapeXml(periods[i].label) << "</text>";
+            << EscapeXml(labels[i]) << "</text>";
     }
     return frame;
 }
@@ -94,6 +106,49 @@ void AppendLegend(std::string& out, double y,
             << "\"/><text x=\"" << x + 14 << "\" y=\"" << y << "\" font-size=\"11\">" << label << "</text>";
         x += 80;
     }
+}
+
+std::vector<std::string> Labels(const std::vector<Period>& periods) {
+    std::vector<std::string> labels;
+    for (const Period& period : periods)
+        labels.push_back(period.label);
+    return labels;
+}
+
+// Stacked bars of cutting, jump and wire-break hours, one per label; a slot without sums stays empty.
+std::string StackedBars(const std::vector<std::string>& labels, const std::vector<const PeriodSums*>& bars,
+                        double widestSlot, bool everyLabel) {
+    double highest = 0;
+    for (const PeriodSums* s : bars) {
+        if (s) highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
+    }
+    const double top = NiceCeiling(highest);
+    Frame frame =
+        OpenFrame(labels, top, rmsg::kChartHours,
+                  std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak,
+                  widestSlot, everyLabel);
+    const double bottom = kTop + kPlotHeight;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (!bars[i]) continue;
+        const PeriodSums& s = *bars[i];
+        double y = bottom;
+        const std::pair<std::int64_t, const char*> parts[] = {
+            {s.net, kCuttingColour}, {s.jump, kJumpColour}, {s.wireBreak, kBreakColour}};
+        for (const auto& [seconds, colour] : parts) {
+            const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
+            if (height <= 0) continue;
+            y -= height;
+            Svg(frame.svg) << "<rect x=\"" << kLeft + frame.slot * double(i) + frame.slot * 0.15 << "\" y=\""
+                           << y << "\" width=\"" << frame.slot * 0.7 << "\" height=\"" << height
+                           << "\" fill=\"" << colour << "\"><title>" << EscapeXml(labels[i]) << " "
+                           << FormatDuration(seconds) << "</title></rect>";
+        }
+    }
+    AppendLegend(frame.svg, kTop + kPlotHeight + 34,
+                 {{kCuttingColour, rmsg::kChartCutting},
+                  {kJumpColour, rmsg::kChartJump},
+                  {kBreakColour, rmsg::kChartBreak}});
+    return frame.svg + "</svg>";
 }
 
 // Length of the well-formed UTF-8 character text starts with, 0 when it is not one.
@@ -175,36 +230,23 @@ std::string EscapeXml(std::string_view text) {
 
 std::string StackedTimeChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums) {
     const auto byPeriod = ByPeriod(sums);
-    double highest = 0;
-    for (const PeriodSums* s : sums)
-        highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
-    const double top = NiceCeiling(highest);
-    Frame frame =
-        OpenFrame(periods, top, rmsg::kChartHours,
-                  std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak);
-    const double bottom = kTop + kPlotHeight;
-    for (std::size_t i = 0; i < periods.size(); ++i) {
-        const auto found = byPeriod.find(periods[i].first);
-        if (found == byPeriod.end()) continue;
-        const PeriodSums& s = *found->second;
-        double y = bottom;
-        const std::pair<std::int64_t, const char*> parts[] = {
-            {s.net, kCuttingColour}, {s.jump, kJumpColour}, {s.wireBreak, kBreakColour}};
-        for (const auto& [seconds, colour] : parts) {
-            const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
-            if (height <= 0) continue;
-            y -= height;
-            Svg(frame.svg) << "<rect x=\"" << kLeft + frame.slot * double(i) + frame.slot * 0.15 << "\" y=\""
-                           << y << "\" width=\"" << frame.slot * 0.7 << "\" height=\"" << height
-                           << "\" fill=\"" << colour << "\"><title>" << EscapeXml(periods[i].label) << " "
-                           << FormatDuration(seconds) << "</title></rect>";
-        }
+    std::vector<const PeriodSums*> bars;
+    for (const Period& period : periods) {
+        const auto found = byPeriod.find(period.first);
+        bars.push_back(found == byPeriod.end() ? nullptr : found->second);
     }
-    AppendLegend(frame.svg, kTop + kPlotHeight + 34,
-                 {{kCuttingColour, rmsg::kChartCutting},
-                  {kJumpColour, rmsg::kChartJump},
-                  {kBreakColour, rmsg::kChartBreak}});
-    return frame.svg + "</svg>";
+    return StackedBars(Labels(periods), bars, 48.0, false);
+}
+
+std::string MachinesChart(const std::vector<PeriodSums>& machines) {
+    std::vector<std::string> labels;
+    std::vector<const PeriodSums*> bars;
+    for (const PeriodSums& machine : machines) {
+        labels.push_back(machine.machine);
+        bars.push_back(&machine);
+    }
+    // Every machine is named, however many there are.
+    return StackedBars(labels, bars, 96.0, true);
 }
 
 std::string ShareChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums) {
@@ -213,7 +255,7 @@ std::string ShareChart(const std::vector<Period>& periods, const std::vector<con
     for (const PeriodSums* s : sums)
         highest = std::max(highest, s->share * 100.0);
     const double top = std::max(100.0, NiceCeiling(highest));
-    Frame frame = OpenFrame(periods, top, "%", rmsg::kChartShare);
+    Frame frame = OpenFrame(Labels(periods), top, "%", rmsg::kChartShare);
     const double bottom = kTop + kPlotHeight;
     std::string points;
     std::string dots;

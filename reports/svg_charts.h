@@ -19,6 +19,10 @@ void AppendEscapedXml(std::string& out, std::string_view text);
 // that machine's periods (any subset of periods, in order).
 std::string StackedTimeChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums);
 
+// Inline SVG of every machine side by side: stacked bars of its cutting, jump and wire-break hours over
+// the whole report, one bar per row of machines.
+std::string MachinesChart(const std::vector<PeriodSums>& machines);
+
 // Inline SVG of one machine's share of time cutting per period, as a line.
 std::string ShareChart(const std::vector<Period>& periods, const std::vector<const PeriodSums*>& sums);
 

@@ -20,9 +20,9 @@ void AppendPrintable(std::string& out, std::string_view text) {
     }
 }
 
-// The first textColumns columns are names, left-aligned; the rest are figures. Each cell's width is
-// measured once: a year by week is hundreds of rows.
-void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns) {
+// The first textColumns columns are names, left-aligned; the rest are figures, but for a last column
+// of words (lastIsText). Each cell's width is measured once: a year by week is hundreds of rows.
+void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns, bool lastIsText) {
     std::vector<std::size_t> widths;
     std::vector<std::size_t> cellWidths;  // row by row
     for (const auto& row : rows) {
@@ -38,7 +38,7 @@ void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns) 
             const std::size_t padding = widths[c] - cellWidths[cell++];
             if (c > 0) out += "  ";
             const bool last = c + 1 == row.size();
-            if (c < textColumns || last) {
+            if (c < textColumns || (last && lastIsText)) {
                 AppendPrintable(out, row[c]);
                 if (!last) out.append(padding, ' ');
             } else {
@@ -60,25 +60,34 @@ std::string RenderTable(const Report& report) {
     if (report.periods.empty()) {
         out += std::string(rmsg::kNoJobs) + "\n";
     } else {
+        Rows overview{
+            std::vector<std::string>(std::begin(rmsg::kOverviewHeaders), std::end(rmsg::kOverviewHeaders))};
+        for (const PeriodSums& sums : report.overview)
+            overview.push_back(OverviewRow(sums));
+        out += std::string(rmsg::kOverviewHeading) + "\n";
+        AppendAligned(out, overview, 1, false);
+        out += "\n";
         Rows rows{std::vector<std::string>(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders))};
         for (const PeriodSums& sums : report.periods)
             rows.push_back(PeriodRow(sums));
-        AppendAligned(out, rows, 2);
+        AppendAligned(out, rows, 2, false);
+        out += std::string(rmsg::kSplitNote) + "\n";
     }
     if (!report.advice.empty()) {
         out += std::string("\n") + rmsg::kLearnedHeading + "\n";
         Rows rows{std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders))};
         for (const EfficiencyAdvice& advice : report.advice)
             rows.push_back(AdviceRow(advice));
-        AppendAligned(out, rows, 1);
+        AppendAligned(out, rows, 1, true);
     }
-    if (!report.problems.empty()) {
-        out += std::string("\n") + rmsg::kProblemsHeading + " (" + std::to_string(report.problems.size()) +
-               ")\n";
-        for (const InputProblem& problem : report.problems) {
+    for (const auto& [heading, list] : {std::pair{rmsg::kProblemsHeading, &report.problems},
+                                        std::pair{rmsg::kNoticesHeading, &report.notices}}) {
+        if (list->empty()) continue;
+        out += std::string("\n") + heading + " (" + std::to_string(list->size()) + ")\n";
+        for (const InputProblem& problem : *list) {
             AppendPrintable(out, problem.file);
             if (problem.line > 0) out += ":" + std::to_string(problem.line);
-            out += ": ";
+            if (!problem.file.empty()) out += ": ";
             AppendPrintable(out, problem.reason);
             out += '\n';
         }

@@ -56,6 +56,11 @@ Rows SplitRows(const std::string& text, char separator, std::string_view lineEnd
     return rows;
 }
 
+std::vector<std::string> Columns(std::vector<std::string> row, const std::vector<std::string>& more) {
+    row.insert(row.end(), more.begin(), more.end());
+    return row;
+}
+
 class EndToEndTest : public ::testing::Test {
   protected:
     // Archive time noon. 6 May: job 1 finishes in the morning, job 2 in the afternoon, job 3 runs across
@@ -120,9 +125,10 @@ class EndToEndTest : public ::testing::Test {
     std::filesystem::path archive_;
 };
 
+// Job 3 ran 3:30 on 6 May and 2:30 on 7 May, where it finished.
 const Rows kExpected = {
-    {"机床1", "2024-05-06", "1", "1200", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "10.9", "7.6"},
-    {"机床1", "2024-05-07", "1", "3000", "6:00:00", "0:00:00", "0:00:00", "6:00:00", "8.3", "25.0"},
+    {"机床1", "2024-05-06", "1", "1200", "5:30:00", "0:10:00", "0:00:00", "5:20:00", "3.8", "22.2"},
+    {"机床1", "2024-05-07", "1", "3000", "2:30:00", "0:00:00", "0:00:00", "2:30:00", "20.0", "10.4"},
     {"机床1", "2024-05-08", "1", "1500", "2:00:00", "0:10:00", "0:00:00", "1:50:00", "13.6", "7.6"},
     {"机床2", "2024-05-06", "1", "900", "3:00:00", "0:00:00", "0:15:00", "2:45:00", "5.5", "11.5"},
     {"机床2", "2024-05-07", "1", "600", "0:10:00", "0:00:00", "0:00:00", "0:10:00", "60.0", "0.7"},
@@ -135,13 +141,17 @@ TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
                                  " --csv " + Quote(csv) + " --html " + Quote(html) + " " + Quote(archive_));
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("2024-05-06 .. 2024-05-08"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("机床1  2024-05-07     1          3000   6:00:00"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("机床1  2024-05-07     1          3000   2:30:00"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("无法读取"), std::string::npos) << run.out;
 
     const std::string csvBytes = testing::Slurp(csv);
     ASSERT_EQ(csvBytes.substr(0, 3), "\xEF\xBB\xBF");
     Rows csvRows = SplitRows(csvBytes.substr(3), ',', "\r\n");
     ASSERT_GE(csvRows.size(), 6u);
+    // The times once more in decimal hours after the table's columns.
+    EXPECT_EQ(csvRows[1], Columns(kExpected[0], {"5.5000", "0.1667", "0.0000", "5.3333"}));
+    for (auto& row : csvRows)
+        row.resize(std::min<std::size_t>(row.size(), kExpected[0].size()));
     EXPECT_EQ(Rows(csvRows.begin() + 1, csvRows.begin() + 6), kExpected);
 
     const Finished page = Capture("python3 " + std::string(KERFOLIO_HTML_ROWS) + " " + Quote(html));
@@ -149,8 +159,9 @@ TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
     Rows pageRows = SplitRows(page.out, '\t', "\n");
     ASSERT_EQ(pageRows.size(), 6u) << page.out;
     EXPECT_EQ(Rows(pageRows.begin(), pageRows.begin() + 5), kExpected);
-    // Two charts per machine; bars for each period's non-zero cutting, jump and wire-break times.
-    EXPECT_EQ(pageRows[5], std::vector<std::string>{"svg=4 bars=8"});
+    // The shop overview first, its chart with a bar per machine's non-zero times; then two charts per
+    // machine, with bars for each period's non-zero cutting, jump and wire-break times.
+    EXPECT_EQ(pageRows[5], std::vector<std::string>{"svg=5 bars=12 first=overview"});
 }
 
 TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
@@ -161,8 +172,9 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
             .status,
         0);
     const Rows rows = SplitRows(FromGbk(testing::Slurp(csv)), ',', "\r\n");
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
-                                                 "0:00:00", "9:40:00", "9.8", "13.4"}));
+    EXPECT_EQ(rows[1], Columns({"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00", "0:00:00", "9:40:00",
+                                "9.8", "13.4"},
+                               {"10.0000", "0.3333", "0.0000", "9.6667"}));
 
     const std::string archive = Quote(archive_);
     struct Case {
@@ -170,6 +182,8 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         int status;
     } cases[] = {
         {"--by year " + archive, 2},
+        {"--date-order ydm " + archive, 2},
+        {"--date-order dmy " + archive, 0},
         {"--from 2024-13-01 " + archive, 2},
         {"--archive-time 25:00 " + archive, 2},
         {"", 2},
@@ -203,6 +217,31 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
                       .status,
                   c.status)
             << c.args;
+    }
+}
+
+TEST_F(EndToEndTest, FileNamesReadInTheShortDateFormatOfThisPc) {
+    // A new installation under en_US: no name has a field over 12 to guess the order from.
+    const std::filesystem::path folder = folder_ / "us";
+    std::filesystem::create_directory(folder);
+    testing::Put(folder / "12-8-26.txt", testing::Line("机床1", "A", "9:00:00") + "\r\n");
+    testing::Put(folder / "12-9-26.txt", testing::Line("机床1", "B", "9:00:00") + "\r\n");
+    struct Case {
+        const char* environment;
+        const char* options;
+        const char* dates;
+    } cases[] = {
+        {"LC_ALL=en_US.UTF-8", "", "2026-12-08 .. 2026-12-09"},
+        {"LC_ALL=de_DE.UTF-8", "", "2026-08-12 .. 2026-09-12"},  // not its form: guessed, day first
+        {"LC_ALL=C", "--date-order mdy", "2026-12-08 .. 2026-12-09"},
+        {"LC_ALL=en_US.UTF-8", "--date-order dmy", "2026-08-12 .. 2026-09-12"},
+    };
+    for (const auto& c : cases) {
+        const Finished run = Capture(std::string("env ") + c.environment + " " + KERFOLIO_REPORT + " " +
+                                     c.options + " --archive-time 23:30:00 " + Quote(folder));
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_NE(run.out.find(c.dates), std::string::npos) << c.environment << " " << c.options << "\n"
+                                                            << run.out;
     }
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Reads a report page with an XML parser and prints, tab-separated, the rows of its period tables,
-then the number of SVG charts and of their bars: the end-to-end test compares them with the CSV."""
+then the number of SVG charts and of their bars and the class of the page's first table: the
+end-to-end test compares them with the CSV."""
 import sys
 import xml.etree.ElementTree as ET
 
@@ -13,4 +14,5 @@ for table in root.iter("{http://www.w3.org/1999/xhtml}table"):
         print("\t".join((cell.text or "") for cell in row.findall("h:td", NS)))
 svgs = list(root.iter("{http://www.w3.org/2000/svg}svg"))
 bars = sum(1 for svg in svgs for rect in svg.iter("{http://www.w3.org/2000/svg}rect") if rect.find("s:title", NS) is not None)
-print("svg=%d bars=%d" % (len(svgs), bars))
+tables = list(root.iter("{http://www.w3.org/1999/xhtml}table"))
+print("svg=%d bars=%d first=%s" % (len(svgs), bars, tables[0].get("class") if tables else "none"))

@@ -17,11 +17,12 @@ std::string Time(int seconds) {
     return FormatTimeText(seconds / 86'400.0);
 }
 
-// A job of an hour's cutting finishing at finish (seconds of the day), cutting `efficiency` mm² a minute.
+// A job of a minute's cutting finishing at finish (seconds of the day), cutting `efficiency` mm² a
+// minute. Jobs a minute apart do not overlap.
 std::string JobLine(const std::string& machine, int finish, int efficiency) {
-    const int start = (finish + 86'400 - 3'600) % 86'400;
+    const int start = (finish + 86'400 - 60) % 86'400;
     return ToGbk(BuildReportLine(1, {machine, "件", Time(start), Time(start), Time(0), Time(0), Time(finish),
-                                     std::to_string(efficiency * 60)})) +
+                                     std::to_string(efficiency)})) +
            "\r\n";
 }
 
@@ -77,7 +78,10 @@ TEST(ReportOrderTest, TheLatestTwentyWhateverTheOrderOfLines) {
 }
 
 TEST(ReportOrderTest, NamesThatDecodeAlikeAreOneMachine) {
+    // Each line a job of its own: at another time, so it neither repeats nor overlaps another.
     const std::string plain = JobLine("机床1", 10 * 3'600, 30);
+    const std::string later = JobLine("机床1", 11 * 3'600, 30);
+    const std::string latest = JobLine("机床1", 12 * 3'600, 30);
     const auto replace = [](std::string text, const std::string& from, const std::string& to) {
         return text.replace(text.find(from), from.size(), to);
     };
@@ -87,10 +91,10 @@ TEST(ReportOrderTest, NamesThatDecodeAlikeAreOneMachine) {
         std::vector<std::pair<std::string, int>> machines;  // name and jobs, in report order
     } cases[] = {
         {"plain and full-width colon lines of one machine",
-         {plain, replace(plain, ToGbk("机床:"), ToGbk("机床：")), plain},
+         {plain, replace(later, ToGbk("机床:"), ToGbk("机床：")), latest},
          {{"机床1", 3}}},
         {"two invalid bytes both decode to U+FFFD",
-         {replace(plain, ToGbk("机床1"), "A\x81"), replace(plain, ToGbk("机床1"), "A\xFF")},
+         {replace(plain, ToGbk("机床1"), "A\x81"), replace(later, ToGbk("机床1"), "A\xFF")},
          {{"A\xEF\xBF\xBD", 2}}},
         {"names differing by a blank inside",
          {plain, replace(plain, ToGbk("机床1"), ToGbk("机床 1"))},
