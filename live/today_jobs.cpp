@@ -2,6 +2,8 @@
 
 #include <variant>
 
+#include "storage/gbk.h"
+
 namespace kerfolio::live {
 
 void TodayJobsReader::Replace(std::size_t keep, const std::vector<std::string>& lines) {
@@ -15,11 +17,13 @@ void TodayJobsReader::Replace(std::size_t keep, const std::vector<std::string>& 
         if (last.unread) --jobs_.unreadLines;
     }
     for (const std::string& line : lines) {
-        LineReading reading = ReadReportLine(line);
+        // The NotePad shows what the archive file will hold, so it reads as that file's bytes do.
+        const std::string gbk = ToGbk(line);
+        const LineReading reading = ReadReportLine(gbk);
         LineResult result;
-        if (auto* job = std::get_if<ArchiveJob>(&reading)) {
-            jobs_.amount += job->amount;
-            jobs_.jobs.push_back(std::move(*job));
+        if (const auto* job = std::get_if<GbkJob>(&reading)) {
+            jobs_.jobs.push_back(DecodedJob(*job));
+            jobs_.amount += jobs_.jobs.back().amount;
             result.job = true;
         } else if (std::holds_alternative<LineProblem>(reading)) {
             ++jobs_.unreadLines;
