@@ -12,6 +12,7 @@ namespace kerfolio {
 namespace {
 
 constexpr auto kRetryEvery = std::chrono::milliseconds(20);
+constexpr int kReopens = 3;
 
 int OpenLockFile(const std::filesystem::path& file) {
     // No link is followed and a FIFO in its place cannot block the open.
@@ -27,7 +28,8 @@ int OpenLockFile(const std::filesystem::path& file) {
 int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds wait) {
     Release();
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
+    // A holder letting go between our open and our lock makes us start again, even past the wait.
+    for (int reopened = 0;; ++reopened) {
         const int fd = OpenLockFile(file);
         if (fd < 0) return errno == ELOOP ? ENOTSUP : errno;
         struct stat held {};
@@ -58,7 +60,7 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
             return 0;
         }
         ::close(fd);
-        if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+        if (reopened >= kReopens && std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
     }
 }
 
