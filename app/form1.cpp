@@ -46,6 +46,13 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Back from minimised as it was before, maximised included, and in front.
+void BringBack(QWidget* window) {
+    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
 }  // namespace
 
 TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_(std::move(context)) {
@@ -74,7 +81,7 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo1_->setFrameStyle(QFrame::Panel | QFrame::Plain);
     memo1_->viewport()->setCursor(Qt::ForbiddenCursor);
-    memo1_->setAccessibleName(QStringLiteral("NotePad"));
+    memo1_->setAccessibleName(QStringLiteral("NotePad 报表"));  // the tab that shows it is "NotePad"
     auto* notePadPage = new QWidget(pageControl1_);
     notePadPage->setObjectName(QStringLiteral("TabSheet2"));
     memo1_->setParent(notePadPage);
@@ -241,15 +248,11 @@ void TForm1::LoadSnapshot() {
 }
 
 void TForm1::ComeBack() {
-    // Back from minimised as it was before, maximised included.
-    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-    raise();
-    activateWindow();
-    // A dialog open in front of the window (the start-up password, a confirmation) comes back too.
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->raise();
-        modal->activateWindow();
-    }
+    // Not yet shown while the start-up password is asked for: then the prompt alone comes back.
+    if (isVisible()) BringBack(this);
+    // A dialog open in front of the window (the start-up password, a confirmation) comes back too, from
+    // minimised as well: it may be the only window there is.
+    if (QWidget* modal = QApplication::activeModalWidget()) BringBack(modal);
 }
 
 void TForm1::SwitchSnapshotTimer(bool on) {

@@ -1,9 +1,11 @@
 #include <QApplication>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include "app/clock.h"
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "app/widgets/fonts.h"
@@ -12,7 +14,10 @@
 int main(int argc, char** argv) {
     kerfolio::HoldTerminationSignals();  // before Qt starts threads that would inherit the mask
     QApplication app(argc, argv);
+    // From the first box start-up may show on, a shutdown does not wait for an operator to close it.
+    kerfolio::HandleTerminationSignals();
     QApplication::setApplicationName(QStringLiteral("Kerfolio"));
+    kerfolio::InstallQtTranslations(QLocale::system());
     kerfolio::UseDefaultFontEverywhere();
 
     const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
@@ -37,6 +42,8 @@ int main(int argc, char** argv) {
     kerfolio::CloseOnTermination(&form, [&form] {
         if (form.close()) QCoreApplication::exit(0);
     });
+    // Asked to end while start-up showed a box: the box is gone, the window closes as at any other time.
+    if (kerfolio::TerminationRequested() && form.close()) return 0;
     if (!form.Start()) return 0;
     return QApplication::exec();
 }

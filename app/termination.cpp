@@ -4,8 +4,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 
@@ -13,6 +17,10 @@ namespace kerfolio {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// The window's close, while the window that gave it is there.
+QPointer<QObject> closeOwner;
+std::function<void()> closeWindow;
+bool requested = false;
 
 // Only async-signal-safe work here: the event loop does the rest.
 void OnSignal(int number) {
@@ -30,6 +38,37 @@ sigset_t TerminationSignals() {
     return set;
 }
 
+// Closes a dialog as its close box would, once its own loop runs: closed from inside its show it
+// would be shown again by the rest of that show.
+void CloseSoon(QDialog* dialog) {
+    QTimer::singleShot(0, dialog, [box = QPointer<QDialog>(dialog)] {
+        if (box && box->isVisible()) box->reject();
+    });
+}
+
+// While start-up is being ended, a box it opens is closed as soon as it shows.
+class BoxCloser : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && closeOwner.isNull()) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog != nullptr && dialog->isModal()) {
+                CloseSoon(dialog);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void EndStartUp() {
+    if (requested) return;
+    requested = true;
+    QCoreApplication::instance()->installEventFilter(new BoxCloser(QCoreApplication::instance()));
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) CloseSoon(dialog);
+}
+
 }  // namespace
 
 void HoldTerminationSignals() {
@@ -37,12 +76,18 @@ void HoldTerminationSignals() {
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void CloseOnTermination(QObject* owner, std::function<void()> close) {
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [close] {
+void HandleTerminationSignals() {
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    QCoreApplication* app = QCoreApplication::instance();
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] {
         char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) == 1) close();
+        if (::read(signalPipe[0], &byte, 1) != 1) return;
+        if (!closeOwner.isNull()) {
+            closeWindow();
+        } else {
+            EndStartUp();
+        }
     });
     struct sigaction action = {};
     action.sa_handler = OnSignal;
@@ -52,6 +97,16 @@ void CloseOnTermination(QObject* owner, std::function<void()> close) {
         ::sigaction(number, &action, nullptr);
     const sigset_t set = TerminationSignals();
     ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool TerminationRequested() {
+    return requested;
+}
+
+void CloseOnTermination(QObject* owner, std::function<void()> close) {
+    HandleTerminationSignals();
+    closeOwner = owner;
+    closeWindow = close;
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QObject::connect(app, &QGuiApplication::commitDataRequest, owner, [close] { close(); });
     }

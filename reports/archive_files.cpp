@@ -163,7 +163,12 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder) {
         const std::string& path = it->path().native();
         const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
         const auto stem = TxtStem(name);
-        if (!stem || it->is_directory(error)) continue;
+        if (!stem) continue;
+        if (it->is_directory(error)) {
+            // Said, not passed over: a day's archive may be missing from the report because of it.
+            listing.problems.push_back({it->path().string(), 0, rmsg::kIsFolder});
+            continue;
+        }
         paths.push_back(it->path());
         stems.emplace_back(*stem);
     }

@@ -41,8 +41,9 @@ struct FolderListing {
     bool listed = true;  // false when the folder could not be read, or not to its end
 };
 
-// The dated ".txt" files of an archive folder; other ".txt" files are listed as problems, files of
-// other kinds are not archives and are passed over.
+// The dated ".txt" files of an archive folder; other ".txt" files and folders named like one are listed
+// as problems, files of other kinds are not archives and are passed over. What a listed file is, is
+// checked when it is opened.
 FolderListing ListArchiveFiles(const std::filesystem::path& folder);
 
 }  // namespace kerfolio

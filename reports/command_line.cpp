@@ -27,6 +27,9 @@ const char kUsage[] =
     "  --csv FILE            also write the tables as CSV (UTF-8 with byte-order mark)\n"
     "  --encoding gbk        write the CSV in GBK instead\n"
     "  --html FILE           also write a page with the tables and charts\n"
+    "  --sqlite FILE         also add the jobs to an SQLite database (made when missing): tables jobs\n"
+    "                        and problems, view machine_days; a job already there is not added again,\n"
+    "                        and a run that fails leaves the database as it was\n"
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html, opened with xdg-open\n"
     "  --help                this text\n"
@@ -67,7 +70,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         };
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
-                                name == "--encoding" || name == "--html";
+                                name == "--encoding" || name == "--html" || name == "--sqlite";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--recent") {
@@ -101,7 +104,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             } else {
                 (name == "--settings" ? line.settings
                  : name == "--csv"    ? line.csv
-                                      : line.html) = std::filesystem::path(*text);
+                 : name == "--html"   ? line.html
+                                      : line.sqlite) = std::filesystem::path(*text);
             }
         } else if (name.starts_with("--")) {
             return "unknown option " + name;

@@ -22,6 +22,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> csv;
     CsvEncoding encoding = CsvEncoding::Utf8WithBom;
     std::optional<std::filesystem::path> html;
+    std::optional<std::filesystem::path> sqlite;
     std::vector<std::filesystem::path> folders;
 };
 

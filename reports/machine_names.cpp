@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "reports/gbk_line.h"
+#include "reports/report_line.h"
 
 namespace kerfolio {
 

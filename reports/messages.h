@@ -12,6 +12,13 @@ inline constexpr char kNegativeAmount[] = "加工量为负数 ";
 inline constexpr char kFileUnreadable[] = "文件无法读取 ";
 inline constexpr char kNameNotDate[] = "文件名不是日期";
 inline constexpr char kFolderUnreadable[] = "文件夹无法读取 ";
+inline constexpr char kLineTooLong[] = "行过长（超过 64 KB），不是报表行";
+inline constexpr char kMoreProblems[] = "从此行起另有 ";
+inline constexpr char kMoreProblemsEnd[] = " 行无法读取，不再逐行列出";
+inline constexpr char kIsFolder[] = "是文件夹，不是存档文件";
+inline constexpr char kIsFifo[] = "是管道（FIFO），不是普通文件，未读取";
+inline constexpr char kIsDevice[] = "是设备，不是普通文件，未读取";
+inline constexpr char kNotRegular[] = "不是普通文件，未读取";
 
 // Column headers of the period table, in order.
 inline constexpr const char* kPeriodHeaders[] = {

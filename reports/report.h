@@ -4,14 +4,26 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "reports/archive_text.h"
 #include "reports/calendar.h"
+#include "reports/dated_job.h"
 #include "reports/learned_efficiency.h"
 #include "reports/period_sums.h"
 
 namespace kerfolio {
+
+// A job the report counts, with where it was read.
+struct ReadJob {
+    const std::string& folder;  // the archive folder's label
+    const std::string& file;
+    std::string_view gbkLine;  // the line as the file holds it
+    const ArchiveJob& job;     // its names decoded, line filled in
+    const DatedJob& dated;
+};
 
 struct ReportRequest {
     Grouping grouping = Grouping::Day;
@@ -21,6 +33,7 @@ struct ReportRequest {
     std::vector<std::filesystem::path> folders;
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
+    std::function<void(const ReadJob&)> eachJob;  // every job counted, in the order read, when set
 };
 
 struct Report {

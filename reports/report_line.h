@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,8 +43,18 @@ struct ArchiveJob {
     int wireBreak = 0;
     int finish = 0;
     std::int32_t amount = 0;
+    std::size_t line = 0;  // its line in the file, counting from 1
 
     JobFigures Figures() const { return {mount, start, jump, wireBreak, finish, amount}; }
+};
+
+// A report line's fields with the two names left in their GBK bytes (views into the line): a year of
+// archives holds tens of thousands of lines and a handful of names, each decoded once by the caller.
+struct GbkJob {
+    std::string_view line;  // the whole line as the file holds it
+    std::string_view machine;
+    std::string_view workpiece;
+    JobFigures figures;
 };
 
 struct BlankLine {};
@@ -53,11 +64,19 @@ struct LineProblem {
     std::string reason;
 };
 
-using LineReading = std::variant<BlankLine, ArchiveJob, LineProblem>;
+using LineReading = std::variant<BlankLine, GbkJob, LineProblem>;
 
-// Reads one UTF-8 report line by its labels, so blanks and colons inside the machine or workpiece
-// name do not matter, nor how many blanks separate the fields. A full-width colon after a label reads
-// too, as hand edits with a Chinese input method give one.
-LineReading ReadReportLine(std::string_view line);
+// Reads one report line in its GBK bytes, as archive files hold it, by its labels: blanks, colons and
+// even labels inside the machine or workpiece name do not matter, nor how many blanks separate the
+// fields. A full-width colon after a label reads too, as hand edits with a Chinese input method give
+// one. Labels are looked for only where a character starts, so damaged bytes never make one.
+LineReading ReadReportLine(std::string_view gbkLine);
+
+// gbk decoded one character at a time, a character being what GbkCharLength marks: damage stays
+// inside the character it hits and shows as U+FFFD.
+std::string DecodeGbkCharacters(std::string_view gbk);
+
+// The job of such fields, its names decoded.
+ArchiveJob DecodedJob(const GbkJob& fields);
 
 }  // namespace kerfolio

@@ -1,6 +1,7 @@
 #include "reports/run_report.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "reports/html_writer.h"
 #include "reports/messages.h"
 #include "reports/report.h"
+#include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
 #include "storage/atomic_file.h"
 #include "storage/data_folder.h"
@@ -110,6 +112,12 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     }
 
     if (line.settings) {
+        // Opening a FIFO would wait for good and a device would never end: neither is a settings file.
+        struct stat status {};
+        if (::stat(line.settings->c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            err << "kerfolio-report: " << *line.settings << " is not a regular file\n";
+            return 2;
+        }
         // Defaults in place of the settings asked for would date the jobs by the wrong archive time.
         std::string bytes, error;
         if (!ReadWholeFile(*line.settings, bytes, &error)) {
@@ -130,7 +138,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
             }
         }
     }
-    for (const auto& [option, output] : {std::pair{"--csv", line.csv}, std::pair{"--html", line.html}}) {
+    for (const auto& [option, output] :
+         {std::pair{"--csv", line.csv}, std::pair{"--html", line.html}, std::pair{"--sqlite", line.sqlite}}) {
         if (output && ReplacesInput(*output, line)) {
             err << "kerfolio-report: " << option << " " << output->string()
                 << " would replace a file the report reads\n";
@@ -164,8 +173,27 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         };
     }
 
-    const Report report = BuildReport(request);
     bool written = true;
+    JobDatabase database;
+    if (line.sqlite) {
+        std::string why;
+        if (database.Open(*line.sqlite, why)) {
+            request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
+        } else {
+            err << "kerfolio-report: " << why << "\n";
+            written = false;
+        }
+    }
+
+    const Report report = BuildReport(request);
+    if (request.eachJob) {
+        std::string why;
+        if (!database.Commit(report.problems, why)) {
+            err << "kerfolio-report: " << line.sqlite->string() << ": " << why
+                << "; the database is as it was\n";
+            written = false;
+        }
+    }
     if (!line.recent) out << RenderTable(report);
     if (line.csv) written = WriteOutput(*line.csv, RenderCsv(report, line.encoding), err) && written;
     if (line.html) {

@@ -7,7 +7,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libsqlite3-dev
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
+    qt6-translations-l10n
     "$@"
 )
 

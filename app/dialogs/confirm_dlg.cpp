@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/widgets/fixed_colours.h"
 #include "app/widgets/fonts.h"
 
 namespace kerfolio {
@@ -13,18 +14,15 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent)
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setGeometry(0, 0, 249, 20);
     label1_->setFont(KaitiFont(19, true));
-    QPalette palette = label1_->palette();
-    palette.setColor(QPalette::WindowText, DesktopColour());
-    label1_->setPalette(palette);
+    FixColours(label1_, DesktopColour(), LightGround());
 
     label2_ = new QLabel(this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(8, 28, 233, 20);
     label2_->setTextFormat(Qt::PlainText);  // it carries the machine's name as typed
     label2_->setFont(KaitiFont(14, true));
-    palette = label2_->palette();
-    palette.setColor(QPalette::WindowText, Qt::red);
-    label2_->setPalette(palette);
+    // A pure red reads at less than 4.5:1 on any light ground; this one still looks red and reads.
+    FixColours(label2_, QColor(0xC0, 0x00, 0x00), LightGround());
 
     auto* ok = AddButton("OKBtn", QStringLiteral("OK"), {55, 60, 75, 25});
     ok->setDefault(true);

@@ -16,6 +16,7 @@ TOKBottomDlg3::TOKBottomDlg3(QWidget* parent)
     shellTreeView1_->setIndentation(19);
     shellTreeView1_->setHeaderHidden(true);
     shellTreeView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    shellTreeView1_->setAccessibleName(QStringLiteral("文件夹"));
 
     bitBtn1_ = AddButton("BitBtn1", QStringLiteral("&Yes"), {16, 168, 65, 25});
     connect(bitBtn1_, &QPushButton::clicked, this, [this] { BitBtn1Click(); });

@@ -7,6 +7,7 @@
 #include "app/dialogs/dialog_support.h"
 #include "app/dialogs/password_rules.h"
 #include "app/widgets/deferred_font.h"
+#include "app/widgets/fixed_colours.h"
 #include "app/widgets/fonts.h"
 #include "app/widgets/one_line_field.h"
 #include "storage/data_folder.h"
@@ -37,9 +38,8 @@ TPasswordDlg::TPasswordDlg(std::filesystem::path dataFolder, QWidget* parent)
     password_->setObjectName(QStringLiteral("Password"));
     SetFontWhenShown(password_, bold);
     password_->setGeometry(8, 27, 217, 21);
-    QPalette palette = password_->palette();
-    palette.setColor(QPalette::Text, DesktopColour());
-    password_->setPalette(palette);
+    label1_->setBuddy(password_);  // a screen reader announces the field by its label
+    FixColours(password_, DesktopColour(), Qt::white);
     MaskWithHash(password_);
     KeepOnOneLine(password_);  // pasted the way the password change takes it
 

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "app/widgets/fixed_colours.h"
+
 namespace kerfolio {
 namespace {
 
@@ -13,16 +15,23 @@ BoardCell::BoardCell(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     // The frame's pixel plus one of padding at the sides, the frame's pixel above and below.
     setTextMargins(2, 1, 2, 1);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    setPalette(palette);
+    FixColours(this, Qt::black, Qt::white);
 }
 
 void BoardCell::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     QPainter painter(this);
-    painter.setPen(kFrameColour);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    if (!hasFocus()) {
+        painter.setPen(kFrameColour);
+        painter.drawRect(frame);
+        return;
+    }
+    // Enter and Space stamp the focused cell, so it must stand out as the focused captions do. Two
+    // pixels wide, still clear of the text.
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawRect(frame);
+    painter.drawRect(frame.adjusted(1, 1, -1, -1));
 }
 
 }  // namespace kerfolio

@@ -67,6 +67,10 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text, int x, int
     return label;
 }
 
+void NameWithGroup(QAbstractButton* button, const QString& group) {
+    button->setAccessibleName(QStringLiteral("%1（%2）").arg(button->text(), group));
+}
+
 QTime ToTime(TDateTime value) {
     return QTime::fromMSecsSinceStartOfDay(int(std::llround(value * kMsPerDay)) % int(kMsPerDay));
 }
@@ -125,12 +129,15 @@ void OptionsPage::BuildLayout() {
 
     QGroupBox* group2 = Group(this, "GroupBox2", QStringLiteral("NotePad 每天定时存档项"), 0, 56, 185, 113);
     checkBox3_ = Check(group2, "CheckBox3", QStringLiteral("定时存档"), 16, 16, 73, 17);
-    Label(group2, "Label9", QStringLiteral("存档时间："), 16, 45);
+    QLabel* timeLabel = Label(group2, "Label9", QStringLiteral("存档时间："), 16, 45);
     dateTimePicker1_ = Place(new QTimeEdit(group2), "DateTimePicker1", 80, 40, 73, 20);
     dateTimePicker1_->setDisplayFormat(QStringLiteral("H:mm:ss"));
     dateTimePicker1_->setTime(QTime(0, 0, 0));
-    Label(group2, "Label8", QStringLiteral("请输入存档路径："), 16, 64);
+    // A field is announced by its label; without one, by its group's title, which two fields share.
+    timeLabel->setBuddy(dateTimePicker1_);
+    QLabel* folderLabel = Label(group2, "Label8", QStringLiteral("请输入存档路径："), 16, 64);
     edit43_ = Place(new QLineEdit(group2), "Edit43", 16, 80, 105, 21);
+    folderLabel->setBuddy(edit43_);
     KeepOnOneLine(edit43_);
     button1_ = Button(group2, "Button1", QStringLiteral("选择"), 128, 80, 49, 21);
 
@@ -139,12 +146,14 @@ void OptionsPage::BuildLayout() {
     checkBox5_ = Check(group4, "CheckBox5", QStringLiteral("参数修改密码"), 16, 32, 97, 17);
 
     QGroupBox* group5 = Group(this, "GroupBox5", QStringLiteral("密码修改项"), 192, 56, 225, 105);
-    Label(group5, "Label10", QStringLiteral("旧密码："), 16, 24);
-    Label(group5, "Label12", QStringLiteral("新密码："), 16, 48);
+    QLabel* oldLabel = Label(group5, "Label10", QStringLiteral("旧密码："), 16, 24);
+    QLabel* newLabel = Label(group5, "Label12", QStringLiteral("新密码："), 16, 48);
     QFont bold = font();
     bold.setBold(true);
     edit44_ = Place(new QLineEdit(group5), "Edit44", 64, 20, 145, 21);
     edit45_ = Place(new QLineEdit(group5), "Edit45", 64, 44, 145, 21);
+    oldLabel->setBuddy(edit44_);
+    newLabel->setBuddy(edit45_);
     for (QLineEdit* edit : {edit44_, edit45_}) {
         SetFontWhenShown(edit, bold);
         MaskWithHash(edit);
@@ -155,6 +164,11 @@ void OptionsPage::BuildLayout() {
 
     bitBtn2_ = Button(this, "BitBtn2", QStringLiteral("重置"), 32, 184, 65, 25);
     bitBtn1_ = Button(this, "BitBtn1", QStringLiteral("修改"), 105, 184, 65, 25);
+    // Two check boxes and two buttons share a text; a screen reader tells them apart by their group.
+    NameWithGroup(checkBox1_, group1->title());
+    NameWithGroup(checkBox3_, group2->title());
+    NameWithGroup(bitBtn3_, group5->title());
+    NameWithGroup(bitBtn1_, QStringLiteral("Options"));
     BuildHints({group1, group2, group5});
 }
 

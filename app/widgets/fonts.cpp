@@ -23,9 +23,11 @@ QFont KaitiFont(int pixelSize, bool bold) {
 }
 
 QFont SongtiFont(int pixelSize) {
-    return Make(
-        {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")},
-        pixelSize, false);
+    // Its Latin letters and digits are half as wide as a Chinese character, as they are in the face it
+    // stands for: in the proportional Zen Hei a time like 23:59:59 is too wide for the clock panel.
+    return Make({QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("SimSun"),
+                 QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")},
+                pixelSize, false);
 }
 
 QFont DefaultFont() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QSize>
+#include <optional>
 
 class QWidget;
 
@@ -9,7 +11,7 @@ namespace kerfolio {
 
 // Keeps a window at its size except while it is maximised or full screen. Window managers offer
 // maximising only to windows that may be resized, so the window stays resizable for them and any
-// other change of size, such as a drag on the border, is undone.
+// other change of size, such as a drag on the border, is undone, at the place the window had at its size.
 class SizeLock : public QObject {
     Q_OBJECT
   public:
@@ -23,7 +25,9 @@ class SizeLock : public QObject {
 
     QWidget* window_;
     QSize size_;
+    std::optional<QPoint> place_;  // where the window last was at its own size
     bool pending_ = false;
+    bool leftLarge_ = false;  // just back from maximised or full screen
 };
 
 // child fills page, whatever size the page gets.

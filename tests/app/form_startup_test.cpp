@@ -156,5 +156,27 @@ TEST_F(Startup, ASecondStartBringsTheWindowBackAsItWasBeforeMinimising) {
     }
 }
 
+// With the start-up password on, the prompt is the only window: minimised, it must come back too.
+TEST_F(Startup, ASecondStartBringsBackAMinimisedStartUpPrompt) {
+    Settings().Write("checkbox4", "checked", "true");
+    TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
+    ModalScript script;
+    bool promptBack = false;
+    bool windowShown = true;
+    script.Then([&](QWidget* prompt) {
+        prompt->showMinimized();
+        ASSERT_TRUE(prompt->isMinimized());
+        form.ComeBack();
+        promptBack = !prompt->isMinimized() && prompt->isVisible();
+        windowShown = form.isVisible();
+        Type(prompt, "Password", "4826");
+        Click(prompt, "OKBtn");
+    });
+    EXPECT_TRUE(form.Start());
+    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(promptBack);
+    EXPECT_FALSE(windowShown) << "the window still waits for the password";
+}
+
 }  // namespace
 }  // namespace kerfolio::test

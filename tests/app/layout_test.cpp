@@ -51,6 +51,13 @@ TEST_F(Layout, EveryCellIsAReadOnlyHandCellWideEnoughForATime) {
         EXPECT_EQ(cell->cursor().shape(), Qt::PointingHandCursor);
         EXPECT_GE(cell->contentsRect().width() - 2, cell->fontMetrics().horizontalAdvance("23:59:59")) << n;
     }
+    // The clock panel, in the face the status bar really gets: a two-digit hour once lost its last digit
+    // under the panel's frame.
+    auto* clock = Find<QLabel>("Panel1");
+    for (const char* time : {"23:59:59", "20:00:00", "18:00:03"})
+        EXPECT_GE(clock->contentsRect().width() - clock->indent(),
+                  clock->fontMetrics().horizontalAdvance(time))
+            << time << " in " << QFontInfo(clock->font()).family().toStdString();
 }
 
 TEST_F(Layout, DialogButtonsStartTheTabOrderWithOkAsDefault) {

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 #include <memory>
 
 #include "tests/app/gui_test_support.h"
@@ -125,6 +126,33 @@ TEST(Program, SigtermClosesLikeTheCloseBox) {
     QFile saved(kerfolio.Folder() + "/save.ini");
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().contains("\r\nE=0")) << "the board's keys were written by the close";
+}
+
+// A box start-up shows (an automatic load that fails, an archive time that does not read) once held
+// the termination signals back, so a shutdown waited for its kill timeout.
+TEST(Program, TerminationSignalsEndAStartUpThatShowsABox) {
+    const struct {
+        const char* settings;
+        int signal;
+    } cases[] = {
+        {"[time]\r\ntime1=noon\r\n", SIGTERM},
+        {"[checkbox2]\r\nchecked=true\r\n", SIGHUP},  // and no temp.sav to load
+        {"[time]\r\ntime1=abc\r\n", SIGINT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        Installation kerfolio;
+        QFile ini(kerfolio.Folder() + "/save.ini");
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(c.settings);
+        ini.close();
+        QProcess* program = kerfolio.Start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return kerfolio.Up(); }, 10000));
+        QTest::qWait(300);  // the box is open by now, or opens after the signal: either way it must go
+        ::kill(static_cast<pid_t>(program->processId()), c.signal);
+        ExpectEndedWell(program);
+        EXPECT_TRUE(QFileInfo::exists(kerfolio.Folder() + "/temp.sav")) << "ended through the close";
+    }
 }
 
 }  // namespace

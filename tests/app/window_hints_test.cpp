@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 
 #include "app/form1.h"
 #include "app/pages/options_page.h"
@@ -12,6 +13,11 @@
 
 namespace kerfolio::test {
 namespace {
+
+// QTest's QTRY macros end a test function without failing a GoogleTest test; this one fails.
+bool Eventually(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, 3000);
+}
 
 class WindowHints : public ::testing::Test {
   protected:
@@ -93,23 +99,48 @@ TEST_F(WindowHints, MaximisedTheNotePadAndStatusBarStretchWhileTheGridStays) {
     const QSize memoBefore = memo->size();
     const QPoint cellBefore = Find("Edit1")->pos();
     const QPoint boxBefore = Find("CheckBox1")->pos();
+    const QRect placeBefore = form_.geometry();
 
     // Only maximising may change the size; a drag on the border is undone.
     form_.resize(700, 500);
-    QTRY_COMPARE(form_.size(), QSize(487, 258));
+    Eventually([&] { return form_.size() == QSize(487, 258); });
+    EXPECT_EQ(form_.size(), QSize(487, 258));
     EXPECT_EQ(memo->size(), memoBefore);
 
     form_.showMaximized();
-    QTRY_VERIFY(form_.isMaximized() && form_.width() > 487 && form_.height() > 258);
-    QTRY_COMPARE(memo->width(), memoBefore.width() + form_.width() - 487);
+    ASSERT_TRUE(
+        Eventually([&] { return form_.isMaximized() && form_.width() > 487 && form_.height() > 258; }));
+    Eventually([&] { return memo->width() == memoBefore.width() + form_.width() - 487; });
+    EXPECT_EQ(memo->width(), memoBefore.width() + form_.width() - 487);
     EXPECT_EQ(memo->height(), memoBefore.height() + form_.height() - 258);
     EXPECT_EQ(form_.StatusBar()->geometry(), QRect(0, form_.height() - 20, form_.width(), 20));
     EXPECT_EQ(Find("Edit1")->pos(), cellBefore);
     EXPECT_EQ(Find("CheckBox1")->pos(), boxBefore);
 
     form_.showNormal();
-    QTRY_COMPARE(form_.size(), QSize(487, 258));
+    Eventually([&] { return form_.size() == QSize(487, 258); });
+    EXPECT_EQ(form_.size(), QSize(487, 258));
     EXPECT_EQ(memo->size(), memoBefore);
+    EXPECT_EQ(form_.geometry(), placeBefore);
+}
+
+// A window manager may report the end of maximising before it gives the window its place back. The
+// lock once resized the window right there, which left it in the corner where the maximised one was.
+TEST_F(WindowHints, BackFromMaximisedTheWindowReturnsToItsPlaceWhateverTheWindowManagerReportsFirst) {
+    ShowTab(0);
+    const QRect opened = form_.geometry();
+    form_.move(form_.pos() + QPoint(40, 30));  // the place to return to is the latest one
+    ASSERT_TRUE(Eventually([&] { return form_.geometry() != opened; }));
+    const QRect placeBefore = form_.geometry();
+    form_.showMaximized();
+    ASSERT_TRUE(Eventually([&] { return form_.isMaximized() && form_.width() > 487; }));
+    ASSERT_NE(form_.geometry().topLeft(), placeBefore.topLeft());
+
+    // Restored in the window's state, but left at the maximised place and size: the lock must ask for the
+    // old place with the old size.
+    form_.overrideWindowState(Qt::WindowNoState);
+    Eventually([&] { return form_.geometry() == placeBefore; });
+    EXPECT_EQ(form_.geometry(), placeBefore);
 }
 
 TEST_F(WindowHints, TheMainWindowIsAWindowToScreenReadersAndHasItsIcon) {

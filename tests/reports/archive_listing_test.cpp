@@ -22,11 +22,12 @@ TEST(ArchiveListingTest, DatedTxtFilesInAnyCaseAndNothingElse) {
         files.push_back(file.path.filename().string() + " " + FormatIsoDate(file.date));
     EXPECT_EQ(files, (std::vector<std::string>{"2024-3-5.txt 2024-03-05", "2024-3-6.TXT 2024-03-06",
                                                "2024-3-7.Txt 2024-03-07"}));
-    // A ".txt" that is no date is listed, the rest are not archives at all; ".txt" alone has no extension.
+    // A ".txt" that is no date is listed, and so is a folder named like a day file; the rest are not
+    // archives at all; ".txt" alone has no extension.
     std::vector<std::string> problems;
     for (const InputProblem& problem : listing.problems)
         problems.push_back(std::filesystem::path(problem.file).filename().string());
-    EXPECT_EQ(problems, (std::vector<std::string>{"..txt", "notes.txt"}));
+    EXPECT_EQ(problems, (std::vector<std::string>{"..txt", "2024-3-12.txt", "notes.txt"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "../storage/temp_folder.h"
 #include "archive_maker.h"
+#include "sqlite_rows.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
 
@@ -177,6 +178,9 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         {"--html", 2},
         {"--help", 0},
         {"--csv /nonexistent/folder/r.csv " + archive, 1},
+        {"--sqlite /nonexistent/folder/jobs.db " + archive, 1},
+        // A file that is not a database is left alone, and the run says it failed.
+        {"--sqlite " + Quote(folder_ / "save.ini") + " " + archive, 1},
         // An option's value is never the next option: the page would go to a file named "--html".
         {"--csv --html " + Quote(folder_ / "r.html") + " " + archive, 2},
         {"--settings --csv " + Quote(folder_ / "r.csv") + " " + archive, 2},
@@ -210,6 +214,8 @@ TEST_F(EndToEndTest, OutputsNeverReplaceWhatTheReportReads) {
         {"--settings " + Quote(settings) + " --csv " + Quote(settings), settings},
         {"--settings " + Quote(settings) + " --html " + Quote(folder_ / "." / "save.ini"), settings},
         {"--html " + Quote(day), day},
+        {"--settings " + Quote(settings) + " --sqlite " + Quote(settings), settings},
+        {"--sqlite " + Quote(archive_ / "jobs.txt"), archive_ / "jobs.txt"},
         {"--csv " + Quote(archive_ / ".." / "存档" / "2024-5-6.txt"), day},
         // A new .txt file in an archive folder would be read as an archive next time.
         {"--csv " + Quote(archive_ / "report.txt"), archive_ / "report.txt"},
@@ -226,6 +232,85 @@ TEST_F(EndToEndTest, OutputsNeverReplaceWhatTheReportReads) {
             EXPECT_TRUE(testing::Slurp(c.input) == before) << c.args << ": the input was replaced";
         }
     }
+}
+
+// Every column of the jobs but the database's own id, in the order they were added.
+constexpr char kAllJobs[] =
+    "SELECT folder, file, line, number, machine, workpiece, mount_text, start_text, jump_text, break_text,"
+    " finish_text, amount, finish_date, mount_at, start_at, finish_at, jump_seconds, break_seconds,"
+    " machining_seconds FROM jobs ORDER BY id";
+
+TEST_F(EndToEndTest, SqliteRunsAddOnlyWhatIsNew) {
+    const std::filesystem::path db = folder_ / "jobs.db";
+    const std::string report = std::string(KERFOLIO_REPORT) + " --archive-time 12:00:00 --sqlite " +
+                               Quote(db) + " " + Quote(archive_) + " >/dev/null";
+    ASSERT_EQ(Capture(report).status, 0);
+    const Rows first = testing::QueryRows(db, kAllJobs);
+    ASSERT_EQ(first.size(), 5u) << (first.empty() ? "" : first[0][0]);
+    const std::string day7 = (archive_ / "2024-5-7.txt").string();
+    // Across midnight: finished on the file's date, mounted and started the evening before.
+    EXPECT_EQ(first[2], (std::vector<std::string>{"存档", day7, "2", "2", "机床1", "凹模 3", "20:00:00",
+                                                  "20:30:00", "0:00:00", "0:00:00", "2:30:00", "3000",
+                                                  "2024-05-07", "2024-05-06T20:00:00", "2024-05-06T20:30:00",
+                                                  "2024-05-07T02:30:00", "0", "0", "21600"}));
+    // The day's second archive numbers its lines from 1 again; the line in the file goes on.
+    EXPECT_EQ(Rows(1, std::vector<std::string>(first[3].begin(), first[3].begin() + 6)),
+              (Rows{{"存档", day7, "3", "1", "机床2", "镶块"}}));
+
+    const std::filesystem::path day9 = archive_ / "2024-5-9.txt";
+    const std::string newJob = testing::Line("机床2", "新件", "11:00:00");
+    struct Step {
+        const char* what;
+        std::string appended;  // to the file of 9 May
+        std::size_t newJobs;
+        std::size_t newProblems;
+        std::string number;  // of the new job, "NULL" for none
+    } steps[] = {
+        {"the same folders again", "", 0, 0, ""},
+        {"a job appended to a day's file", newJob, 1, 0, "7"},
+        {"the same line archived again under another number", testing::Replace(newJob, "7", "8"), 0, 0, ""},
+        {"a line that does not read", ToGbk("9    机床:机床2   工件名称:坏行"), 0, 1, ""},
+        {"a hand-written line without a number",
+         testing::Replace(testing::Line("机床3", "手写", "11:30:00"), "7    ", ""), 1, 0, "NULL"},
+        {"a number no database integer holds",
+         testing::Replace(testing::Line("机床4", "大号", "11:40:00"), "7", "12345678901234567890"), 1, 0,
+         "NULL"},
+        {"the same folders once more", "", 0, 0, ""},
+    };
+    Rows jobs = first;
+    std::size_t problems = 0;
+    for (const Step& step : steps) {
+        // The program's archives end without a line break.
+        if (!step.appended.empty()) testing::Put(day9, testing::Slurp(day9) + "\r\n" + step.appended);
+        ASSERT_EQ(Capture(report).status, 0) << step.what;
+        const Rows now = testing::QueryRows(db, kAllJobs);
+        ASSERT_EQ(now.size(), jobs.size() + step.newJobs) << step.what;
+        EXPECT_EQ(Rows(now.begin(), now.begin() + std::ptrdiff_t(jobs.size())), jobs)
+            << step.what << ": a row already there changed";
+        const Rows nowProblems = testing::QueryRows(db, "SELECT file, line FROM problems");
+        EXPECT_EQ(nowProblems.size(), problems + step.newProblems) << step.what;
+        if (step.newJobs > 0) {
+            EXPECT_EQ(now.back()[3], step.number) << step.what;
+        }
+        jobs = now;
+        problems = nowProblems.size();
+    }
+    EXPECT_EQ(testing::QueryRows(db, "SELECT file, line FROM problems"), (Rows{{day9.string(), "4"}}));
+}
+
+TEST_F(EndToEndTest, TheReadmesQueryAnswersOnTheReportsDatabase) {
+    const std::string readme = testing::Slurp(KERFOLIO_README);
+    const std::size_t from = readme.find("```sql\n");
+    ASSERT_NE(from, std::string::npos) << "the README shows no SQL query";
+    const std::string query = readme.substr(from + 7, readme.find("```", from + 7) - from - 7);
+    const std::filesystem::path db = folder_ / "jobs.db";
+    ASSERT_EQ(Capture(std::string(KERFOLIO_REPORT) + " --settings " + Quote(folder_ / "save.ini") +
+                      " --sqlite " + Quote(db) + " " + Quote(archive_) + " >/dev/null")
+                  .status,
+              0);
+    // Net cutting hours of the week of Monday 6 May, as the table above has them per day.
+    EXPECT_EQ(testing::QueryRows(db, query), (Rows{{"存档", "机床1", "2024-05-06", "3", "9.7"},
+                                                   {"存档", "机床2", "2024-05-06", "2", "2.9"}}));
 }
 
 TEST_F(EndToEndTest, RecentWritesThePageOfTheDataFoldersArchiveAndOpensIt) {
