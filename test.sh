@@ -7,7 +7,8 @@ werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_WERROR="$werror"
 cmake --build build
-# A short fuzz run of the settings, snapshot and archive readers (20 s per target); long runs: scripts/fuzz.sh 600
+# A short fuzz run of the settings, snapshot, start-up, archive-line and whole-report readers (20 s per
+# target); long runs: scripts/long-checks.sh
 scripts/fuzz.sh 20
 export QT_QPA_PLATFORM=offscreen
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer; a leak fails the run too.

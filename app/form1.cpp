@@ -188,8 +188,11 @@ void TForm1::FormCreate() {
     RemoveStaleTemporaries(NotePadPath(context_.dataFolder));
     board_.ResetTotals();
     passwordDlg_->SetPasswordMode(1);
-    options_->LoadStoredOptions();
     const SettingsFile settings(SettingsPath(context_.dataFolder));
+    // A settings file that does not read (a folder, a FIFO, too large) reads as defaults below.
+    if (const auto problem = settings.ReadProblem()) context_.messages->Error(Q(*problem));
+    options_->LoadStoredOptions();
+    RemoveStaleTemporariesIn(options_->ArchiveFolder().toStdString(), ".txt");
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
 }
@@ -307,6 +310,9 @@ void TForm1::ArchiveNotePad(TDateTime now) {
     memo1_->clear();
     board_.JobCount = 0;
     board_.MarkChanged();
+    // The snapshot on disk still holds the archived lines: a crash before the next timed save would
+    // bring them back, and the next archive would write the same jobs again.
+    if (options_->SnapshotTimerOn()) SaveSnapshot();
 }
 
 bool TForm1::UnsavedWork() const {

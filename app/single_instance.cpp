@@ -1,16 +1,15 @@
 #include "app/single_instance.h"
 
-#include <unistd.h>
-
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <cerrno>
+#include <cstdlib>
 
 #include "storage/atomic_file.h"
+#include "storage/private_folder.h"
 
 namespace kerfolio {
 namespace {
@@ -18,6 +17,12 @@ namespace {
 constexpr char kComeBack[] = "come-back\n";
 // How long a second start keeps trying to reach a first one that has the lock but is still starting.
 constexpr int kHandOverMs = 2000;
+// A start says what it wants at once; a client that holds its connection longer, or comes when this
+// many are open, is dropped, so a flood of connections cannot use up the descriptors the socket needs.
+constexpr int kClientMs = 2000;
+constexpr int kMaxClients = 16;
+// How often the socket is checked: Qt stops listening for good when an accept fails.
+constexpr int kWatchdogMs = 1000;
 
 QString BaseName(const std::filesystem::path& dataFolder) {
     std::error_code ignored;
@@ -28,9 +33,18 @@ QString BaseName(const std::filesystem::path& dataFolder) {
     return QStringLiteral("kerfolio-") + QString::fromLatin1(hash.toHex().left(16));
 }
 
-QString ChooseRuntimeFolder(QString folder) {
-    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
+// The folder for the lock and socket, or empty with *problem saying why there is none.
+QString ChooseRuntimeFolder(QString folder, QString* problem) {
+    if (folder.isEmpty()) folder = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    if (folder.isEmpty()) {
+        std::string why;
+        const std::filesystem::path own = ChoosePrivateTempFolder(QDir::tempPath().toStdString(), why);
+        *problem = QString::fromStdString(why);
+        return QString::fromStdString(own.string());
+    }
+    if (const auto why = PrivateFolderProblem(folder.toStdString(), false)) {
+        *problem = QString::fromStdString(*why);
+    }
     return folder;
 }
 
@@ -38,38 +52,40 @@ QString ChooseRuntimeFolder(QString folder) {
 
 SingleInstance::SingleInstance(const std::filesystem::path& dataFolder, QString runtimeFolder,
                                QObject* parent)
-    : QObject(parent),
-      lock_(QDir(ChooseRuntimeFolder(std::move(runtimeFolder))).filePath(BaseName(dataFolder) + ".lock")) {
-    serverName_ = lock_.fileName();
-    serverName_.replace(serverName_.size() - 5, 5, QStringLiteral(".socket"));
-    // Only a dead owner makes a lock stale, never its age: the program runs for weeks.
-    lock_.setStaleLockTime(0);
+    : QObject(parent) {
+    const QDir folder(ChooseRuntimeFolder(std::move(runtimeFolder), &folderProblem_));
+    lockPath_ = folder.filePath(BaseName(dataFolder) + ".lock");
+    serverName_ = folder.filePath(BaseName(dataFolder) + ".socket");
+    watchdog_.setInterval(kWatchdogMs);
+    connect(&watchdog_, &QTimer::timeout, this, [this] {
+        if (server_ && !server_->isListening()) Listen();
+    });
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    server_.reset();  // its sockets count themselves out while the count is still there
+}
 
 bool SingleInstance::Claim() {
-    if (lock_.tryLock(0)) {
-        Listen();
-        return true;
-    }
-    if (lock_.error() == QLockFile::LockFailedError) {
-        AskRunningToComeBack();
+    const std::filesystem::path file = lockPath_.toStdString();
+    if (!folderProblem_.isEmpty()) {
+        problem_ = QStringLiteral("Cannot create file \"%1\". %2").arg(lockPath_, folderProblem_);
         return false;
     }
-    // No other program holds it: the runtime folder refuses the file (gone, read-only or full).
-    const std::filesystem::path file = lock_.fileName().toStdString();
-    int reason = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
-    std::error_code folderError;
-    const auto folder = std::filesystem::status(file.parent_path(), folderError);
-    if (folderError) {
-        reason = folderError.value();
-    } else if (!std::filesystem::is_directory(folder)) {
-        reason = ENOTDIR;
-    } else if (::access(file.parent_path().c_str(), W_OK) != 0) {
-        reason = errno;
+    const int refusal = lock_.Take(file, std::chrono::milliseconds(0));
+    if (refusal == 0) {
+        Listen();
+        watchdog_.start();
+        return true;
     }
-    problem_ = QString::fromStdString(CannotCreateMessage(file, reason));
+    if (refusal != EWOULDBLOCK) {
+        problem_ = QString::fromStdString(CannotCreateMessage(file, refusal));
+        return false;
+    }
+    if (AskRunningToComeBack()) return false;
+    problem_ =
+        QStringLiteral("Cannot create file \"%1\". Another program holds it and does not answer at \"%2\"")
+            .arg(lockPath_, serverName_);
     return false;
 }
 
@@ -78,15 +94,28 @@ void SingleInstance::Listen() {
     QLocalServer::removeServer(serverName_);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("come-back")) emit ComeBackRequested();
-            });
-        }
-    });
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Accept);
     server_->listen(serverName_);
+}
+
+void SingleInstance::Accept() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (clients_ >= kMaxClients) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++clients_;
+        connect(socket, &QObject::destroyed, this, [this] { --clients_; });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (socket->readAll().contains("come-back")) emit ComeBackRequested();
+        });
+        QTimer::singleShot(kClientMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+    }
 }
 
 bool SingleInstance::AskRunningToComeBack() {

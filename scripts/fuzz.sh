@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each one for the given number of
-# seconds (default 600) on a copy of its seed corpus: scripts/fuzz.sh [seconds]
+# seconds (default 600) on a copy of its seed corpus: scripts/fuzz.sh [seconds] [target...]
+# (all targets when none is named).
 # Exits non-zero when a target finds a crash; the input is kept under build-fuzz/artifacts/<target>/.
 set -euo pipefail
 seconds="${1:-600}"
+shift $(($# > 0 ? 1 : 0))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(settings_reader snapshot_loader startup_reads report_line archive_report)
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-fuzz"
 
@@ -11,7 +15,7 @@ CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DKERFOLIO_FUZZ=ON -DCMAKE_BUI
 cmake --build "$build" -j2
 
 status=0
-for target in settings_reader snapshot_loader report_line; do
+for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     artifacts="$build/artifacts/$target"
     mkdir -p "$corpus" "$artifacts"
@@ -25,6 +29,7 @@ for target in settings_reader snapshot_loader report_line; do
         status=1
     else
         grep -E '^(Done|stat::number_of_executed_units)' "$build/$target.log" || true
+        grep -E '(DONE|pulse) +cov:' "$build/$target.log" | tail -n 1 || true
     fi
 done
 exit "$status"

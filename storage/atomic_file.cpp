@@ -19,8 +19,12 @@ std::string FullPath(const std::filesystem::path& file) {
     return (full.empty() ? file : full).string();
 }
 
+std::string Message(const char* what, const std::filesystem::path& file, std::string_view reason) {
+    return std::string(what) + " \"" + FullPath(file) + "\". " + std::string(reason);
+}
+
 std::string Message(const char* what, const std::filesystem::path& file, int errorNumber) {
-    return std::string(what) + " \"" + FullPath(file) + "\". " + std::strerror(errorNumber);
+    return Message(what, file, std::strerror(errorNumber));
 }
 
 // Closes the descriptor on every path out of a function.
@@ -130,18 +134,24 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     return true;
 }
 
-void RemoveStaleTemporaries(const std::filesystem::path& file) {
-    const std::string prefix = TemporaryPrefix(file);
+namespace {
+
+// Removes the files of folder named as TemporaryName names them whose target name passes wanted and
+// whose writer is gone.
+template <typename Wanted>
+void RemoveStale(const std::filesystem::path& folder, Wanted wanted) {
+    constexpr std::string_view kMark = ".tmp-";
     std::error_code ec;
-    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
     // increment(ec), not ++: a folder that fails mid-listing (a network folder) must not throw out of
     // the start-up; the leftovers then wait for the next start.
-    std::filesystem::directory_iterator it(folder, ec);
+    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::filesystem::directory_entry& entry = *it;
         const std::string name = entry.path().filename().string();
-        if (!name.starts_with(prefix)) continue;
-        const std::string rest = name.substr(prefix.size());
+        const std::size_t mark = name.rfind(kMark);
+        if (!name.starts_with('.') || mark == std::string::npos || mark < 2) continue;
+        if (!wanted(std::string_view(name).substr(1, mark - 1))) continue;
+        const std::string rest = name.substr(mark + kMark.size());
         const std::size_t dash = rest.find('-');
         if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash) {
             continue;
@@ -154,14 +164,41 @@ void RemoveStaleTemporaries(const std::filesystem::path& file) {
     }
 }
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error) {
+}  // namespace
+
+void RemoveStaleTemporaries(const std::filesystem::path& file) {
+    const std::string target = file.filename().string();
+    RemoveStale(file.parent_path(), [&](std::string_view name) { return name == target; });
+}
+
+void RemoveStaleTemporariesIn(const std::filesystem::path& folder, std::string_view suffix) {
+    RemoveStale(folder,
+                [&](std::string_view name) { return name.size() > suffix.size() && name.ends_with(suffix); });
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,
+                   std::uintmax_t maxBytes) {
     const auto fail = [&](int errorNumber) {
         if (error) *error = CannotOpenMessage(file, errorNumber);
         return false;
     };
-    FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const auto refuse = [&](const struct stat& info) {
+        if (S_ISDIR(info.st_mode)) return fail(EISDIR);
+        if (error) *error = Message("Cannot open file", file, "Not a regular file");
+        return false;
+    };
+    // Asked before the open, so a device is never opened at all; asked again after it, since the
+    // name may have changed hands in between. O_NONBLOCK: opening a FIFO must not wait for a writer.
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return fail(errno);
+    if (!S_ISREG(info.st_mode)) return refuse(info);
+    FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (in.Get() < 0) return fail(errno);
+    if (::fstat(in.Get(), &info) != 0) return fail(errno);
+    if (!S_ISREG(info.st_mode)) return refuse(info);
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) return fail(EFBIG);
     std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
@@ -171,6 +208,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
         }
         if (got == 0) break;
         content.append(buffer, static_cast<std::size_t>(got));
+        if (content.size() > maxBytes) return fail(EFBIG);  // it grew while we read
     }
     bytes = std::move(content);
     return true;

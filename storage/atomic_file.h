@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -14,12 +15,23 @@ namespace kerfolio {
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                          std::string* error = nullptr);
 
-// The whole content of file. On failure *error (when given) reads: Cannot open file "<full path>". <reason>
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error = nullptr);
+// Sizes past which a file is refused rather than read: no settings file, NotePad or day's archive the
+// program writes comes near them, and reading a huge one whole would cost the memory it takes.
+inline constexpr std::uintmax_t kMaxSettingsFileBytes = std::uintmax_t{4} << 20;
+inline constexpr std::uintmax_t kMaxNotePadFileBytes = std::uintmax_t{64} << 20;
+inline constexpr std::uintmax_t kMaxArchiveFileBytes = std::uintmax_t{256} << 20;
+
+// The whole content of file. Only a regular file is read (a link to one is followed): a FIFO, a device,
+// a socket or a folder in its place is refused without blocking, and so is a file of more than
+// maxBytes. On failure *error (when given) reads: Cannot open file "<full path>". <reason>
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error = nullptr,
+                   std::uintmax_t maxBytes = UINTMAX_MAX);
 
 // Removes the temporary files that writes of file left behind when their process died mid-write.
 // Files of processes still running are left alone.
 void RemoveStaleTemporaries(const std::filesystem::path& file);
+// The same for the writes of every file in folder whose name ends in suffix (".txt": the day files).
+void RemoveStaleTemporariesIn(const std::filesystem::path& folder, std::string_view suffix);
 
 // The two messages above, for callers that report their own file errors the same way.
 std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumber);

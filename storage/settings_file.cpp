@@ -25,8 +25,18 @@ SettingsFile::SettingsFile(std::filesystem::path file) : file_(std::move(file)) 
 std::string SettingsFile::Read(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const {
     std::string bytes;
-    if (!ReadWholeFile(file_, bytes)) return std::string(defaultValue);
+    if (!ReadWholeFile(file_, bytes, nullptr, kMaxSettingsFileBytes)) return std::string(defaultValue);
     return ReadFrom(bytes, section, key, defaultValue);
+}
+
+std::optional<std::string> SettingsFile::ReadProblem() const {
+    std::string bytes, error;
+    if (ReadWholeFile(file_, bytes, &error, kMaxSettingsFileBytes)) return std::nullopt;
+    std::error_code ec;
+    if (std::filesystem::symlink_status(file_, ec).type() == std::filesystem::file_type::not_found) {
+        return std::nullopt;
+    }
+    return error;
 }
 
 std::string SettingsFile::ReadFrom(std::string_view fileBytes, std::string_view section, std::string_view key,
@@ -58,7 +68,7 @@ bool SettingsFile::WriteEntries(const std::vector<SettingsEntry>& entries) {
     }
     std::string bytes;
     std::string readError;
-    if (!ReadWholeFile(file_, bytes, &readError)) {
+    if (!ReadWholeFile(file_, bytes, &readError, kMaxSettingsFileBytes)) {
         // Only a missing file may be started afresh; rewriting one we cannot read would lose it.
         std::error_code ec;
         if (std::filesystem::status(file_, ec).type() != std::filesystem::file_type::not_found) {

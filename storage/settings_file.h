@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,6 +39,11 @@ class SettingsFile {
     bool WriteMany(std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries);
     // The same across sections.
     bool WriteEntries(const std::vector<SettingsEntry>& entries);
+
+    // Why the file is there but cannot be read (a folder, a FIFO, too large, no permission), naming
+    // it; nullopt when it reads or is missing. Read takes such a file for a missing one, so start-up
+    // asks this first and tells the operator instead of going on defaults without a word.
+    std::optional<std::string> ReadProblem() const;
 
     // Message of the last failed write, naming the file; empty after a successful one.
     const std::string& LastError() const { return lastError_; }

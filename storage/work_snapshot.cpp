@@ -151,7 +151,7 @@ SnapshotLoad LoadWorkSnapshot(const std::filesystem::path& folder) {
     std::string settingsBytes;
     std::string error;
     const std::filesystem::path settingsPath = SettingsPath(folder);
-    if (!ReadWholeFile(settingsPath, settingsBytes, &error)) {
+    if (!ReadWholeFile(settingsPath, settingsBytes, &error, kMaxSettingsFileBytes)) {
         std::error_code ec;
         if (std::filesystem::status(settingsPath, ec).type() != std::filesystem::file_type::not_found) {
             return {std::nullopt, error};
@@ -159,7 +159,9 @@ SnapshotLoad LoadWorkSnapshot(const std::filesystem::path& folder) {
         settingsBytes.clear();
     }
     std::string notePadBytes;
-    if (!ReadWholeFile(NotePadPath(folder), notePadBytes, &error)) return {std::nullopt, error};
+    if (!ReadWholeFile(NotePadPath(folder), notePadBytes, &error, kMaxNotePadFileBytes)) {
+        return {std::nullopt, error};
+    }
     return ParseWorkSnapshot(settingsBytes, notePadBytes);
 }
 

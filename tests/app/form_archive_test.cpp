@@ -9,6 +9,7 @@
 
 #include "app/pages/status_bar.h"
 #include "storage/gbk.h"
+#include "storage/settings_file.h"
 #include "tests/app/form_window.h"
 
 namespace kerfolio::test {
@@ -103,6 +104,40 @@ TEST(FormArchive, RunsWhileTheCompletionDialogIsOpen) {
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine));
     EXPECT_TRUE(w.form.NotePad()->toPlainText().startsWith("1    机床:机床2"));
     EXPECT_EQ(w.form.Board().JobCount, 1);
+}
+
+// Killed a moment after the archive, before the five-minute snapshot: the next start must not bring
+// back the archived jobs for the next archive to write again.
+TEST(FormArchive, AKillRightAfterTheArchiveArchivesNoJobTwice) {
+    TempFolder folder;
+    SettingsFile settings(folder.Path().toStdString() + "/save.ini");
+    ASSERT_TRUE(settings.Write("checkbox1", "checked", "true"));  // the five-minute snapshot
+    QString firstDay;
+    QByteArray archived;
+    {
+        Window w(folder.Path());
+        FillDay(w);
+        ASSERT_TRUE(w.form.SaveSnapshot());  // the last timed save, the job still in the NotePad
+        SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
+        w.clock.Set(23, 55, 0);
+        w.form.Timer1Timer();
+        firstDay = DayFile(folder.Path(), w.clock);
+        archived = FileBytes(firstDay);
+        ASSERT_TRUE(archived.startsWith(Gbk("1    机床:机床1")));
+        EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
+    }  // gone without its close, as a kill leaves it
+
+    ASSERT_TRUE(settings.Write("checkbox2", "checked", "true"));  // the snapshot loaded at start-up
+    Window w(folder.Path());
+    EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
+    EXPECT_EQ(w.form.Board().JobCount, 0);
+    EXPECT_EQ(w.form.Board().Cell(2, ecJumpStart), "23:50:00") << "the board itself came back";
+    SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
+    w.clock.Set(23, 55, 0);
+    w.clock.now += 1;  // the next day's archive
+    w.form.Timer1Timer();
+    EXPECT_EQ(FileBytes(firstDay), archived);
+    EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), QByteArray()) << "no job archived twice";
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <filesystem>
+#include <functional>
 
 #include "app/form1.h"
 #include "storage/settings_file.h"
@@ -84,6 +91,54 @@ TEST_F(Startup, AutomaticLoadRestoresTheSnapshotBeforeTheWindowShows) {
     EXPECT_EQ(form.Board().Cell(5, ecMount), "6:30:00");
     EXPECT_EQ(form.Board().JobCount, 7);
     EXPECT_TRUE(messages_.errors.isEmpty());
+}
+
+// Such a file used to start the program on defaults without a word, or hang it before any window.
+TEST_F(Startup, ASettingsFileThatDoesNotReadIsReportedNamingIt) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* reason;
+    } cases[] = {
+        {"folder", [](const std::string& file) { std::filesystem::create_directory(file); },
+         "Is a directory"},
+        {"FIFO", [](const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+         "Not a regular file"},
+        {"link to /dev/zero",
+         [](const std::string& file) { std::filesystem::create_symlink("/dev/zero", file); },
+         "Not a regular file"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::string file = folder.Path().toStdString() + "/save.ini";
+        c.make(file);
+        RecordingMessages messages;
+        TForm1 form({folder.Path().toStdString(), &messages, &clock_});
+        ASSERT_FALSE(messages.errors.isEmpty()) << c.what;
+        EXPECT_EQ(messages.errors[0],
+                  QString::fromStdString("Cannot open file \"" + file + "\". " + c.reason + "."))
+            << c.what;
+        EXPECT_EQ(std::filesystem::symlink_status(file).type() == std::filesystem::file_type::regular, false)
+            << c.what << " left as it was";
+    }
+}
+
+TEST_F(Startup, LeftoversOfArchiveWritesAreRemoved) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const QString archive = folder_.Path() + "/archive";
+    ASSERT_TRUE(QDir().mkpath(archive));
+    ASSERT_TRUE(Settings().Write("file", "dir", archive.toStdString()));
+    const QString leftover = archive + "/.2026-12-8.txt.tmp-" + QString::number(dead) + "-0";
+    const QString day = archive + "/2026-12-8.txt";
+    for (const QString& name : {leftover, day}) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_TRUE(QFile::exists(day));
 }
 
 TEST_F(Startup, ASecondStartBringsTheWindowBackAsItWasBeforeMinimising) {

@@ -1,7 +1,13 @@
 #include "storage/daily_archive.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <set>
+#include <sstream>
+
+#include "storage/file_lock.h"
 #include "storage/gbk.h"
 #include "tests/storage/temp_folder.h"
 
@@ -66,6 +72,62 @@ TEST(DailyArchive, AFailureNamesTheFileAndLeavesNothingBehind) {
     EXPECT_TRUE(AppendToArchive(unreadable, "1    a").has_value());
     EXPECT_TRUE(std::filesystem::is_directory(unreadable));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+// Two PCs archiving into one shared folder at the same moment: every line of both must arrive.
+TEST(DailyArchive, ProgramsRacingIntoOneFolderLoseNoLine) {
+    TempFolder folder;
+    const auto file = folder / "2026-12-8.txt";
+    // A day file of some size widens the window between the read and the rename.
+    std::string earlier;
+    for (int i = 0; i < 20000; ++i)
+        earlier += "0    earlier line of the day\r\n";
+    Put(file, earlier);
+    constexpr int kWriters = 3, kRounds = 25;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int round = 0; round < kRounds; ++round) {
+                const std::string line = std::to_string(w) + "-" + std::to_string(round);
+                if (AppendToArchive(file, line)) ++failures;
+            }
+            ::_exit(failures);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t writer : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an archive failed";
+    }
+    std::set<std::string> arrived;
+    std::istringstream lines(Slurp(file).substr(earlier.size()));
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        EXPECT_TRUE(arrived.insert(line).second) << "twice: " << line;
+    }
+    EXPECT_EQ(arrived.size(), std::size_t{kWriters * kRounds});
+    EXPECT_TRUE(Slurp(file).starts_with(earlier));
+    EXPECT_FALSE(std::filesystem::exists(ArchiveLockPath(file)));
+}
+
+TEST(DailyArchive, ALockHeldTooLongFailsTheArchiveAndKeepsTheFile) {
+    TempFolder folder;
+    const auto file = folder / "2026-12-8.txt";
+    Put(file, "1    a");
+    FileLock other;
+    ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
+    const auto error = AppendToArchive(file, "1    b", std::chrono::milliseconds(200));
+    EXPECT_EQ(error,
+              "Cannot create file \"" + file.string() +
+                  "\". Resource temporarily unavailable (another program is archiving into this folder)");
+    EXPECT_EQ(Slurp(file), "1    a");
+    other.Release();
+    EXPECT_EQ(AppendToArchive(file, "1    b", std::chrono::milliseconds(200)), std::nullopt);
+    EXPECT_EQ(Slurp(file), "1    a\r\n1    b");
 }
 
 }  // namespace

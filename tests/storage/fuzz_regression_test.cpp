@@ -9,6 +9,7 @@
 
 extern "C" int FuzzSettingsReader(const std::uint8_t* bytes, std::size_t size);
 extern "C" int FuzzSnapshotLoader(const std::uint8_t* bytes, std::size_t size);
+extern "C" int FuzzStartupReads(const std::uint8_t* bytes, std::size_t size);
 
 namespace kerfolio {
 namespace {
@@ -39,6 +40,10 @@ TEST(FuzzRegressionTest, SettingsReader) {
 
 TEST(FuzzRegressionTest, SnapshotLoader) {
     Replay("snapshot_loader", FuzzSnapshotLoader);
+}
+
+TEST(FuzzRegressionTest, StartupReads) {
+    Replay("startup_reads", FuzzStartupReads);
 }
 
 }  // namespace

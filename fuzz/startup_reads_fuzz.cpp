@@ -1,0 +1,104 @@
+// Feeds save.ini and temp.sav as files to what start-up reads from them: the options, the archive
+// folder and time, the six machine records, the work snapshot and, on the loaded board, every machine's
+// finishing estimate. Beyond not crashing, the files read must give what the same bytes give in memory,
+// and every estimate must end in a message or an error.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "board/conversion_error.h"
+#include "board/estimate.h"
+#include "board/time_text.h"
+#include "machines/machine_params.h"
+#include "storage/data_folder.h"
+#include "storage/flags.h"
+#include "storage/settings_file.h"
+#include "storage/work_snapshot.h"
+
+namespace {
+
+// One folder per process, made on first use and removed when the process ends.
+char folderName[] = "/tmp/kerfolio-startup-fuzz-XXXXXX";
+
+std::filesystem::path Folder() {
+    static const bool made = [] {
+        if (::mkdtemp(folderName) == nullptr) std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folderName, ignored);
+        });
+        return true;
+    }();
+    (void)made;
+    return folderName;
+}
+
+void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    std::string_view data(reinterpret_cast<const char*>(bytes), size);
+    // The first two bytes say how much of the rest is save.ini; temp.sav gets what remains.
+    std::size_t settingsSize = 0;
+    if (data.size() >= 2) {
+        settingsSize = static_cast<unsigned char>(data[0]) | (static_cast<unsigned char>(data[1]) << 8);
+        data.remove_prefix(2);
+    }
+    settingsSize = std::min(settingsSize, data.size());
+    const std::string_view settingsBytes = data.substr(0, settingsSize);
+    const std::string_view notePadBytes = data.substr(settingsSize);
+    const std::filesystem::path folder = Folder();
+    WriteFile(kerfolio::SettingsPath(folder), settingsBytes);
+    WriteFile(kerfolio::NotePadPath(folder), notePadBytes);
+
+    const kerfolio::SettingsFile settings(kerfolio::SettingsPath(folder));
+    if (settings.Read("file", "dir", "nil") !=
+        kerfolio::SettingsFile::ReadFrom(settingsBytes, "file", "dir", "nil"))
+        std::abort();
+    for (const char* box : {"checkbox1", "checkbox2", "checkbox3", "checkbox4", "checkbox5"})
+        (void)kerfolio::ReadFlag(settings, box);
+    try {
+        const double time = kerfolio::ParseTimeText(settings.Read("time", "time1", "0:00:00"));
+        if (!(time >= 0 && time < 1)) std::abort();  // a time of day, or refused
+    } catch (const kerfolio::ConversionError& error) {
+        if (std::string_view(error.what()).empty()) std::abort();
+    }
+
+    kerfolio::TJobBoard board;
+    board.ResetTotals();
+    for (int machine = 1; machine <= kerfolio::kMachineCount; ++machine) {
+        const kerfolio::TMachineParams params =
+            kerfolio::ReadMachineParams(settings, machine, "机床" + std::to_string(machine));
+        for (const std::string* field : params.Fields()) {
+            if (field->size() > 3 * kerfolio::SettingsFile::kMaxValueBytes) std::abort();
+        }
+        board.SetCaption(machine, params.Caption);
+    }
+
+    const kerfolio::SnapshotLoad load = kerfolio::LoadWorkSnapshot(folder);
+    const kerfolio::SnapshotLoad inMemory = kerfolio::ParseWorkSnapshot(settingsBytes, notePadBytes);
+    if (load.snapshot != inMemory.snapshot || load.error != inMemory.error) std::abort();
+    if (!load.snapshot) {
+        if (load.error.empty()) std::abort();  // a failure must say why
+        return 0;
+    }
+    kerfolio::RestoreSnapshot(*load.snapshot, board);
+    for (int machine = 1; machine <= kerfolio::kMachineCount; ++machine) {
+        board.EventCode = 50 + machine;
+        const auto outcome = kerfolio::EstimateFinish(board, kerfolio::ReadEfficiency(settings, machine));
+        if (!outcome || outcome->message.empty() == outcome->error.empty()) std::abort();
+    }
+    return 0;
+}

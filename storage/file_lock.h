@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+
+namespace kerfolio {
+
+// An exclusive flock() on a lock file, for programs on several PCs writing into one shared folder.
+// flock also holds across the network file systems workshops share folders on. The holder removes
+// the file when it lets go, so nothing stays in the folder; a waiter that then gets the lock on the
+// removed file notices and takes the new one.
+class FileLock {
+  public:
+    FileLock() = default;
+    ~FileLock() { Release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // 0 once held; EWOULDBLOCK when another holder kept it for the whole wait; else the errno of
+    // making or opening file (ENOTSUP for a lock file that is not a regular file).
+    int Take(const std::filesystem::path& file, std::chrono::milliseconds wait);
+    void Release();
+
+  private:
+    int fd_ = -1;
+    std::filesystem::path file_;
+};
+
+}  // namespace kerfolio
