@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -9,6 +10,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include <cstring>
 
@@ -171,7 +173,10 @@ TEST(SingleInstance, ANameTakenByAnotherUserInTheTemporaryFolderStopsNoStart) {
         {"empty file",
          [](const std::string& path) { ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0644)); }},
         {"folder", [](const std::string& path) { ::mkdir(path.c_str(), 0777); }},
-        {"link", [](const std::string& path) { ::symlink("/tmp", path.c_str()); }},
+        {"link",
+         [](const std::string& path) {
+             if (::symlink("/tmp", path.c_str()) != 0) std::perror("symlink");
+         }},
         {"mode-000 file",
          [](const std::string& path) { ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0)); }},
     };
