@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_files.h"
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
 #include "reports/report.h"
@@ -27,28 +28,6 @@ constexpr std::array<std::string_view, 25> kElements = {
     "html",    "head",  "meta",  "title", "style",  "body",     "h1",   "h2", "p",
     "section", "table", "thead", "tbody", "tr",     "th",       "td",   "ul", "li",
     "svg",     "line",  "text",  "rect",  "circle", "polyline", "title"};
-
-// One folder per process, made on first use and removed when the process ends.
-char folderName[] = "/tmp/kerfolio-report-fuzz-XXXXXX";
-
-std::filesystem::path Folder() {
-    static const bool made = [] {
-        if (::mkdtemp(folderName) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(folderName, ignored);
-        });
-        return true;
-    }();
-    (void)made;
-    return folderName;
-}
-
-void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) std::abort();
-}
 
 // Takes a piece whose length the next two bytes give off the front of data.
 std::string_view TakePiece(std::string_view& data) {
@@ -177,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto options = static_cast<unsigned char>(data.front());
     data.remove_prefix(1);
 
-    const std::filesystem::path folder = Folder();
+    const std::filesystem::path folder = kerfolio::fuzz::ScratchFolder();
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
         std::filesystem::remove(entry.path(), ignored);
@@ -186,8 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                    "2026-12-02.txt"};
     const std::string_view settings = TakePiece(data);
     for (std::size_t i = 0; i < kNames.size() && !data.empty(); ++i)
-        WriteFile(folder / kNames[i], TakePiece(data));
-    WriteFile(folder / "save.ini", settings);
+        kerfolio::fuzz::WriteFile(folder / kNames[i], TakePiece(data));
+    kerfolio::fuzz::WriteFile(folder / "save.ini", settings);
 
     kerfolio::ReportRequest request;
     request.grouping = static_cast<kerfolio::Grouping>(options % 3);

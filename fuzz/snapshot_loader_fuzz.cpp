@@ -7,21 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_files.h"
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
 #include "storage/work_snapshot.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    std::string_view data(reinterpret_cast<const char*>(bytes), size);
-    // The first two bytes say how much of the rest is save.ini; temp.sav gets what remains.
-    std::size_t settingsSize = 0;
-    if (data.size() >= 2) {
-        settingsSize = static_cast<unsigned char>(data[0]) | (static_cast<unsigned char>(data[1]) << 8);
-        data.remove_prefix(2);
-    }
-    settingsSize = std::min(settingsSize, data.size());
-    const std::string_view settings = data.substr(0, settingsSize);
-    const std::string_view notePad = data.substr(settingsSize);
+    const auto [settings, notePad] =
+        kerfolio::fuzz::SettingsAndNotePad({reinterpret_cast<const char*>(bytes), size});
 
     kerfolio::SnapshotLoad load = kerfolio::ParseWorkSnapshot(settings, notePad);
     if (!load.snapshot) {

@@ -16,52 +16,21 @@
 #include "board/conversion_error.h"
 #include "board/estimate.h"
 #include "board/time_text.h"
+#include "fuzz/fuzz_files.h"
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
 #include "storage/flags.h"
 #include "storage/settings_file.h"
 #include "storage/work_snapshot.h"
 
-namespace {
-
-// One folder per process, made on first use and removed when the process ends.
-char folderName[] = "/tmp/kerfolio-startup-fuzz-XXXXXX";
-
-std::filesystem::path Folder() {
-    static const bool made = [] {
-        if (::mkdtemp(folderName) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(folderName, ignored);
-        });
-        return true;
-    }();
-    (void)made;
-    return folderName;
-}
-
-void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) std::abort();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    std::string_view data(reinterpret_cast<const char*>(bytes), size);
-    // The first two bytes say how much of the rest is save.ini; temp.sav gets what remains.
-    std::size_t settingsSize = 0;
-    if (data.size() >= 2) {
-        settingsSize = static_cast<unsigned char>(data[0]) | (static_cast<unsigned char>(data[1]) << 8);
-        data.remove_prefix(2);
-    }
-    settingsSize = std::min(settingsSize, data.size());
-    const std::string_view settingsBytes = data.substr(0, settingsSize);
-    const std::string_view notePadBytes = data.substr(settingsSize);
-    const std::filesystem::path folder = Folder();
-    WriteFile(kerfolio::SettingsPath(folder), settingsBytes);
-    WriteFile(kerfolio::NotePadPath(folder), notePadBytes);
+    const auto [settingsBytes, notePadBytes] =
+        kerfolio::fuzz::SettingsAndNotePad({reinterpret_cast<const char*>(bytes), size});
+    const std::filesystem::path folder = kerfolio::fuzz::ScratchFolder();
+    kerfolio::fuzz::WriteFile(kerfolio::SettingsPath(folder), settingsBytes);
+    kerfolio::fuzz::WriteFile(kerfolio::NotePadPath(folder), notePadBytes);
 
     const kerfolio::SettingsFile settings(kerfolio::SettingsPath(folder));
     if (settings.Read("file", "dir", "nil") !=
