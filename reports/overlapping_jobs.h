@@ -1,7 +1,7 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <vector>
 
@@ -24,7 +24,16 @@ class OverlappingJobs {
         std::int64_t start, finish;  // seconds since the epoch's midnight, local time
         LinePlace place;
     };
-    std::vector<std::deque<Interval>> machines_;
+    // The latest jobs of one machine in a ring, oldest at next once it is full: checked every line, so
+    // kept in one piece.
+    struct Recent {
+        std::array<Interval, kKept> jobs;
+        std::size_t count = 0, next = 0;
+        // The latest finish of the machine so far: a job starting at or after it overlaps none of the
+        // kept, which is the usual case of jobs met in the order they finished.
+        std::int64_t latestFinish = INT64_MIN;
+    };
+    std::vector<Recent> machines_;
 };
 
 }  // namespace kerfolio

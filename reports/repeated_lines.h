@@ -6,8 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <utility>
+#include <vector>
 
 #include "reports/calendar.h"
 #include "reports/report_line.h"
@@ -30,7 +29,8 @@ class RepeatedLines {
 
     // Forgets everything: the next folder starts afresh.
     void Clear() {
-        seen_.clear();
+        slots_.clear();
+        used_ = 0;
         met_.clear();
     }
 
@@ -46,18 +46,29 @@ class RepeatedLines {
         std::uint64_t workpieceHash;
         bool operator==(const Key& other) const = default;
     };
-    struct KeyHash {
-        std::size_t operator()(const Key& key) const;
-    };
-    struct Seen {
+    // Every line is looked up and nearly every one is new: an open-addressing table of slots in one
+    // array, so a look-up reads one or two neighbouring slots and adding a line allocates nothing.
+    struct Slot {
+        std::uint64_t hash = 0;  // 0: empty
+        Key key{};
         LinePlace first;
-        Day last;
+        Day last{};
         std::string workpiece;  // to tell two names of one hash apart
     };
+    struct Met {
+        Day day;
+        std::uint64_t hash;
+        Key key;
+    };
+    static std::uint64_t HashOf(const Key& key);
+    std::size_t Find(std::uint64_t hash, const Key& key) const;  // the slot, or the empty one ending the run
+    void Erase(std::size_t slot);
+    void Grow();
     void Forget(Day before);
 
-    std::unordered_map<Key, Seen, KeyHash> seen_;
-    std::deque<std::pair<Day, Key>> met_;  // the days lines were met, oldest first, to forget them in turn
+    std::vector<Slot> slots_;  // a power of two of them, at most half used
+    std::size_t used_ = 0;
+    std::deque<Met> met_;  // the days lines were met, oldest first, to forget them in turn
 };
 
 }  // namespace kerfolio

@@ -333,6 +333,7 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
                                        "0:00:00", "0:00:00", "12:00:00", "700"};
     const CompletionFields overlapping{"机床1",   "C",       "9:00:00",  "9:00:00",
                                        "0:00:00", "0:00:00", "11:00:00", "600"};
+    const CompletionFields early{"机床1", "D", "8:30:00", "8:30:00", "0:00:00", "0:00:00", "9:00:00", "900"};
     struct Case {
         const char* what;
         std::string march2, march3;  // the files of 2 and 3 March; archive at 0:00:00
@@ -364,6 +365,14 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
          2,
          3600,
          {"2024-3-2.txt:2"},
+         {"2024-03-01"}},
+        // D finished before B but comes after it: still checked against A, which it overlaps.
+        {"an overlap met out of finish order",
+         Lines({a, b, early}),
+         "",
+         3,
+         2 * 3600,
+         {"2024-3-2.txt:3"},
          {"2024-03-01"}},
     };
     for (const auto& c : cases) {
