@@ -214,8 +214,7 @@ std::vector<std::optional<Day>> DatesOfNames(const std::vector<std::string>& ste
 
 FolderListing ListArchiveFiles(const std::filesystem::path& folder, const NameDating& dating) {
     FolderListing listing;
-    std::vector<std::filesystem::path> paths;
-    std::vector<std::string> stems;
+    std::vector<std::string> names;
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     if (error) {
@@ -238,33 +237,42 @@ FolderListing ListArchiveFiles(const std::filesystem::path& folder, const NameDa
             listing.problems.push_back({it->path().string(), 0, rmsg::kIsFolder});
             continue;
         }
-        paths.push_back(it->path());
-        stems.emplace_back(*stem);
+        names.emplace_back(name);
     }
-    const auto dates = ReadNames(stems, dating);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::vector<NameDate> dates;
+    {
+        std::vector<std::string> stems;
+        stems.reserve(names.size());
+        for (const std::string& name : names)
+            stems.emplace_back(*TxtStem(name));
+        dates = ReadNames(stems, dating);
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::filesystem::path path = folder / names[i];
         if (const auto& date = dates[i].date) {
-            listing.files.push_back({paths[i], *date});
-            const auto written = WrittenOn(paths[i]);
-            if (!written || std::chrono::abs(*written - *date).count() <= 1) continue;
-            const bool otherFits =
-                dates[i].otherReading && std::chrono::abs(*written - *dates[i].otherReading).count() <= 1;
-            if (*written < *date || otherFits) {
-                listing.notices.push_back(
-                    {paths[i].string(), 0,
-                     rmsg::kModifiedOn + FormatIsoDate(*written) + rmsg::kReadAs + FormatIsoDate(*date)});
+            const auto written = WrittenOn(path);
+            if (written && std::chrono::abs(*written - *date).count() > 1) {
+                const bool otherFits =
+                    dates[i].otherReading && std::chrono::abs(*written - *dates[i].otherReading).count() <= 1;
+                if (*written < *date || otherFits) {
+                    listing.notices.push_back({*date,
+                                               {path.string(), 0,
+                                                rmsg::kModifiedOn + FormatIsoDate(*written) + rmsg::kReadAs +
+                                                    FormatIsoDate(*date)}});
+                }
             }
+            listing.files.push_back({std::move(names[i]), *date});
         } else {
-            listing.problems.push_back({paths[i].string(), 0, rmsg::kNameNotDate});
+            listing.problems.push_back({path.string(), 0, rmsg::kNameNotDate});
         }
     }
     std::sort(listing.files.begin(), listing.files.end(), [](const ArchiveFile& a, const ArchiveFile& b) {
-        return a.date != b.date ? a.date < b.date : a.path < b.path;
+        return a.date != b.date ? a.date < b.date : a.name < b.name;
     });
-    for (auto* list : {&listing.problems, &listing.notices}) {
-        std::sort(list->begin(), list->end(),
-                  [](const InputProblem& a, const InputProblem& b) { return a.file < b.file; });
-    }
+    std::sort(listing.problems.begin(), listing.problems.end(),
+              [](const InputProblem& a, const InputProblem& b) { return a.file < b.file; });
+    std::sort(listing.notices.begin(), listing.notices.end(),
+              [](const FileNotice& a, const FileNotice& b) { return a.notice.file < b.notice.file; });
     return listing;
 }
 

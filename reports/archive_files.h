@@ -47,16 +47,23 @@ std::vector<NameDate> ReadNames(const std::vector<std::string>& stems, const Nam
 // each path made on the way costs more than reading the name.
 std::optional<std::string_view> TxtStem(std::string_view name);
 
+// A decade of daily files is thousands of them: each by its name in the folder, not a whole path.
 struct ArchiveFile {
-    std::filesystem::path path;
+    std::string name;
     Day date;
+};
+
+// A file whose date disagrees with when it was written.
+struct FileNotice {
+    Day date;  // the date its name is read as
+    InputProblem notice;
 };
 
 struct FolderListing {
     std::vector<ArchiveFile> files;  // by date
     std::vector<InputProblem> problems;
-    std::vector<InputProblem> notices;  // files whose date disagrees with when they were written
-    bool listed = true;                 // false when the folder could not be read, or not to its end
+    std::vector<FileNotice> notices;
+    bool listed = true;  // false when the folder could not be read, or not to its end
 };
 
 // The dated ".txt" files of an archive folder; other ".txt" files and folders named like one are listed

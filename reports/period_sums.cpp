@@ -99,6 +99,9 @@ std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<int>& order,
                                            const std::vector<std::string>& names, Day first, Day last) const {
     const bool years = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
     std::vector<PeriodSums> result;
+    // Room for every machine's every period (and one begun by early days): a decade by the day is tens
+    // of thousands of rows, which growing would hold twice over for a moment.
+    result.reserve(order.size() * (slotOfPeriod_.size() + 1));
     for (const int machine : order) {
         for (const auto& [start, totals] : ByPeriod(machine, first, last))
             result.push_back(

@@ -158,62 +158,79 @@ std::vector<int> MachineOrder(const MachineNames& names, const std::vector<Machi
     return order;
 }
 
+// The ".txt" names of the folders, for a progress count made before their dates are read.
+std::size_t CountTxtNames(const std::vector<std::filesystem::path>& folders) {
+    std::size_t count = 0;
+    for (const auto& folder : folders) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            if (TxtStem(it->path().filename().native())) ++count;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
 
-    // A decade of six PCs is 22,000 files: by name, not path (a path holds each of its parts again).
-    struct Source {
-        std::string name;
-        Day date;
-        std::size_t folder;
-        bool beforeRange;
-    };
-    std::vector<Source> sources;
     std::vector<std::string> prefixes;
     const std::vector<std::string> labels = FolderLabels(request.folders);
-    for (std::size_t i = 0; i < request.folders.size(); ++i) {
-        prefixes.push_back(request.folders.size() > 1 ? labels[i] + "/" : std::string());
-        FolderListing listing = ListArchiveFiles(request.folders[i], request.dating);
-        if (!listing.listed) ++report.foldersUnread;
-        report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
-        for (ArchiveFile& file : listing.files) {
-            const bool before = request.from && file.date < *request.from;
-            if (before && file.date < *request.from - std::chrono::days(RepeatedLines::kRememberDays))
-                continue;
-            if (request.to && file.date > *request.to + std::chrono::days(2)) continue;
-            if (!before && (!request.to || file.date <= *request.to + std::chrono::days(1))) {
-                for (const InputProblem& notice : listing.notices) {
-                    if (notice.file == file.path.string()) report.notices.push_back(notice);
-                }
-            }
-            sources.push_back({file.path.filename().native(), file.date, i, before});
-        }
-    }
-
+    for (const std::string& label : labels)
+        prefixes.push_back(request.folders.size() > 1 ? label + "/" : std::string());
     MachineNames names(std::move(prefixes));
     PeriodSummer sums(request.grouping, request.from, request.to);
     EfficiencyLearner learner;
+
+    // Each folder is read as soon as it is listed, so only one folder's names are held however many
+    // folders (PCs) there are. A file is known by its number among all files read; a repeat or an
+    // overlap names a file of its own folder, since each folder's machines are its own.
+    std::size_t folder = 0;
+    FolderListing listing;
+    std::size_t firstFile = 0;  // the number of the listing's first file
     const auto pathOf = [&](std::size_t file) {
-        return request.folders[sources[file].folder] / sources[file].name;
+        if (file < firstFile) return request.folders[folder];  // not met: an earlier folder's file
+        return request.folders[folder] / listing.files[file - firstFile].name;
     };
     ReportSink sink(request, report, names, sums, learner, labels,
                     [&](std::size_t file) { return pathOf(file).string(); });
+    const std::size_t total = request.progress ? CountTxtNames(request.folders) : 0;
+    std::size_t done = 0;
     ArchiveFileReader reader;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        const Source& source = sources[i];
-        const std::filesystem::path path = pathOf(i);
-        const std::string label = path.string();
-        sink.StartFile(source.folder, source.date, i, label, !source.beforeRange);
-        if (auto error = reader.Read(path, sink)) {
-            if (!source.beforeRange) report.problems.push_back({label, 0, std::move(*error)});
-        } else if (!source.beforeRange) {
-            ++report.filesRead;
+    for (; folder < request.folders.size(); ++folder) {
+        listing = ListArchiveFiles(request.folders[folder], request.dating);
+        if (!listing.listed) ++report.foldersUnread;
+        report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
+        const auto beforeRange = [&](Day date) { return request.from && date < *request.from; };
+        for (FileNotice& notice : listing.notices) {
+            if (!beforeRange(notice.date) &&
+                (!request.to || notice.date <= *request.to + std::chrono::days(1)))
+                report.notices.push_back(std::move(notice.notice));
         }
-        if (request.progress) request.progress(i + 1, sources.size());
+        std::erase_if(listing.files, [&](const ArchiveFile& file) {
+            return (request.from &&
+                    file.date < *request.from - std::chrono::days(RepeatedLines::kRememberDays)) ||
+                   (request.to && file.date > *request.to + std::chrono::days(2));
+        });
+        for (std::size_t k = 0; k < listing.files.size(); ++k) {
+            const ArchiveFile& file = listing.files[k];
+            const bool before = beforeRange(file.date);
+            const std::filesystem::path path = pathOf(firstFile + k);
+            const std::string label = path.string();
+            sink.StartFile(folder, file.date, firstFile + k, label, !before);
+            if (auto error = reader.Read(path, sink)) {
+                if (!before) report.problems.push_back({label, 0, std::move(*error)});
+            } else if (!before) {
+                ++report.filesRead;
+            }
+            if (request.progress) request.progress(std::min(++done, total), total);
+        }
+        firstFile += listing.files.size();
     }
+    if (request.progress && done < total) request.progress(total, total);
 
     if (sink.unlisted > 0) {
         report.notices.push_back(

@@ -19,7 +19,7 @@ TEST(ArchiveListingTest, DatedTxtFilesInAnyCaseAndNothingElse) {
     const FolderListing listing = ListArchiveFiles(folder.Path());
     std::vector<std::string> files;
     for (const ArchiveFile& file : listing.files)
-        files.push_back(file.path.filename().string() + " " + FormatIsoDate(file.date));
+        files.push_back(file.name + " " + FormatIsoDate(file.date));
     EXPECT_EQ(files, (std::vector<std::string>{"2024-3-5.txt 2024-03-05", "2024-3-6.TXT 2024-03-06",
                                                "2024-3-7.Txt 2024-03-07"}));
     // A ".txt" that is no date is listed, and so is a folder named like a day file; the rest are not

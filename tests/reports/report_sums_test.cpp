@@ -440,5 +440,26 @@ TEST(ReportTruthTest, ReportStartsWithTheEarliestFinishWhicheverFolderHoldsIt) {
     }
 }
 
+TEST(ReportTruthTest, ARepeatNamesTheLineOfItsOwnFolder) {
+    // Folders are read one after the other, each right after it is listed; a repeat in the second
+    // must still name the second's file, not the file of that number in the first.
+    testing::TempFolder root;
+    const CompletionFields job{"机床1", "A", "8:00:00", "8:10:00", "0:00:00", "0:00:00", "9:10:00", "1800"};
+    std::filesystem::create_directories(root / "A");
+    std::filesystem::create_directories(root / "B");
+    for (const char* name : {"2024-3-1.txt", "2024-3-2.txt", "2024-3-3.txt"})
+        testing::Put(root / "A" / name, "");
+    testing::Put(root / "B" / "2024-3-2.txt", Lines({job}));
+    testing::Put(root / "B" / "2024-3-4.txt", Lines({job}));
+    ReportRequest request;
+    request.folders = {root / "A", root / "B"};
+    const Report report = BuildReport(request);
+    EXPECT_EQ(report.jobs, 1u);
+    ASSERT_EQ(report.notices.size(), 1u);
+    EXPECT_EQ(report.notices[0].file, (root / "B" / "2024-3-4.txt").string());
+    EXPECT_NE(report.notices[0].reason.find((root / "B" / "2024-3-2.txt").string() + ":1"), std::string::npos)
+        << report.notices[0].reason;
+}
+
 }  // namespace
 }  // namespace kerfolio
