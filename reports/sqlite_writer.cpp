@@ -45,13 +45,37 @@ CREATE TABLE IF NOT EXISTS problems (
     UNIQUE (file, line, reason)
 );
 CREATE INDEX IF NOT EXISTS jobs_by_day ON jobs (finish_date, machine);
-CREATE VIEW IF NOT EXISTS machine_days AS
-SELECT folder, machine, finish_date AS day, COUNT(*) AS jobs, SUM(amount) AS amount,
-       SUM(machining_seconds) / 3600.0 AS machining_hours,
-       SUM(jump_seconds) / 3600.0 AS jump_hours,
-       SUM(break_seconds) / 3600.0 AS break_hours,
-       SUM(MAX(machining_seconds - jump_seconds - break_seconds, 0)) / 3600.0 AS cutting_hours
-FROM jobs GROUP BY folder, machine, finish_date;
+-- Made anew by every run, so a database an earlier version made gets the day split too.
+DROP VIEW IF EXISTS machine_days;
+-- Per machine and calendar day, as the report counts: a job counts (jobs, amount) on the day it
+-- finished, its start-to-finish time on the days it ran, split at midnight (a job runs less than a
+-- day), with its jumps and wire breaks shared out in proportion; so no day holds more than 24 hours.
+CREATE VIEW machine_days AS
+WITH split AS (
+    SELECT folder, machine, finish_date, amount, jump_seconds AS jump, break_seconds AS broken,
+           machining_seconds AS machining,
+           MIN(machining_seconds, strftime('%s', finish_at) - strftime('%s', finish_date)) AS today
+    FROM jobs),
+shared AS (
+    SELECT *, machining - today AS before,
+           CASE WHEN machining = today THEN 0 WHEN today = 0 THEN jump
+                ELSE CAST(round(jump * (machining - today) * 1.0 / machining) AS INTEGER) END AS jump_before,
+           CASE WHEN machining = today THEN 0 WHEN today = 0 THEN broken
+                ELSE CAST(round(broken * (machining - today) * 1.0 / machining) AS INTEGER) END AS broken_before
+    FROM split),
+parts AS (
+    SELECT folder, machine, finish_date AS day, 1 AS jobs, amount, today AS machining,
+           jump - jump_before AS jump, broken - broken_before AS broken
+    FROM shared
+    UNION ALL
+    SELECT folder, machine, date(finish_date, '-1 day'), 0, 0, before, jump_before, broken_before
+    FROM shared WHERE before > 0)
+SELECT folder, machine, day, SUM(jobs) AS jobs, SUM(amount) AS amount,
+       SUM(machining) / 3600.0 AS machining_hours,
+       SUM(jump) / 3600.0 AS jump_hours,
+       SUM(broken) / 3600.0 AS break_hours,
+       SUM(MAX(machining - jump - broken, 0)) / 3600.0 AS cutting_hours
+FROM parts GROUP BY folder, machine, day;
 )sql";
 
 constexpr char kInsertJob[] =

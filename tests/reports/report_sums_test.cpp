@@ -9,7 +9,9 @@
 #include "reports/csv_writer.h"
 #include "reports/figures.h"
 #include "reports/report.h"
+#include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
+#include "sqlite_rows.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
 
@@ -267,13 +269,34 @@ TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
         request.grouping = c.grouping;
         request.from = ParseIsoDate("2026-03-25");
         request.to = ParseIsoDate("2026-03-27");
+        // The database's days are the report's days.
+        const std::filesystem::path db = folder / "jobs.db";
+        std::filesystem::remove(db);
+        JobDatabase database;
+        std::string why;
+        ASSERT_TRUE(database.Open(db, why)) << why;
+        request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
         const Report report = BuildReport(request);
-        Rows rows;
+        ASSERT_TRUE(database.Commit(report.problems, why)) << why;
+        Rows rows, days;
         for (const PeriodSums& sums : report.periods) {
             rows.push_back(PeriodRow(sums));
             EXPECT_LE(sums.share, 1.0) << sums.period.label;
+            days.push_back({sums.machine, sums.period.label, std::to_string(sums.jobs),
+                            std::to_string(sums.amount), std::to_string(sums.machining),
+                            std::to_string(sums.jump), std::to_string(sums.wireBreak),
+                            std::to_string(sums.net)});
         }
         EXPECT_EQ(rows, c.expected);
+        if (c.grouping == Grouping::Day) {
+            EXPECT_EQ(testing::QueryRows(
+                          db,
+                          "SELECT machine, day, jobs, amount, CAST(round(machining_hours * 3600) AS INTEGER),"
+                          " CAST(round(jump_hours * 3600) AS INTEGER), CAST(round(break_hours * 3600)"
+                          " AS INTEGER), CAST(round(cutting_hours * 3600) AS INTEGER) FROM machine_days"
+                          " ORDER BY day"),
+                      days);
+        }
         ASSERT_EQ(report.overview.size(), 1u);
         EXPECT_EQ(report.overview[0].machining, 30 * 3600 + 29 * 60);
         EXPECT_TRUE(report.notices.empty());
