@@ -56,7 +56,7 @@ inline constexpr char kOverviewHeading[] = "全厂概览";
 inline constexpr char kWholePeriod[] = "全期";
 inline constexpr char kSplitNote[] =
     "跨过午夜的工件，加工时间按日历日分开计入；跳步和断丝时间按各天所占加工时间的比例分摊。"
-    "件数和加工量计入完成的那一天。";
+    "件数和加工量计入完成的那一天；效率是该期间完成的工件的加工量除以这些工件的全部净切割时间。";
 
 // What the report found questionable but still read.
 inline constexpr char kRepeatOf[] = "与前面的行相同（只有序号不同），同一工件只计一次：";

@@ -11,6 +11,7 @@ void PeriodSummer::Totals::Add(const Totals& other) {
     jump += other.jump;
     wireBreak += other.wireBreak;
     net += other.net;
+    finishedNet += other.finishedNet;
 }
 
 int PeriodSummer::SlotOfNewDay(Day day) {
@@ -36,6 +37,7 @@ void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
     Totals& sum = At(machine, dated.finishDay);
     ++sum.jobs;
     sum.amount += dated.job.amount;
+    sum.finishedNet += dated.net;
     if (from_ || (earliest_ && *earliest_ <= dated.finishDay)) return;
     // The report starts earlier now: the time held back on the days since belongs to it.
     earliest_ = dated.finishDay;
@@ -87,7 +89,7 @@ PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, c
     sum.jump = totals.jump;
     sum.wireBreak = totals.wireBreak;
     sum.net = totals.net;
-    if (sum.net > 0) sum.efficiency = double(sum.amount) / (double(sum.net) / 60.0);
+    if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
     const Day from = std::max(sum.period.first, first);
     const Day to = std::min(sum.period.last, last);
     const double seconds = double((to - from).count() + 1) * kSecondsPerDay;

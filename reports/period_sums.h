@@ -22,8 +22,11 @@ struct PeriodSums {
     std::int64_t jump = 0;       // the period's share of the jumps and wire breaks
     std::int64_t wireBreak = 0;
     std::int64_t net = 0;
-    std::optional<double> efficiency;  // mm² per net cutting minute; none without cutting time
-    double share = 0;                  // net cutting time over the period's length within the range
+    // mm² per net cutting minute of the jobs finished in the period, each with the whole of its time (a
+    // day's split time against the amounts finished on it would rate a day that ends a long job at
+    // hundreds); none without such cutting time.
+    std::optional<double> efficiency;
+    double share = 0;  // net cutting time over the period's length within the range
 };
 
 // Sums per machine and period. A job counts (jobs, amount) in the period of its finish; its time counts
@@ -54,6 +57,7 @@ class PeriodSummer {
     struct Totals {
         int jobs = 0;
         std::int64_t amount = 0, machining = 0, jump = 0, wireBreak = 0, net = 0;
+        std::int64_t finishedNet = 0;  // the whole net time of the jobs finished, for their efficiency
         bool Empty() const { return jobs == 0 && machining == 0; }
         void Add(const Totals& other);
     };
