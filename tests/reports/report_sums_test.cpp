@@ -234,7 +234,7 @@ std::string Clock(int seconds) {
 
 TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
     // 中走丝4号 cuts without a pause from the 25th at 17:35 to the 27th at 0:04; archives at 23:30. Counted
-    // wholly on its finish day, the 26th would hold 30:29 hours.
+    // wholly on their finish days, the 25th would show none of A's 6:25 and the 27th all 6:29 of D.
     testing::TempFolder folder;
     testing::Put(
         folder / "2026-3-26.txt",
