@@ -200,11 +200,11 @@ Report BuildReport(const ReportRequest& request) {
     const std::size_t total = request.progress ? CountTxtNames(request.folders) : 0;
     std::size_t done = 0;
     ArchiveFileReader reader;
+    const auto beforeRange = [&](Day date) { return request.from && date < *request.from; };
     for (; folder < request.folders.size(); ++folder) {
         listing = ListArchiveFiles(request.folders[folder], request.dating);
         if (!listing.listed) ++report.foldersUnread;
         report.problems.insert(report.problems.end(), listing.problems.begin(), listing.problems.end());
-        const auto beforeRange = [&](Day date) { return request.from && date < *request.from; };
         for (FileNotice& notice : listing.notices) {
             if (!beforeRange(notice.date) &&
                 (!request.to || notice.date <= *request.to + std::chrono::days(1)))
