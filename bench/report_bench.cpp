@@ -2,6 +2,7 @@
 // whether the memory of a decade of six PCs' archives stays that of a year.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
 #include "reports/report.h"
+#include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
 #include "storage/atomic_file.h"
 #include "storage/gbk.h"
@@ -255,6 +257,91 @@ void BM_DecadeOfSixPcs(benchmark::State& state) {
 }
 BENCHMARK(BM_DecadeOfSixPcs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+double lastImportRatio = 0, lastRerunRatio = 0, lastDayQueryRatio = 0, lastWeekQueryRatio = 0;
+
+// Mean milliseconds of sql run count times with ?1 bound to each of values in turn, every row stepped.
+double QueryMs(sqlite3* db, const char* sql, const std::vector<std::string>& values, int count) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    std::size_t rows = 0;
+    const auto start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        const std::string& value = values[std::size_t(i) % values.size()];
+        sqlite3_bind_text(statement, 1, value.data(), int(value.size()), SQLITE_STATIC);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            ++rows;
+        sqlite3_reset(statement);
+    }
+    const auto end = Clock::now();
+    sqlite3_finalize(statement);
+    benchmark::DoNotOptimize(rows);
+    return Milliseconds(end - start, count);
+}
+
+// The decade into a database against the report's own run over the same folders; a second run over
+// unchanged files against the report too; and a dashboard's query of one day, or one week, of
+// machine_days against reading one job by its key.
+void BM_DecadeIntoTheDatabase(benchmark::State& state) {
+    BenchFolder folder;
+    std::vector<std::filesystem::path> folders, years;
+    WriteDecade(folder.Path(), folders, years);
+    ReportRequest request;
+    request.grouping = Grouping::Month;
+    request.folders = folders;
+    request.records = ReadMachineRecords({});
+    const std::filesystem::path file = folder.Path() / "jobs.db";
+    const auto import = [&] {
+        JobDatabase database;
+        std::string why;
+        if (!database.Open(file, why)) state.SkipWithError(why.c_str());
+        database.SetWholeRun(true);
+        ReportRequest withDatabase = request;
+        withDatabase.eachJob = [&database](const ReadJob& job) { database.Add(job); };
+        const Report report = BuildReport(withDatabase);
+        if (!database.Commit(report.problems, why)) state.SkipWithError(why.c_str());
+    };
+    double reportMs = 0, importMs = 0, rerunMs = 0, dayMs = 0, weekMs = 0, keyMs = 0;
+    for (auto _ : state) {
+        std::filesystem::remove(file);
+        auto start = Clock::now();
+        benchmark::DoNotOptimize(BuildReport(request).jobs);
+        reportMs = Milliseconds(Clock::now() - start, 1);
+        start = Clock::now();
+        import();
+        importMs = Milliseconds(Clock::now() - start, 1);
+        start = Clock::now();
+        import();
+        rerunMs = Milliseconds(Clock::now() - start, 1);
+
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        std::vector<std::string> days, weeks, ids;
+        Day day = *ParseIsoDate("2016-03-01");
+        for (int i = 0; i < 200; ++i, day += std::chrono::days(17)) {
+            days.push_back(FormatIsoDate(day));
+            ids.push_back(std::to_string(1 + i * 4'999));
+        }
+        keyMs = QueryMs(db, "SELECT * FROM jobs WHERE id = ?1", ids, 2'000);
+        dayMs = QueryMs(db, "SELECT * FROM machine_days WHERE day = ?1", days, 2'000);
+        weekMs = QueryMs(db,
+                         "SELECT folder, machine, SUM(cutting_hours) FROM machine_days"
+                         " WHERE day BETWEEN ?1 AND date(?1, '+6 days') GROUP BY folder, machine",
+                         days, 500);
+        sqlite3_close(db);
+    }
+    lastImportRatio = importMs / reportMs;
+    lastRerunRatio = rerunMs / reportMs;
+    lastDayQueryRatio = dayMs / keyMs;
+    lastWeekQueryRatio = weekMs / keyMs;
+    state.counters["report_ms"] = reportMs;
+    state.counters["import_ms"] = importMs;
+    state.counters["rerun_ms"] = rerunMs;
+    state.counters["key_ms"] = keyMs;
+    state.counters["day_ms"] = dayMs;
+    state.counters["week_ms"] = weekMs;
+}
+BENCHMARK(BM_DecadeIntoTheDatabase)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 }  // namespace kerfolio
 
@@ -273,5 +360,10 @@ int main(int argc, char** argv) {
         kerfolio::kPcs * kerfolio::kDecadeDays, kerfolio::lastDecadeRatio, kerfolio::lastHeapDecadeMb,
         kerfolio::lastHeapYearMb, kerfolio::kPcs * 365,
         kerfolio::lastHeapDecadeMb / kerfolio::lastHeapYearMb);
+    std::printf(
+        "decade into the database: import/report %.2f (goal: at most 3), re-run/report %.2f; one day of "
+        "machine_days/one job by key %.1f (goal: at most 50), one week %.1f\n",
+        kerfolio::lastImportRatio, kerfolio::lastRerunRatio, kerfolio::lastDayQueryRatio,
+        kerfolio::lastWeekQueryRatio);
     return 0;
 }

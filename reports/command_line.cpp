@@ -1,6 +1,8 @@
 #include "reports/command_line.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 #include "board/conversion_error.h"
 #include "board/time_text.h"
@@ -29,9 +31,13 @@ const char kUsage[] =
     "  --csv FILE            also write the tables as CSV (UTF-8 with byte-order mark)\n"
     "  --encoding gbk        write the CSV in GBK instead\n"
     "  --html FILE           also write a page with the tables and charts\n"
-    "  --sqlite FILE         also add the jobs to an SQLite database (made when missing): tables jobs\n"
-    "                        and problems, view machine_days; a job already there is not added again,\n"
-    "                        and a run that fails leaves the database as it was\n"
+    "  --sqlite FILE         also add the jobs to an SQLite database (made when missing): tables jobs,\n"
+    "                        job_days, files and problems, view machine_days; a job already there is\n"
+    "                        not added again, a file unchanged since the last run over whole folders\n"
+    "                        is passed over, and a run that fails leaves the database as it was\n"
+    "  --jobs                also list the jobs themselves: machine, workpiece, mount, start and finish,\n"
+    "                        net cutting time, amount, efficiency, and the file and line of each\n"
+    "  --workpiece TEXT      list only the jobs whose workpiece name contains TEXT, with their totals\n"
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html, opened with xdg-open\n"
     "  --help                this text\n"
@@ -46,7 +52,57 @@ const char kUsage[] =
     "month swapped, or days before its date, is listed to be checked.\n"
     "A job is counted on the day it finished; its time on the days it ran, split at midnight. A line\n"
     "repeating an earlier one of its folder but for its number is one job, counted once.\n"
-    "Lines or files that do not read are listed with their file and line; the rest is still reported.\n";
+    "Lines or files that do not read are listed with their file and line; the rest is still reported.\n"
+    "Without --from the report starts on the first day a job ran; shares count only the days from the\n"
+    "first one the archives cover.\n";
+
+const char kUsageChinese[] =
+    "用法：kerfolio-report [选项] 文件夹...\n"
+    "      kerfolio-report --recent\n"
+    "\n"
+    "读取 Kerfolio 写入文件夹的每日存档文件（多个文件夹即多台电脑的存档，每台机床前加上其文件夹名），\n"
+    "按机床和期间报告：件数、加工量（平方mm）、加工、跳步、断丝和净切割时间、实际效率（每分钟净切割的\n"
+    "平方mm）和期间内切割时间的占比；然后按机床把最近20件的效率中位数与 save.ini 中的设定效率对比。\n"
+    "不会写入 save.ini。\n"
+    "\n"
+    "  --by day|week|month   表格的期间（默认 day；周从星期一到星期日）\n"
+    "  --from YYYY-MM-DD     报告的第一天（工件按完成的那一天计）\n"
+    "  --to YYYY-MM-DD       报告的最后一天\n"
+    "  --archive-time H:MM:SS  存档的时刻（默认：--settings 文件中 time 节的 time1，否则 0:00:00）；\n"
+    "                        晚于此刻完成的工件算在文件日期的前一天\n"
+    "  --settings FILE       Kerfolio 的 save.ini：存档时刻、机床名称和效率\n"
+    "  --date-order dmy|mdy|ymd  文件名中日、月、年的顺序，用于区域设置与本机不同的电脑写的文件夹\n"
+    "  --csv FILE            另写 CSV 表格（UTF-8，带字节顺序标记）\n"
+    "  --encoding gbk        CSV 改用 GBK 编码\n"
+    "  --html FILE           另写含表格和图表的网页\n"
+    "  --sqlite FILE         另把工件加入 SQLite 数据库（不存在时新建）：表 jobs、job_days、files 和\n"
+    "                        problems，视图 machine_days；已有的工件不再加入，上次整文件夹运行后未改动\n"
+    "                        的文件跳过，运行失败时数据库保持原样\n"
+    "  --jobs                另列出每个工件：机床、工件、装夹、开始和完成、净切割时间、加工量、效率，\n"
+    "                        以及所在文件和行\n"
+    "  --workpiece TEXT      只列出工件名含 TEXT 的工件，并给出合计\n"
+    "  --recent              数据文件夹存档的最近30天写成网页\n"
+    "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html，并用 xdg-open 打开\n"
+    "  --help                显示本说明\n"
+    "  --version             显示版本\n"
+    "\n"
+    "文件名按本机的短日期格式读作日期，即 Kerfolio 命名文件所用的格式（区域设置：en_US 下 12-8-26 是\n"
+    "2026年12月8日）。来自其他电脑、格式不同的文件名会被推测，除非给出 --date-order：四位数的第一段是年\n"
+    "（2024-3-5）；否则年在最后，日或月在前按同一文件夹中第一或第二段大于12的文件名判断，没有时认为日在前。\n"
+    "英文月份名（7 Dec 2026）即月份。修改日期与文件名日期不符的文件会列出供核对。\n"
+    "工件计在完成的那一天；加工时间计在运行的各天，在午夜分开。\n"
+    "与前面某行只有序号不同的行是同一工件，只计一次。\n"
+    "无法读取的行或文件会列出其文件和行号；其余照常报告。\n"
+    "不给 --from 时报告从第一件工件开始运行的那一天开始；切割占比只按存档覆盖的第一天起的天数计算。\n";
+
+const char* UsageForLocale() {
+    // The first of these that is set decides, as for every program's messages.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::string_view(value).starts_with("zh") ? kUsageChinese : kUsage;
+    }
+    return kUsage;
+}
 
 namespace {
 
@@ -79,13 +135,15 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
                                 name == "--encoding" || name == "--html" || name == "--sqlite" ||
-                                name == "--date-order";
+                                name == "--date-order" || name == "--workpiece";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--version") {
             line.version = true;
         } else if (name == "--recent") {
             line.recent = true;
+        } else if (name == "--jobs") {
+            line.jobs = true;
         } else if (takesValue) {
             const auto text = value();
             if (!text) return name + " needs a value";
@@ -108,6 +166,9 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             } else if (name == "--date-order") {
                 line.dateOrder = ParseDateOrder(*text);
                 if (!line.dateOrder) return "--date-order takes dmy, mdy or ymd, not '" + *text + "'";
+            } else if (name == "--workpiece") {
+                line.workpiece = *text;
+                line.jobs = true;
             } else if (name == "--encoding") {
                 if (*text == "gbk" || *text == "GBK")
                     line.encoding = CsvEncoding::Gbk;

@@ -26,10 +26,17 @@ struct CommandLine {
     CsvEncoding encoding = CsvEncoding::Utf8WithBom;
     std::optional<std::filesystem::path> html;
     std::optional<std::filesystem::path> sqlite;
+    bool jobs = false;                     // list the jobs themselves
+    std::optional<std::string> workpiece;  // only the jobs whose workpiece contains it (implies jobs)
     std::vector<std::filesystem::path> folders;
 };
 
 extern const char kUsage[];
+extern const char kUsageChinese[];
+
+// The usage text in the language of the environment's locale (LC_ALL, LC_MESSAGES, LANG): Chinese for
+// zh_*, else English.
+const char* UsageForLocale();
 
 // The options after the program's name ("--by week" and "--by=week" alike), or what is wrong with them.
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);

@@ -48,6 +48,21 @@ std::string RenderCsv(const Report& report, CsvEncoding encoding) {
               std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders)));
     for (const EfficiencyAdvice& advice : report.advice)
         AppendRow(out, AdviceRow(advice));
+    // Added after the tables a spreadsheet or a script already reads from the top.
+    if (!report.overview.empty()) {
+        out += "\r\n";
+        AppendRow(out, std::vector<std::string>(std::begin(rmsg::kOverviewHeaders),
+                                                std::end(rmsg::kOverviewHeaders)));
+        for (const auto& row : OverviewRows(report))
+            AppendRow(out, row);
+    }
+    if (report.jobsListed) {
+        out += "\r\n";
+        AppendRow(out, std::vector<std::string>(std::begin(rmsg::kJobHeaders), std::end(rmsg::kJobHeaders)));
+        for (const ListedJob& job : report.jobList)
+            AppendRow(out, JobRow(job));
+        AppendRow(out, JobTotalsRow(report.jobList));
+    }
     if (encoding == CsvEncoding::Gbk) return ToGbk(out);
     return "\xEF\xBB\xBF" + out;
 }

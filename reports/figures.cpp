@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "reports/messages.h"
+
 namespace kerfolio {
 
 namespace {
@@ -94,6 +96,83 @@ std::vector<std::string> AdviceRow(const EfficiencyAdvice& advice) {
             FormatDecimal(advice.fitting),
             FormatDecimal(advice.learned),
             AdviceText(advice)};
+}
+
+namespace {
+
+std::string DateTime(Day day, std::int64_t second) {
+    // A start before the finish day's midnight is on the day before.
+    while (second < 0) {
+        second += kSecondsPerDay;
+        day -= std::chrono::days(1);
+    }
+    std::string text = FormatIsoDate(day) + " ";
+    AppendTwoDigits(text, unsigned(second / 3600));
+    text += ':';
+    AppendTwoDigits(text, unsigned(second / 60 % 60));
+    text += ':';
+    AppendTwoDigits(text, unsigned(second % 60));
+    return text;
+}
+
+std::optional<double> Efficiency(std::int64_t amount, std::int64_t net) {
+    if (net <= 0) return std::nullopt;
+    return double(amount) / (double(net) / 60.0);
+}
+
+}  // namespace
+
+std::vector<std::string> JobRow(const ListedJob& job) {
+    const DatedJob& d = job.dated;
+    const std::int64_t start = std::int64_t(d.job.finish) - d.machining;
+    return {job.machine,
+            job.workpiece,
+            DateTime(d.finishDay, start - job.mountToStart),
+            DateTime(d.finishDay, start),
+            DateTime(d.finishDay, d.job.finish),
+            FormatDuration(d.net),
+            std::to_string(d.job.amount),
+            FormatDecimal(Efficiency(d.job.amount, d.net)),
+            job.file,
+            std::to_string(job.line)};
+}
+
+std::vector<std::string> JobTotalsRow(const std::vector<ListedJob>& jobs) {
+    std::int64_t amount = 0, net = 0;
+    for (const ListedJob& job : jobs) {
+        amount += job.dated.job.amount;
+        net += job.dated.net;
+    }
+    return {rmsg::kJobsTotal,
+            std::to_string(jobs.size()) + rmsg::kJobsCount,
+            "",
+            "",
+            "",
+            FormatDuration(net),
+            std::to_string(amount),
+            FormatDecimal(Efficiency(amount, net)),
+            "",
+            ""};
+}
+
+std::string JobsHeading(const Report& report) {
+    std::string heading = rmsg::kJobsHeading;
+    if (!report.workpiece.empty())
+        heading += std::string("（") + rmsg::kJobsMatching + report.workpiece + rmsg::kJobsMatchingEnd + "）";
+    return heading;
+}
+
+std::vector<std::vector<std::string>> OverviewRows(const Report& report) {
+    std::vector<std::vector<std::string>> rows;
+    for (const PeriodSums& sums : report.overview)
+        rows.push_back(OverviewRow(sums));
+    if (report.shop) rows.push_back(OverviewRow(*report.shop));
+    return rows;
+}
+
+std::string CoveredNote(const Report& report) {
+    if (report.jobs == 0 || report.covered <= report.first) return {};
+    return std::string(rmsg::kCoveredNote) + FormatIsoDate(report.covered) + rmsg::kCoveredNoteEnd;
 }
 
 }  // namespace kerfolio

@@ -7,6 +7,7 @@
 
 #include "reports/learned_efficiency.h"
 #include "reports/period_sums.h"
+#include "reports/report.h"
 
 namespace kerfolio {
 
@@ -31,5 +32,19 @@ std::vector<std::string> PeriodRow(const PeriodSums& sums);
 std::vector<std::string> HourCells(const PeriodSums& sums);
 std::vector<std::string> OverviewRow(const PeriodSums& sums);
 std::vector<std::string> AdviceRow(const EfficiencyAdvice& advice);
+
+// The cells of a job under rmsg::kJobHeaders, and of the list's totals: count, net time, amount and
+// efficiency of all its jobs.
+std::vector<std::string> JobRow(const ListedJob& job);
+std::vector<std::string> JobTotalsRow(const std::vector<ListedJob>& jobs);
+
+// The job list's heading, with the text its workpieces contain.
+std::string JobsHeading(const Report& report);
+
+// The rows of the shop overview, the whole shop's last.
+std::vector<std::vector<std::string>> OverviewRows(const Report& report);
+
+// The note on the days shares count from, empty when they count every day of the report.
+std::string CoveredNote(const Report& report);
 
 }  // namespace kerfolio

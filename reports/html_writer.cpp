@@ -21,7 +21,9 @@ constexpr char kStyle[] =
     "section{margin-bottom:32px}svg{display:block;margin:8px 0;max-width:100%;height:auto}"
     // On A4 a chart or a table row is never cut between two pages, and charts shrink to the page.
     "@media print{@page{size:A4;margin:12mm}body{margin:0;font-size:10pt}"
-    "svg,tr,h2{break-inside:avoid}h2{break-after:avoid}}";
+    "svg,tr,h2{break-inside:avoid}h2{break-after:avoid}"
+    // A machine's charts and table on one page, where they fit one.
+    "section{break-inside:avoid;page-break-inside:avoid}}";
 
 // Which columns hold text (left-aligned); the rest are figures, right-aligned.
 using TextColumns = std::initializer_list<std::size_t>;
@@ -47,6 +49,44 @@ void AppendTable(std::string& out, const char* tableClass, const char* const* he
     out += "</tbody></table>\n";
 }
 
+// More periods than a year of days is more than a page a foreman reads or a browser opens well: the
+// page shows such a report by month, and the CSV keeps the rows as asked.
+constexpr std::size_t kMostPeriodsOnAPage = 366;
+
+// The report's rows summed by month, machine by machine. A day's efficiency gives back the net cutting
+// time of the jobs finished on it, so the month's efficiency is that of its jobs, as the report's own.
+std::vector<PeriodSums> ByMonth(const Report& report) {
+    std::vector<PeriodSums> months;
+    std::vector<double> minutes;  // the net cutting minutes of each month's finished jobs
+    for (const PeriodSums& sums : report.periods) {
+        const Period month = PeriodOf(sums.period.first, Grouping::Month);
+        if (months.empty() || months.back().machine != sums.machine ||
+            months.back().period.first != month.first) {
+            months.push_back({});
+            months.back().machine = sums.machine;
+            months.back().period = month;
+            minutes.push_back(0);
+        }
+        PeriodSums& into = months.back();
+        into.jobs += sums.jobs;
+        into.amount += sums.amount;
+        into.machining += sums.machining;
+        into.jump += sums.jump;
+        into.wireBreak += sums.wireBreak;
+        into.net += sums.net;
+        if (sums.efficiency && *sums.efficiency > 0) minutes.back() += double(sums.amount) / *sums.efficiency;
+    }
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        PeriodSums& month = months[i];
+        if (minutes[i] > 0) month.efficiency = double(month.amount) / minutes[i];
+        const Day from = std::max({month.period.first, report.first, report.covered});
+        const Day to = std::min(month.period.last, report.last);
+        const long days = std::max<long>(0, (to - from).count() + 1);
+        month.share = days > 0 ? double(month.net) / (double(days) * kSecondsPerDay) : 0;
+    }
+    return months;
+}
+
 }  // namespace
 
 std::string RenderHtml(const Report& report) {
@@ -63,24 +103,33 @@ std::string RenderHtml(const Report& report) {
     if (report.periods.empty()) out += std::string("<p>") + rmsg::kNoJobs + "</p>\n";
     if (!report.overview.empty()) {
         // The whole shop first, on one screen; each machine's detail follows.
-        std::vector<std::vector<std::string>> rows;
-        for (const PeriodSums& machine : report.overview)
-            rows.push_back(OverviewRow(machine));
         out += std::string("<section class=\"overview\"><h2>") + rmsg::kOverviewHeading + "</h2>\n";
-        AppendTable(out, "overview", rmsg::kOverviewHeaders, std::size(rmsg::kOverviewHeaders), rows, {0});
-        out += std::string("<p class=\"note\">") + rmsg::kSplitNote + "</p>\n" +
-               MachinesChart(report.overview) + "\n</section>\n";
+        AppendTable(out, "overview", rmsg::kOverviewHeaders, std::size(rmsg::kOverviewHeaders),
+                    OverviewRows(report), {0});
+        out += std::string("<p class=\"note\">") + rmsg::kSplitNote;
+        if (const std::string note = CoveredNote(report); !note.empty()) out += "<br/>" + EscapeXml(note);
+        out += "</p>\n" + MachinesChart(report.overview) + "\n</section>\n";
     }
-    const std::vector<Period> periods = report.periods.empty()
-                                            ? std::vector<Period>{}
-                                            : PeriodsBetween(report.first, report.last, report.grouping);
-    for (std::size_t i = 0; i < report.periods.size();) {
-        const std::string& machine = report.periods[i].machine;
+    std::vector<Period> periods = report.periods.empty()
+                                      ? std::vector<Period>{}
+                                      : PeriodsBetween(report.first, report.last, report.grouping);
+    std::vector<PeriodSums> months;
+    const bool byMonth = periods.size() > kMostPeriodsOnAPage;
+    if (byMonth) {
+        months = ByMonth(report);
+        periods = PeriodsBetween(report.first, report.last, Grouping::Month);
+        out += std::string("<p class=\"note\">") +
+               std::to_string(PeriodsBetween(report.first, report.last, report.grouping).size()) +
+               rmsg::kByMonthNote + "</p>\n";
+    }
+    const std::vector<PeriodSums>& shown = byMonth ? months : report.periods;
+    for (std::size_t i = 0; i < shown.size();) {
+        const std::string& machine = shown[i].machine;
         std::vector<const PeriodSums*> sums;
         std::vector<std::vector<std::string>> rows;
-        for (; i < report.periods.size() && report.periods[i].machine == machine; ++i) {
-            sums.push_back(&report.periods[i]);
-            rows.push_back(PeriodRow(report.periods[i]));
+        for (; i < shown.size() && shown[i].machine == machine; ++i) {
+            sums.push_back(&shown[i]);
+            rows.push_back(PeriodRow(shown[i]));
         }
         out += "<section><h2>" + EscapeXml(machine) + "</h2>\n" + StackedTimeChart(periods, sums) + "\n" +
                ShareChart(periods, sums) + "\n";
@@ -88,6 +137,16 @@ std::string RenderHtml(const Report& report) {
         out += "</section>\n";
     }
 
+    if (report.jobsListed) {
+        std::vector<std::vector<std::string>> rows;
+        rows.reserve(report.jobList.size() + 1);
+        for (const ListedJob& job : report.jobList)
+            rows.push_back(JobRow(job));
+        rows.push_back(JobTotalsRow(report.jobList));
+        out += "<section class=\"jobs\"><h2>" + EscapeXml(JobsHeading(report)) + "</h2>\n";
+        AppendTable(out, "jobs", rmsg::kJobHeaders, std::size(rmsg::kJobHeaders), rows, {0, 1, 2, 3, 4, 8});
+        out += "</section>\n";
+    }
     if (!report.advice.empty()) {
         std::vector<std::vector<std::string>> rows;
         for (const EfficiencyAdvice& advice : report.advice)

@@ -14,12 +14,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto parsed = kerfolio::ParseCommandLine(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::kUsage;
+        std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::UsageForLocale();
         return 2;
     }
     const auto& line = std::get<kerfolio::CommandLine>(parsed);
     if (line.help) {
-        std::cout << kerfolio::kUsage;
+        std::cout << kerfolio::UsageForLocale();
         return 0;
     }
     if (line.version) {

@@ -32,6 +32,16 @@ inline constexpr const char* kHourHeaders[] = {"加工小时", "跳步小时", "
 inline constexpr const char* kOverviewHeaders[] = {
     "机床", "件数", "加工量平方mm", "净切割小时", "跳步和断丝小时", "切割占比%", "效率平方mm每分钟"};
 
+// Column headers of the job list, one row per job.
+inline constexpr const char* kJobHeaders[] = {
+    "机床", "工件", "装夹", "开始", "完成", "净切割时间", "加工量平方mm", "效率平方mm每分钟", "文件", "行"};
+inline constexpr char kJobsHeading[] = "工件清单";
+inline constexpr char kJobsMatching[] = "工件名含“";
+inline constexpr char kJobsMatchingEnd[] = "”";
+inline constexpr char kJobsTotal[] = "合计";
+inline constexpr char kJobsCount[] = " 件";
+inline constexpr char kNoJobsListed[] = "没有符合的工件。";
+
 // Column headers of the learned-efficiency table, in order.
 inline constexpr const char* kAdviceHeaders[] = {
     "机床", "最近件数", "设定效率", "估算偏差中位数分钟", "使估算准确的效率", "净切割效率中位数（钢丝实际）",
@@ -54,6 +64,12 @@ inline constexpr char kProblemsHeading[] = "无法读取的行和文件";
 inline constexpr char kNoticesHeading[] = "需要核对的行和文件";
 inline constexpr char kOverviewHeading[] = "全厂概览";
 inline constexpr char kWholePeriod[] = "全期";
+inline constexpr char kWholeShop[] = "全厂合计";
+// After the number of periods asked for, when the page shows them by month.
+inline constexpr char kByMonthNote[] = " 个期间太多，网页按月显示；逐期数据见 CSV（--csv）。";
+// Before the date: shares count from that day, the first the archives read cover.
+inline constexpr char kCoveredNote[] = "存档从 ";
+inline constexpr char kCoveredNoteEnd[] = " 起才有记录，切割占比只按此日起的天数计算。";
 inline constexpr char kSplitNote[] =
     "跨过午夜的工件，加工时间按日历日分开计入；跳步和断丝时间按各天所占加工时间的比例分摊。"
     "件数和加工量计入完成的那一天；效率是该期间完成的工件的加工量除以这些工件的全部净切割时间。";

@@ -38,30 +38,16 @@ void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
     ++sum.jobs;
     sum.amount += dated.job.amount;
     sum.finishedNet += dated.net;
-    if (from_ || (earliest_ && *earliest_ <= dated.finishDay)) return;
-    // The report starts earlier now: the time held back on the days since belongs to it.
-    earliest_ = dated.finishDay;
-    for (std::size_t m = 0; m < early_.size(); ++m) {
-        auto& days = early_[m];
-        for (auto it = days.lower_bound(*earliest_); it != days.end(); it = days.erase(it))
-            At(int(m), it->first).Add(it->second);
-    }
 }
 
 void PeriodSummer::AddTime(int machine, const DatedJob& dated) {
     for (const DayPart& part : SplitAtMidnight(dated)) {
         if ((from_ && part.day < *from_) || (to_ && part.day > *to_)) continue;
-        const Totals time{0, 0, part.machining, part.jump, part.wireBreak, part.net};
-        if (!from_ && (!earliest_ || part.day < *earliest_)) {
-            if (std::size_t(machine) >= early_.size()) early_.resize(std::size_t(machine) + 1);
-            early_[std::size_t(machine)][part.day].Add(time);
-        } else {
-            At(machine, part.day).Add(time);
-        }
+        At(machine, part.day).Add(Totals{0, 0, part.machining, part.jump, part.wireBreak, part.net, 0});
     }
 }
 
-std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine, Day first, Day last) const {
+std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine) const {
     std::map<Day, Totals> periods;
     if (std::size_t(machine) < totals_.size()) {
         const std::vector<Totals>& row = totals_[std::size_t(machine)];
@@ -70,16 +56,20 @@ std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine, Day firs
                 periods[start].Add(row[std::size_t(slot)]);
         }
     }
-    if (std::size_t(machine) < early_.size()) {
-        for (const auto& [day, totals] : early_[std::size_t(machine)]) {
-            if (day >= first && day <= last) periods[PeriodStart(day, grouping_)].Add(totals);
-        }
-    }
     return periods;
 }
 
+PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
+    Totals whole;
+    if (std::size_t(machine) < totals_.size()) {
+        for (const Totals& totals : totals_[std::size_t(machine)])
+            whole.Add(totals);
+    }
+    return whole;
+}
+
 PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, const Totals& totals,
-                                Day first, Day last) {
+                                Day first, Day last, Day covered, std::size_t machines) {
     PeriodSums sum;
     sum.machine = name;
     sum.period = period;
@@ -90,40 +80,56 @@ PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, c
     sum.wireBreak = totals.wireBreak;
     sum.net = totals.net;
     if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
-    const Day from = std::max(sum.period.first, first);
+    const Day from = std::max({sum.period.first, first, covered});
     const Day to = std::min(sum.period.last, last);
-    const double seconds = double((to - from).count() + 1) * kSecondsPerDay;
-    sum.share = double(sum.net) / seconds;
+    // A period wholly before the archives begin has no days to share; its time is none either.
+    const double seconds =
+        double(std::max<long>(0, (to - from).count() + 1)) * kSecondsPerDay * double(machines);
+    sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
     return sum;
 }
 
 std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<int>& order,
-                                           const std::vector<std::string>& names, Day first, Day last) const {
+                                           const std::vector<std::string>& names, Day first, Day last,
+                                           Day covered) const {
     const bool years = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
     std::vector<PeriodSums> result;
     // Room for every machine's every period (and one begun by early days): a decade by the day is tens
     // of thousands of rows, which growing would hold twice over for a moment.
     result.reserve(order.size() * (slotOfPeriod_.size() + 1));
     for (const int machine : order) {
-        for (const auto& [start, totals] : ByPeriod(machine, first, last))
-            result.push_back(
-                Finish(names[std::size_t(machine)], PeriodOf(start, grouping_, years), totals, first, last));
+        for (const auto& [start, totals] : ByPeriod(machine))
+            result.push_back(Finish(names[std::size_t(machine)], PeriodOf(start, grouping_, years), totals,
+                                    first, last, covered));
     }
     return result;
 }
 
 std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
                                             const std::vector<std::string>& names, Day first, Day last,
-                                            const std::string& label) const {
+                                            Day covered, const std::string& label) const {
     std::vector<PeriodSums> result;
     for (const int machine : order) {
-        PeriodSummer::Totals whole;
-        for (const auto& [start, totals] : ByPeriod(machine, first, last))
-            whole.Add(totals);
+        const Totals whole = WholeOf(machine);
         if (whole.Empty()) continue;
-        result.push_back(Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last));
+        result.push_back(
+            Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last, covered));
     }
     return result;
+}
+
+PeriodSums PeriodSummer::Shop(const std::vector<int>& order, Day first, Day last, Day covered,
+                              const std::string& name, const std::string& label) const {
+    Totals shop;
+    std::size_t machines = 0;
+    for (const int machine : order) {
+        const Totals whole = WholeOf(machine);
+        if (whole.Empty()) continue;
+        shop.Add(whole);
+        ++machines;
+    }
+    return Finish(name, Period{first, last, label}, shop, first, last, covered,
+                  std::max<std::size_t>(machines, 1));
 }
 
 }  // namespace kerfolio

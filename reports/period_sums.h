@@ -31,8 +31,7 @@ struct PeriodSums {
 
 // Sums per machine and period. A job counts (jobs, amount) in the period of its finish; its time counts
 // on the calendar days it ran, split at midnight. Only the days of the report count: from and to when
-// given, else from the earliest finish to the latest. Machines are numbers from 0, named only when the
-// sums are taken.
+// given, else every day a job ran. Machines are numbers from 0, named only when the sums are taken.
 class PeriodSummer {
   public:
     PeriodSummer(Grouping grouping, std::optional<Day> from, std::optional<Day> to)
@@ -45,13 +44,18 @@ class PeriodSummer {
 
     // The sums of the days from first to last, machines in the order given (names[machine]) and
     // periods in time order. The first and last period count only their days from first to last, so a
-    // report starting mid-month shows a fair share.
+    // report starting mid-month shows a fair share; and shares only the days from covered on, the
+    // first the archives cover.
     std::vector<PeriodSums> Sums(const std::vector<int>& order, const std::vector<std::string>& names,
-                                 Day first, Day last) const;
+                                 Day first, Day last, Day covered) const;
 
     // One row per machine for the whole of first to last, labelled with label.
     std::vector<PeriodSums> Whole(const std::vector<int>& order, const std::vector<std::string>& names,
-                                  Day first, Day last, const std::string& label) const;
+                                  Day first, Day last, Day covered, const std::string& label) const;
+
+    // The machines of order together: their share is of all their time.
+    PeriodSums Shop(const std::vector<int>& order, Day first, Day last, Day covered, const std::string& name,
+                    const std::string& label) const;
 
   private:
     struct Totals {
@@ -69,21 +73,19 @@ class PeriodSummer {
         return SlotOfNewDay(day);
     }
     int SlotOfNewDay(Day day);
-    // The periods' totals of one machine, with the early days of the range added.
-    std::map<Day, Totals> ByPeriod(int machine, Day first, Day last) const;
+    // The periods' totals of one machine.
+    std::map<Day, Totals> ByPeriod(int machine) const;
+    Totals WholeOf(int machine) const;
+    // machines: how many machines' time the totals hold.
     static PeriodSums Finish(const std::string& name, const Period& period, const Totals& totals, Day first,
-                             Day last);
+                             Day last, Day covered, std::size_t machines = 1);
 
     Grouping grouping_;
     std::optional<Day> from_, to_;
-    std::optional<Day> earliest_;      // the earliest finish so far, where a report without from starts
     std::map<Day, int> slotOfPeriod_;  // by the period's first day
     std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
     std::vector<std::vector<Totals>> totals_;  // [machine][slot of the period]
-    // Without from, time on days before the earliest finish so far: kept by day until it is known
-    // whether the report starts before them. Few: a job runs less than a day.
-    std::vector<std::map<Day, Totals>> early_;  // [machine]
 };
 
 }  // namespace kerfolio

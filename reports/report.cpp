@@ -62,18 +62,29 @@ class ReportSink final : public ArchiveLineSink {
     }
     void Job(std::size_t lineNumber, const GbkJob& gbk) override {
         const int name = names_.OfGbk(folder_, gbk.machine);
-        const auto dated = Add(name, gbk.workpiece, gbk.figures, lineNumber);
-        if (dated && request_.eachJob) {
-            ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
-            job.line = lineNumber;
-            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, *dated});
+        const auto counted = Add(name, gbk.workpiece, gbk.figures, lineNumber);
+        if (!counted || (!request_.eachJob && !request_.listJobs)) return;
+        ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
+        job.line = lineNumber;
+        if (request_.eachJob)
+            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, counted->dated,
+                                     counted->timeCounted});
+        // A plain byte search finds Chinese too: no UTF-8 sequence starts inside another.
+        if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
+            listedJobs.push_back({names_.Machines()[std::size_t(names_.Machine(name))],
+                                  std::move(job.workpiece), counted->dated,
+                                  MachiningSeconds(job.mount, job.start), *label_, lineNumber});
+            listedMachine.push_back(names_.Machine(name));
         }
     }
     void Problem(std::size_t lineNumber, std::string reason) override {
         if (listed_) report_.problems.push_back({*label_, lineNumber, std::move(reason)});
     }
 
-    std::optional<Day> earliest, latest;
+    // The first day a counted job ran and the last it finished; the first day any job read ran.
+    std::optional<Day> earliest, latest, covered;
+    std::vector<ListedJob> listedJobs;
+    std::vector<int> listedMachine;  // the machine of each listed job
 
   private:
     bool InRange(Day day) const {
@@ -95,12 +106,18 @@ class ReportSink final : public ArchiveLineSink {
     std::size_t unlisted = 0;
 
   private:
+    struct Counted {
+        DatedJob dated;
+        bool timeCounted;
+    };
     // The job placed in time when it is one of the range and counts.
-    std::optional<DatedJob> Add(int name, std::string_view workpiece, const JobFigures& job,
-                                std::size_t lineNumber) {
+    std::optional<Counted> Add(int name, std::string_view workpiece, const JobFigures& job,
+                               std::size_t lineNumber) {
         const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
         const LinePlace place{file_, lineNumber};
         const bool inRange = InRange(dated.finishDay);
+        const Day started = SplitAtMidnight(dated).begin()->day;
+        if (!covered || started < *covered) covered = started;
         if (const auto first = repeats_.Repeats(name, workpiece, job, date_, place)) {
             if (inRange) Notice(lineNumber, rmsg::kRepeatOf, *first);
             return std::nullopt;
@@ -108,18 +125,22 @@ class ReportSink final : public ArchiveLineSink {
         const int machine = names_.Machine(name);
         // Its time on the days it ran (the sums keep only those of the range), unless the machine was
         // busy with another job then: the job still counts, its hours would count twice.
+        bool timeCounted = true;
         if (const auto other = overlaps_.Overlaps(machine, dated, place)) {
+            timeCounted = false;
             if (inRange) Notice(lineNumber, rmsg::kOverlapWith, *other);
         } else {
             sums_.AddTime(machine, dated);
         }
         if (!inRange) return std::nullopt;
         ++report_.jobs;
-        if (!earliest || dated.finishDay < *earliest) earliest = dated.finishDay;
+        // Without from the report starts on the first day a job of it ran, so the evening before the
+        // first finish is not lost.
+        if (!earliest || started < *earliest) earliest = started;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
         sums_.AddJob(machine, dated);
         learner_.Add(machine, dated, name);
-        return dated;
+        return Counted{dated, timeCounted};
     }
 
     const ReportRequest& request_;
@@ -210,6 +231,13 @@ Report BuildReport(const ReportRequest& request) {
                 (!request.to || notice.date <= *request.to + std::chrono::days(1)))
                 report.notices.push_back(std::move(notice.notice));
         }
+        // A file covers from the archive before it, the day before its date; with an archive late in
+        // the evening, only minutes of that day.
+        for (const ArchiveFile& file : listing.files) {
+            const Day from =
+                file.date - std::chrono::days(request.archiveSecond < kSecondsPerDay / 2 ? 1 : 0);
+            if (!sink.covered || from < *sink.covered) sink.covered = from;
+        }
         std::erase_if(listing.files, [&](const ArchiveFile& file) {
             return (request.from &&
                     file.date < *request.from - std::chrono::days(RepeatedLines::kRememberDays)) ||
@@ -239,10 +267,36 @@ Report BuildReport(const ReportRequest& request) {
     if (report.jobs == 0 && !(request.from && request.to)) return report;
     report.first = request.from ? *request.from : *sink.earliest;
     report.last = request.to ? *request.to : *sink.latest;
+    report.covered = std::max(report.first, sink.covered.value_or(report.first));
     const std::vector<int> order = MachineOrder(names, request.records);
-    report.overview = sums.Whole(order, names.Machines(), report.first, report.last, rmsg::kWholePeriod);
-    report.periods = sums.Sums(order, names.Machines(), report.first, report.last);
+    report.overview =
+        sums.Whole(order, names.Machines(), report.first, report.last, report.covered, rmsg::kWholePeriod);
+    if (!report.overview.empty())
+        report.shop =
+            sums.Shop(order, report.first, report.last, report.covered, rmsg::kWholeShop, rmsg::kWholePeriod);
+    report.periods = sums.Sums(order, names.Machines(), report.first, report.last, report.covered);
     report.advice = learner.Advice(order, names.Machines(), names.RecordNames(), request.records);
+    report.jobsListed = request.listJobs;
+    report.workpiece = request.workpiece;
+    if (request.listJobs) {
+        std::vector<std::size_t> rank(names.Machines().size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            rank[std::size_t(order[i])] = i;
+        std::vector<std::size_t> index(sink.listedJobs.size());
+        for (std::size_t i = 0; i < index.size(); ++i)
+            index[i] = i;
+        const auto finish = [&](std::size_t i) {
+            const DatedJob& d = sink.listedJobs[i].dated;
+            return std::pair(d.finishDay, d.job.finish);
+        };
+        std::stable_sort(index.begin(), index.end(), [&](std::size_t a, std::size_t b) {
+            return std::pair(rank[std::size_t(sink.listedMachine[a])], finish(a)) <
+                   std::pair(rank[std::size_t(sink.listedMachine[b])], finish(b));
+        });
+        report.jobList.reserve(index.size());
+        for (const std::size_t i : index)
+            report.jobList.push_back(std::move(sink.listedJobs[i]));
+    }
     return report;
 }
 

@@ -24,6 +24,17 @@ struct ReadJob {
     std::string_view gbkLine;  // the line as the file holds it
     const ArchiveJob& job;     // its names decoded, line filled in
     const DatedJob& dated;
+    bool timeCounted = true;  // false for a job overlapping another of its machine: its hours count once
+};
+
+// One job of the job list, as a foreman looks one up.
+struct ListedJob {
+    std::string machine;  // the report's name, with its folder's label when there are several
+    std::string workpiece;
+    DatedJob dated;
+    int mountToStart = 0;  // seconds from mounting to the start
+    std::string file;
+    std::size_t line = 0;
 };
 
 struct ReportRequest {
@@ -36,13 +47,18 @@ struct ReportRequest {
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
     std::function<void(const ReadJob&)> eachJob;  // every job counted, in the order read, when set
+    bool listJobs = false;                        // fill Report::jobList
+    std::string workpiece;  // with listJobs, only the jobs whose workpiece contains this text
 };
 
 struct Report {
     Grouping grouping = Grouping::Day;
-    Day first{};  // the days reported; without from and to, those of the first and last job
+    Day first{};  // the days reported; without from, the first day a job ran; without to, the last finish
     Day last{};
+    // The first day the archives read cover: shares count no days before it, when no one logged.
+    Day covered{};
     std::vector<PeriodSums> overview;  // per machine, the whole of first to last
+    std::optional<PeriodSums> shop;    // the whole shop, the whole of first to last
     std::vector<PeriodSums> periods;   // machines in their number order, then periods in time order
     std::vector<EfficiencyAdvice> advice;
     std::vector<InputProblem> problems;
@@ -50,6 +66,9 @@ struct Report {
     std::size_t filesRead = 0;
     std::size_t foldersUnread = 0;  // archive folders that could not be read (or not wholly)
     std::size_t jobs = 0;
+    bool jobsListed = false;         // whether jobList was asked for
+    std::string workpiece;           // the text the list's workpieces contain
+    std::vector<ListedJob> jobList;  // machines in the report's order, then by finish
 };
 
 // Reads the archive folders and sums them. With several folders (several PCs) each machine is named

@@ -38,28 +38,35 @@ std::filesystem::path FromEnvironment(const char* name, const std::filesystem::p
     return value && *value ? std::filesystem::path(value) : fallback;
 }
 
-bool WriteOutput(const std::filesystem::path& file, const std::string& bytes, std::ostream& err) {
+// The message in the environment's language.
+const char* Say(const Environment& environment, const char* english, const char* chinese) {
+    return environment.chinese ? chinese : english;
+}
+
+bool WriteOutput(const std::filesystem::path& file, const std::string& bytes, const Environment& environment,
+                 std::ostream& err) {
     std::string error;
     if (WriteFileAtomically(file, bytes, &error)) return true;
-    err << "kerfolio-report: " << error << "\n";
+    err << "kerfolio-report: " << Say(environment, "", "报表无法写入：") << error << "\n";
     return false;
 }
 
 // Starts the desktop's opener on file and waits for it; false when it cannot start or fails.
-bool OpenFile(const std::string& opener, const std::filesystem::path& file, std::string& why) {
+bool OpenFile(const std::string& opener, const std::filesystem::path& file, const Environment& environment,
+              std::string& why) {
     std::string fileText = file.string();
     char* argv[] = {const_cast<char*>(opener.c_str()), fileText.data(), nullptr};
     pid_t child = 0;
     const int error = ::posix_spawnp(&child, opener.c_str(), nullptr, nullptr, argv, environ);
     if (error != 0) {
-        why = "cannot start " + opener + ": " + std::strerror(error);
+        why = Say(environment, "cannot start ", "无法启动 ") + opener + ": " + std::strerror(error);
         return false;
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    why = opener + " failed";
+    why = opener + Say(environment, " failed", " 未能打开报表（没有浏览器？）");
     return false;
 }
 
@@ -100,7 +107,9 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         const std::filesystem::path settings = SettingsPath(data);
         std::error_code error;
         if (!std::filesystem::exists(settings, error)) {
-            err << "kerfolio-report: no save.ini in the data folder " << data << "\n";
+            err << "kerfolio-report: "
+                << Say(environment, "no save.ini in the data folder ", "数据文件夹中还没有 save.ini：")
+                << data.string() << "\n";
             return 1;
         }
         line.settings = settings;
@@ -115,7 +124,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         // Opening a FIFO would wait for good and a device would never end: neither is a settings file.
         struct stat status {};
         if (::stat(line.settings->c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-            err << "kerfolio-report: " << *line.settings << " is not a regular file\n";
+            err << "kerfolio-report: " << line.settings->string()
+                << Say(environment, " is not a regular file", " 不是普通文件") << "\n";
             return 2;
         }
         // Defaults in place of the settings asked for would date the jobs by the wrong archive time.
@@ -154,6 +164,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     request.folders = line.folders;
     request.dating.format = environment.shortDate;
     request.dating.order = line.dateOrder;
+    request.listJobs = line.jobs;
+    request.workpiece = line.workpiece.value_or("");
     request.records = ReadMachineRecords(line.settings.value_or(std::filesystem::path()));
     if (line.archiveSecond) {
         request.archiveSecond = *line.archiveSecond;
@@ -162,8 +174,10 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         try {
             request.archiveSecond = static_cast<int>(std::lround(ParseTimeText(text) * 86'400.0));
         } catch (const ConversionError& conversion) {
-            err << "kerfolio-report: the archive time in " << *line.settings << " does not read ("
-                << conversion.what() << "); give it with --archive-time\n";
+            err << "kerfolio-report: " << Say(environment, "the archive time in ", "设置文件 ")
+                << line.settings->string() << Say(environment, " does not read (", " 中的存档时刻无法读取（")
+                << conversion.what()
+                << Say(environment, "); give it with --archive-time", "）；请用 --archive-time 给出") << "\n";
             return 2;
         }
     }
@@ -180,6 +194,7 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     if (line.sqlite) {
         std::string why;
         if (database.Open(*line.sqlite, why)) {
+            database.SetWholeRun(!line.from && !line.to);
             request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
         } else {
             err << "kerfolio-report: " << why << "\n";
@@ -197,26 +212,30 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         }
     }
     if (!line.recent) out << RenderTable(report);
-    if (line.csv) written = WriteOutput(*line.csv, RenderCsv(report, line.encoding), err) && written;
+    if (line.csv)
+        written = WriteOutput(*line.csv, RenderCsv(report, line.encoding), environment, err) && written;
     if (line.html) {
         if (line.recent) {
             std::error_code ignored;  // a folder we cannot make shows as the write's own error
             std::filesystem::create_directories(line.html->parent_path(), ignored);
         }
-        written = WriteOutput(*line.html, RenderHtml(report), err) && written;
+        written = WriteOutput(*line.html, RenderHtml(report), environment, err) && written;
     }
     if (!written) return 1;
     if (line.recent) {
         out << line.html->string() << "\n";
         std::string why;
-        if (!OpenFile(environment.opener, *line.html, why)) {
-            err << "kerfolio-report: " << why << "; the report is at " << line.html->string() << "\n";
+        if (!OpenFile(environment.opener, *line.html, environment, why)) {
+            err << "kerfolio-report: " << why << Say(environment, "; the report is at ", "；报表在 ")
+                << line.html->string() << "\n";
             return 1;
         }
     }
     if (report.foldersUnread > 0) {
         // The report says which and why; a script must not take a missing PC's archive for an idle one.
-        err << "kerfolio-report: " << report.foldersUnread << " archive folder(s) could not be read\n";
+        err << "kerfolio-report: " << report.foldersUnread
+            << Say(environment, " archive folder(s) could not be read", " 个存档文件夹无法读取（见报表末尾）")
+            << "\n";
         return 1;
     }
     return 0;

@@ -20,6 +20,8 @@ struct Environment {
     std::string opener = "xdg-open";
     // How this PC writes a short date, which Kerfolio names its archive files by; none when unknown.
     std::optional<ShortDateFormat> shortDate;
+    // Messages in Chinese, for an operator's window; the command line talks English to an administrator.
+    bool chinese = false;
 };
 
 // Environment of this process.

@@ -1,6 +1,7 @@
 #include "reports/sqlite_writer.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "board/time_text.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
+#include "reports/overlapping_jobs.h"
 
 namespace kerfolio {
 namespace {
@@ -45,37 +47,37 @@ CREATE TABLE IF NOT EXISTS problems (
     UNIQUE (file, line, reason)
 );
 CREATE INDEX IF NOT EXISTS jobs_by_day ON jobs (finish_date, machine);
--- Made anew by every run, so a database an earlier version made gets the day split too.
+-- Each job's part of each day it ran, as the report splits it: it counts (jobs, amount) on the day it
+-- finished, its start-to-finish time on the days it ran, split at midnight, with its jumps and wire
+-- breaks shared out in proportion; a job overlapping another of its machine counts, its time does not.
+-- Kept by day first, so a day or a week is one stretch of the file.
+CREATE TABLE IF NOT EXISTS job_days (
+    day TEXT NOT NULL,                 -- YYYY-MM-DD
+    folder TEXT NOT NULL,
+    machine TEXT NOT NULL,
+    job INTEGER NOT NULL REFERENCES jobs (id),
+    jobs INTEGER NOT NULL,             -- 1 on the day the job finished, else 0
+    amount INTEGER NOT NULL,
+    machining_seconds INTEGER NOT NULL,
+    jump_seconds INTEGER NOT NULL,
+    break_seconds INTEGER NOT NULL,
+    cutting_seconds INTEGER NOT NULL,
+    PRIMARY KEY (day, folder, machine, job)
+) WITHOUT ROWID;
+-- The archive files whose jobs are all in, as they were then: a later run passes over them unchanged.
+CREATE TABLE IF NOT EXISTS files (
+    path TEXT PRIMARY KEY,
+    size INTEGER NOT NULL,
+    modified_ns INTEGER NOT NULL
+);
 DROP VIEW IF EXISTS machine_days;
--- Per machine and calendar day, as the report counts: a job counts (jobs, amount) on the day it
--- finished, its start-to-finish time on the days it ran, split at midnight (a job runs less than a
--- day), with its jumps and wire breaks shared out in proportion; so no day holds more than 24 hours.
 CREATE VIEW machine_days AS
-WITH split AS (
-    SELECT folder, machine, finish_date, amount, jump_seconds AS jump, break_seconds AS broken,
-           machining_seconds AS machining,
-           MIN(machining_seconds, strftime('%s', finish_at) - strftime('%s', finish_date)) AS today
-    FROM jobs),
-shared AS (
-    SELECT *, machining - today AS before,
-           CASE WHEN machining = today THEN 0 WHEN today = 0 THEN jump
-                ELSE CAST(round(jump * (machining - today) * 1.0 / machining) AS INTEGER) END AS jump_before,
-           CASE WHEN machining = today THEN 0 WHEN today = 0 THEN broken
-                ELSE CAST(round(broken * (machining - today) * 1.0 / machining) AS INTEGER) END AS broken_before
-    FROM split),
-parts AS (
-    SELECT folder, machine, finish_date AS day, 1 AS jobs, amount, today AS machining,
-           jump - jump_before AS jump, broken - broken_before AS broken
-    FROM shared
-    UNION ALL
-    SELECT folder, machine, date(finish_date, '-1 day'), 0, 0, before, jump_before, broken_before
-    FROM shared WHERE before > 0)
 SELECT folder, machine, day, SUM(jobs) AS jobs, SUM(amount) AS amount,
-       SUM(machining) / 3600.0 AS machining_hours,
-       SUM(jump) / 3600.0 AS jump_hours,
-       SUM(broken) / 3600.0 AS break_hours,
-       SUM(MAX(machining - jump - broken, 0)) / 3600.0 AS cutting_hours
-FROM parts GROUP BY folder, machine, day;
+       SUM(machining_seconds) / 3600.0 AS machining_hours,
+       SUM(jump_seconds) / 3600.0 AS jump_hours,
+       SUM(break_seconds) / 3600.0 AS break_hours,
+       SUM(cutting_seconds) / 3600.0 AS cutting_hours
+FROM job_days GROUP BY day, folder, machine;
 )sql";
 
 constexpr char kInsertJob[] =
@@ -83,6 +85,9 @@ constexpr char kInsertJob[] =
     " jump_text, break_text, finish_text, amount, finish_date, mount_at, start_at, finish_at, jump_seconds,"
     " break_seconds, machining_seconds) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
     " ?15, ?16, ?17, ?18, ?19)";
+constexpr char kInsertDay[] =
+    "INSERT INTO job_days (day, folder, machine, job, jobs, amount, machining_seconds, jump_seconds,"
+    " break_seconds, cutting_seconds) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
 constexpr char kInsertProblem[] = "INSERT OR IGNORE INTO problems (file, line, reason) VALUES (?1, ?2, ?3)";
 
 constexpr int kBusyMilliseconds = 10'000;  // a query tool reading at the moment of a nightly run
@@ -121,6 +126,7 @@ JobDatabase::~JobDatabase() {
     if (inTransaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_finalize(insertJob_);
     sqlite3_finalize(insertProblem_);
+    sqlite3_finalize(insertDay_);
     sqlite3_close(db_);
 }
 
@@ -133,6 +139,88 @@ bool JobDatabase::Exec(const char* sql) {
     return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail();
 }
 
+bool JobDatabase::Prepare(const char* sql, sqlite3_stmt** statement) {
+    return sqlite3_prepare_v2(db_, sql, -1, statement, nullptr) == SQLITE_OK || Fail();
+}
+
+void JobDatabase::AddDays(long long id, const std::string& folder, const std::string& machine,
+                          const DatedJob& dated, bool timeCounted) {
+    // The finish day's row always, for the job's count; the day before only with time on it.
+    DayPart rows[2] = {{dated.finishDay - std::chrono::days(1), 0, 0, 0, 0}, {dated.finishDay, 0, 0, 0, 0}};
+    if (timeCounted) {
+        for (const DayPart& part : SplitAtMidnight(dated))
+            rows[part.day == dated.finishDay ? 1 : 0] = part;
+    }
+    sqlite3_stmt* const s = insertDay_;
+    for (int k = 0; k < 2; ++k) {
+        const DayPart& row = rows[k];
+        const bool finish = k == 1;
+        if (!finish && row.machining == 0) continue;
+        BindText(s, 1, FormatIsoDate(row.day));
+        BindText(s, 2, folder);
+        BindText(s, 3, machine);
+        sqlite3_bind_int64(s, 4, id);
+        sqlite3_bind_int(s, 5, finish ? 1 : 0);
+        sqlite3_bind_int64(s, 6, finish ? dated.job.amount : 0);
+        sqlite3_bind_int(s, 7, row.machining);
+        sqlite3_bind_int(s, 8, row.jump);
+        sqlite3_bind_int(s, 9, row.wireBreak);
+        sqlite3_bind_int(s, 10, row.net);
+        if (sqlite3_step(s) != SQLITE_DONE) Fail();
+        sqlite3_reset(s);
+    }
+}
+
+bool JobDatabase::FillMissingDays() {
+    sqlite3_stmt* jobs = nullptr;
+    // Only a database an earlier version made has jobs without days, and then none has any.
+    if (!Prepare("SELECT id, folder, machine, finish_date, finish_at, machining_seconds, jump_seconds,"
+                 " break_seconds, amount FROM jobs WHERE NOT EXISTS (SELECT 1 FROM job_days)"
+                 " ORDER BY folder, machine, id",
+                 &jobs))
+        return false;
+    OverlappingJobs overlaps;
+    std::map<std::pair<std::string, std::string>, int> machines;
+    while (error_.empty() && sqlite3_step(jobs) == SQLITE_ROW) {
+        const auto text = [&](int column) {
+            const unsigned char* value = sqlite3_column_text(jobs, column);
+            return std::string(value ? reinterpret_cast<const char*>(value) : "");
+        };
+        const std::string folder = text(1), machine = text(2), finishAt = text(4);
+        const std::optional<Day> day = ParseIsoDate(text(3));
+        if (!day || finishAt.size() < 19) continue;
+        DatedJob dated;
+        dated.finishDay = *day;
+        dated.job.finish = std::stoi(finishAt.substr(11, 2)) * 3600 + std::stoi(finishAt.substr(14, 2)) * 60 +
+                           std::stoi(finishAt.substr(17, 2));
+        dated.machining = sqlite3_column_int(jobs, 5);
+        dated.job.jump = sqlite3_column_int(jobs, 6);
+        dated.job.wireBreak = sqlite3_column_int(jobs, 7);
+        dated.job.amount = sqlite3_column_int(jobs, 8);
+        dated.net = std::max(0, dated.machining - dated.job.jump - dated.job.wireBreak);
+        const int number = machines.try_emplace({folder, machine}, int(machines.size())).first->second;
+        const bool counted = !overlaps.Overlaps(number, dated, LinePlace{});
+        AddDays(sqlite3_column_int64(jobs, 0), folder, machine, dated, counted);
+    }
+    sqlite3_finalize(jobs);
+    return error_.empty();
+}
+
+bool JobDatabase::Unchanged(const std::string& file) {
+    if (file != lastFile_) {
+        lastFile_ = file;
+        struct stat status {};
+        FileStamp now;
+        if (::stat(file.c_str(), &status) == 0)
+            now = {static_cast<long long>(status.st_size),
+                   static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000LL + status.st_mtim.tv_nsec};
+        const auto known = recorded_.find(file);
+        skipFile_ = now.size >= 0 && known != recorded_.end() && known->second == now;
+        if (wholeRun_ && !skipFile_ && now.size >= 0) seen_.emplace_back(file, now);
+    }
+    return skipFile_;
+}
+
 bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
     bool ready =
         sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
@@ -141,17 +229,25 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
-    ready = ready && Exec(kSchema) &&
-            sqlite3_prepare_v2(db_, kInsertJob, -1, &insertJob_, nullptr) == SQLITE_OK &&
-            sqlite3_prepare_v2(db_, kInsertProblem, -1, &insertProblem_, nullptr) == SQLITE_OK;
-    if (ready) return true;
+    ready = ready && Exec(kSchema) && Prepare(kInsertJob, &insertJob_) &&
+            Prepare(kInsertProblem, &insertProblem_) && Prepare(kInsertDay, &insertDay_) && FillMissingDays();
+    if (ready) {
+        sqlite3_stmt* files = nullptr;
+        if (!Prepare("SELECT path, size, modified_ns FROM files", &files)) return false;
+        while (sqlite3_step(files) == SQLITE_ROW) {
+            recorded_[reinterpret_cast<const char*>(sqlite3_column_text(files, 0))] =
+                FileStamp{sqlite3_column_int64(files, 1), sqlite3_column_int64(files, 2)};
+        }
+        sqlite3_finalize(files);
+        return true;
+    }
     Fail();
     why = file.string() + ": " + error_;
     return false;
 }
 
 void JobDatabase::Add(const ReadJob& read) {
-    if (!error_.empty() || !insertJob_) return;
+    if (!error_.empty() || !insertJob_ || Unchanged(read.file)) return;
     const ArchiveJob& job = read.job;
     const DatedJob& dated = read.dated;
     const std::chrono::sys_seconds finish = read.dated.finishDay + std::chrono::seconds(job.finish);
@@ -182,11 +278,14 @@ void JobDatabase::Add(const ReadJob& read) {
     sqlite3_bind_int64(s, 17, job.jump);
     sqlite3_bind_int64(s, 18, job.wireBreak);
     sqlite3_bind_int64(s, 19, dated.machining);
-    if (sqlite3_step(s) == SQLITE_DONE)
-        added_ += std::size_t(sqlite3_changes(db_));
-    else
-        Fail();
+    const bool done = sqlite3_step(s) == SQLITE_DONE;
     sqlite3_reset(s);
+    if (!done) {
+        Fail();
+    } else if (sqlite3_changes(db_) > 0) {
+        ++added_;
+        AddDays(sqlite3_last_insert_rowid(db_), read.folder, job.machine, dated, read.timeCounted);
+    }
 }
 
 bool JobDatabase::Commit(const std::vector<InputProblem>& problems, std::string& why) {
@@ -200,6 +299,18 @@ bool JobDatabase::Commit(const std::vector<InputProblem>& problems, std::string&
             if (!inserted && !Fail()) break;
         }
     }
+    sqlite3_stmt* file = nullptr;
+    if (error_.empty() && !seen_.empty() &&
+        Prepare("INSERT OR REPLACE INTO files (path, size, modified_ns) VALUES (?1, ?2, ?3)", &file)) {
+        for (const auto& [path, stamp] : seen_) {
+            BindText(file, 1, path);
+            sqlite3_bind_int64(file, 2, stamp.size);
+            sqlite3_bind_int64(file, 3, stamp.modifiedNs);
+            if (sqlite3_step(file) != SQLITE_DONE) Fail();
+            sqlite3_reset(file);
+        }
+    }
+    sqlite3_finalize(file);
     if (error_.empty() && Exec("COMMIT")) {
         inTransaction_ = false;
         return true;

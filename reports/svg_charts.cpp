@@ -33,19 +33,29 @@ class Svg {
     std::string& out_;
 };
 
-// A round top for the axis at or above value: 1, 2 or 5 times a power of ten.
-double NiceCeiling(double value) {
-    if (value <= 0) return 1;
-    const double power = std::pow(10.0, std::floor(std::log10(value)));
-    for (double step : {1.0, 2.0, 5.0, 10.0}) {
-        if (step * power >= value) return step * power;
+// The axis's step and top: a step of 1, 2 or 5 times a power of ten, about five of them, and the
+// first multiple of it at or above value, so the data fills most of the chart.
+struct Axis {
+    double step = 1, top = 1;
+};
+Axis RoundAxis(double value) {
+    if (!(value > 0)) return {0.25, 1};
+    const double rough = value / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough) {
+            step = factor * power;
+            break;
+        }
     }
-    return 10 * power;
+    return {step, std::max(step, std::ceil(value / step - 1e-9) * step)};
 }
 
 struct Frame {
     double width;
     double slot;  // horizontal room per period
+    double bar;   // width of a bar
     std::string svg;
 };
 
@@ -58,34 +68,51 @@ double LabelRoom(const std::vector<std::string>& labels) {
     return double(widest) * 6.0 + 8;
 }
 
-// The SVG element, its horizontal axis with labels (as many as fit without running into each other;
-// with everyLabel the chart widens instead) and a vertical axis from 0 to top.
-Frame OpenFrame(const std::vector<std::string>& labels, double top, const std::string& unit,
+// Each legend entry: a swatch, its name and a gap; the plot is never narrower than the legend.
+constexpr double kLegendEntry = 80, kMinPlot = 3 * kLegendEntry + 40;
+
+void AppendAxisValue(std::string& out, double value) {
+    // Whole numbers without ".0"; steps below 1 keep their one decimal.
+    if (value == std::floor(value))
+        out += std::to_string(static_cast<long long>(value));
+    else
+        AppendOneDecimal(out, value);
+}
+
+// The SVG element, its horizontal axis with labels (every one, or every n-th alike where they would run
+// into each other; with everyLabel the chart widens instead) and a vertical axis from 0 to the top.
+Frame OpenFrame(const std::vector<std::string>& labels, Axis axis, const std::string& unit,
                 const std::string& title, double widestSlot = 48.0, bool everyLabel = false) {
     Frame frame;
-    frame.slot = std::clamp(640.0 / double(std::max<std::size_t>(labels.size(), 1)), 3.0, widestSlot);
+    const double count = double(std::max<std::size_t>(labels.size(), 1));
+    frame.slot = std::clamp(640.0 / count, 3.0, widestSlot);
     if (everyLabel) frame.slot = std::max(frame.slot, LabelRoom(labels));
-    frame.width = kLeft + kRight + frame.slot * double(labels.size());
+    frame.slot = std::max(frame.slot, kMinPlot / count);
+    frame.bar = std::min(frame.slot * 0.7, widestSlot * 0.7);
+    frame.width = kLeft + kRight + frame.slot * count;
     const double height = kTop + kPlotHeight + kBottom;
     Svg svg(frame.svg);
     svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << frame.width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << frame.width << " " << height << "\" role=\"img\"><title>"
         << EscapeXml(title) << "</title>";
     const double bottom = kTop + kPlotHeight;
-    for (int tick = 0; tick <= 4; ++tick) {
-        const double y = bottom - kPlotHeight * tick / 4.0;
+    const int ticks = int(std::lround(axis.top / axis.step));
+    for (int tick = 0; tick <= ticks; ++tick) {
+        const double y = bottom - kPlotHeight * tick / double(ticks);
         svg << "<line x1=\"" << kLeft << "\" y1=\"" << y << "\" x2=\"" << frame.width - kRight << "\" y2=\""
             << y << "\" stroke=\"#ddd\"/>";
-        svg << "<text x=\"" << kLeft - 4 << "\" y=\"" << y + 4 << "\" text-anchor=\"end\" font-size=\"10\">"
-            << top * tick / 4.0 << "</text>";
+        svg << "<text class=\"axis\" x=\"" << kLeft - 4 << "\" y=\"" << y + 4
+            << "\" text-anchor=\"end\" font-size=\"10\">";
+        AppendAxisValue(frame.svg, axis.step * tick);
+        svg << "</text>";
     }
     svg << "<text x=\"4\" y=\"14\" font-size=\"11\">" << EscapeXml(unit) << "</text>";
     const std::size_t every =
         std::max<std::size_t>(1, std::size_t(std::ceil(LabelRoom(labels) / frame.slot)));
     for (std::size_t i = 0; i < labels.size(); i += every) {
         const double x = kLeft + frame.slot * (double(i) + 0.5);
-        svg << "<text x=\"" << x << "\" y=\"" << bottom + 14 << "\" text-anchor=\"middle\" font-size=\"10\">"
-            << EscapeXml(labels[i]) << "</text>";
+        svg << "<text class=\"label\" x=\"" << x << "\" y=\"" << bottom + 14
+            << "\" text-anchor=\"middle\" font-size=\"10\">" << EscapeXml(labels[i]) << "</text>";
     }
     return frame;
 }
@@ -103,8 +130,9 @@ void AppendLegend(std::string& out, double y,
     double x = kLeft;
     for (const auto& [colour, label] : entries) {
         svg << "<rect x=\"" << x << "\" y=\"" << y - 9 << "\" width=\"10\" height=\"10\" fill=\"" << colour
-            << "\"/><text x=\"" << x + 14 << "\" y=\"" << y << "\" font-size=\"11\">" << label << "</text>";
-        x += 80;
+            << "\"/><text class=\"legend\" x=\"" << x + 14 << "\" y=\"" << y << "\" font-size=\"11\">"
+            << label << "</text>";
+        x += kLegendEntry;
     }
 }
 
@@ -122,9 +150,10 @@ std::string StackedBars(const std::vector<std::string>& labels, const std::vecto
     for (const PeriodSums* s : bars) {
         if (s) highest = std::max(highest, double(s->net + s->jump + s->wireBreak) / 3600.0);
     }
-    const double top = NiceCeiling(highest);
+    const Axis axis = RoundAxis(highest);
+    const double top = axis.top;
     Frame frame =
-        OpenFrame(labels, top, rmsg::kChartHours,
+        OpenFrame(labels, axis, rmsg::kChartHours,
                   std::string(rmsg::kChartCutting) + "/" + rmsg::kChartJump + "/" + rmsg::kChartBreak,
                   widestSlot, everyLabel);
     const double bottom = kTop + kPlotHeight;
@@ -138,8 +167,8 @@ std::string StackedBars(const std::vector<std::string>& labels, const std::vecto
             const double height = kPlotHeight * (double(seconds) / 3600.0) / top;
             if (height <= 0) continue;
             y -= height;
-            Svg(frame.svg) << "<rect x=\"" << kLeft + frame.slot * double(i) + frame.slot * 0.15 << "\" y=\""
-                           << y << "\" width=\"" << frame.slot * 0.7 << "\" height=\"" << height
+            Svg(frame.svg) << "<rect x=\"" << kLeft + frame.slot * (double(i) + 0.5) - frame.bar / 2
+                           << "\" y=\"" << y << "\" width=\"" << frame.bar << "\" height=\"" << height
                            << "\" fill=\"" << colour << "\"><title>" << EscapeXml(labels[i]) << " "
                            << FormatDuration(seconds) << "</title></rect>";
         }
@@ -254,8 +283,10 @@ std::string ShareChart(const std::vector<Period>& periods, const std::vector<con
     double highest = 0;
     for (const PeriodSums* s : sums)
         highest = std::max(highest, s->share * 100.0);
-    const double top = std::max(100.0, NiceCeiling(highest));
-    Frame frame = OpenFrame(Labels(periods), top, "%", rmsg::kChartShare);
+    // A share is of the whole period: 100 % is the top, unless the data runs over it.
+    const Axis axis = highest <= 100.0 ? Axis{25, 100} : RoundAxis(highest);
+    const double top = axis.top;
+    Frame frame = OpenFrame(Labels(periods), axis, "%", rmsg::kChartShare);
     const double bottom = kTop + kPlotHeight;
     std::string points;
     std::string dots;

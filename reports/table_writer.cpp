@@ -62,8 +62,8 @@ std::string RenderTable(const Report& report) {
     } else {
         Rows overview{
             std::vector<std::string>(std::begin(rmsg::kOverviewHeaders), std::end(rmsg::kOverviewHeaders))};
-        for (const PeriodSums& sums : report.overview)
-            overview.push_back(OverviewRow(sums));
+        for (auto& row : OverviewRows(report))
+            overview.push_back(std::move(row));
         out += std::string(rmsg::kOverviewHeading) + "\n";
         AppendAligned(out, overview, 1, false);
         out += "\n";
@@ -72,6 +72,15 @@ std::string RenderTable(const Report& report) {
             rows.push_back(PeriodRow(sums));
         AppendAligned(out, rows, 2, false);
         out += std::string(rmsg::kSplitNote) + "\n";
+        if (const std::string note = CoveredNote(report); !note.empty()) out += note + "\n";
+    }
+    if (report.jobsListed) {
+        out += std::string("\n") + JobsHeading(report) + "\n";
+        Rows rows{std::vector<std::string>(std::begin(rmsg::kJobHeaders), std::end(rmsg::kJobHeaders))};
+        for (const ListedJob& job : report.jobList)
+            rows.push_back(JobRow(job));
+        rows.push_back(JobTotalsRow(report.jobList));
+        AppendAligned(out, rows, 5, false);
     }
     if (!report.advice.empty()) {
         out += std::string("\n") + rmsg::kLearnedHeading + "\n";

@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "../storage/temp_folder.h"
 #include "archive_maker.h"
+#include "reports/command_line.h"
 #include "sqlite_rows.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
@@ -288,6 +292,9 @@ TEST_F(EndToEndTest, SqliteRunsAddOnlyWhatIsNew) {
     ASSERT_EQ(Capture(report).status, 0);
     const Rows first = testing::QueryRows(db, kAllJobs);
     ASSERT_EQ(first.size(), 5u) << (first.empty() ? "" : first[0][0]);
+    // The files are recorded as they were, so the runs below pass over those that do not change and
+    // must still read the one that does.
+    EXPECT_EQ(testing::QueryRows(db, "SELECT COUNT(*) FROM files WHERE size > 0"), (Rows{{"3"}}));
     const std::string day7 = (archive_ / "2024-5-7.txt").string();
     // Across midnight: finished on the file's date, mounted and started the evening before.
     EXPECT_EQ(first[2], (std::vector<std::string>{"存档", day7, "2", "2", "机床1", "凹模 3", "20:00:00",
@@ -339,6 +346,62 @@ TEST_F(EndToEndTest, SqliteRunsAddOnlyWhatIsNew) {
     EXPECT_EQ(testing::QueryRows(db, "SELECT file, line FROM problems"), (Rows{{day9.string(), "4"}}));
 }
 
+TEST_F(EndToEndTest, JobListFindsWorkpiecesByPartOfTheirName) {
+    const std::filesystem::path csv = folder_ / "jobs.csv", html = folder_ / "jobs.html";
+    const std::string day6 = (archive_ / "2024-5-6.txt").string(),
+                      day7 = (archive_ / "2024-5-7.txt").string(),
+                      day9 = (archive_ / "2024-5-9.txt").string();
+    const Rows dies = {
+        {"机床1", "凹模 1", "2024-05-06 08:00:00", "2024-05-06 08:10:00", "2024-05-06 10:10:00", "1:50:00",
+         "1200", "10.9", day6, "1"},
+        // Mounted and started the evening before it finished.
+        {"机床1", "凹模 3", "2024-05-06 20:00:00", "2024-05-06 20:30:00", "2024-05-07 02:30:00", "6:00:00",
+         "3000", "8.3", day7, "2"},
+        {"机床1", "凹模 5", "2024-05-08 13:00:00", "2024-05-08 13:00:00", "2024-05-08 15:00:00", "1:50:00",
+         "1500", "13.6", day9, "1"},
+        {"合计", "3 件", "", "", "", "9:40:00", "5700", "9.8", "", ""},
+    };
+    struct Case {
+        const char* options;
+        std::size_t jobs;  // listed, before the totals
+        Rows first;        // the first rows, totals last when all are given
+    } cases[] = {
+        {"--workpiece 凹模", 3, dies},
+        {"--workpiece=镶", 1, {{"机床2", "镶块"}}},
+        {"--jobs", 5, {dies[0]}},
+        {"--workpiece 没有这个", 0, {{"合计", "0 件", "", "", "", "0:00:00", "0", "", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        const Finished run =
+            Capture(std::string(KERFOLIO_REPORT) + " --archive-time 12:00:00 " + c.options + " --csv " +
+                    Quote(csv) + " --html " + Quote(html) + " " + Quote(archive_));
+        ASSERT_EQ(run.status, 0) << c.options << run.out;
+        EXPECT_NE(run.out.find("工件清单"), std::string::npos) << c.options;
+        // The CSV's job list comes last, after its header.
+        const Rows csvRows = SplitRows(testing::Slurp(csv).substr(3), ',', "\r\n");
+        const auto header =
+            std::find(csvRows.begin(), csvRows.end(),
+                      std::vector<std::string>{"机床", "工件", "装夹", "开始", "完成", "净切割时间",
+                                               "加工量平方mm", "效率平方mm每分钟", "文件", "行"});
+        ASSERT_NE(header, csvRows.end()) << c.options;
+        Rows listed(header + 1, csvRows.end());
+        const Finished page =
+            Capture("python3 " + std::string(KERFOLIO_HTML_ROWS) + " " + Quote(html) + " jobs");
+        ASSERT_EQ(page.status, 0) << "not well-formed XHTML";
+        Rows pageRows = SplitRows(page.out, '\t', "\n");
+        pageRows.pop_back();  // the count of charts
+        for (Rows* rows : {&listed, &pageRows}) {
+            ASSERT_EQ(rows->size(), c.jobs + 1) << c.options;
+            EXPECT_EQ(rows->back()[0], "合计") << c.options;
+            for (std::size_t i = 0; i < c.first.size(); ++i) {
+                std::vector<std::string> cells = (*rows)[i];  // empty cells at the end are not split off
+                cells.resize(c.first[i].size());
+                EXPECT_EQ(cells, c.first[i]) << c.options << " row " << i;
+            }
+        }
+    }
+}
+
 TEST_F(EndToEndTest, TheReadmesQueryAnswersOnTheReportsDatabase) {
     const std::string readme = testing::Slurp(KERFOLIO_README);
     const std::size_t from = readme.find("```sql\n");
@@ -378,6 +441,28 @@ TEST_F(EndToEndTest, RecentWritesThePageOfTheDataFoldersArchiveAndOpensIt) {
     EXPECT_EQ(unopened.status, 1);
     EXPECT_NE(unopened.out.find("cannot start xdg-open"), std::string::npos) << unopened.out;
     EXPECT_NE(unopened.out.find(page.string()), std::string::npos) << unopened.out;
+}
+
+// The long options a text names; in a manual page "\-" stands for "-".
+std::set<std::string> OptionsNamed(std::string text) {
+    text = std::regex_replace(text, std::regex(R"(\\-)"), "-");
+    static const std::regex option("--[a-z][a-z-]*[a-z]");
+    std::set<std::string> options;
+    for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it)
+        options.insert(it->str());
+    return options;
+}
+
+TEST(ManualPageTest, HelpAndManualPagesNameTheSameOptions) {
+    const std::filesystem::path pages = KERFOLIO_MAN_PAGES;
+    const std::set<std::string> help = OptionsNamed(kUsage);
+    EXPECT_TRUE(help.contains("--sqlite") && help.contains("--date-order") && help.contains("--jobs"));
+    for (const auto& [what, text] :
+         {std::pair{"Chinese help", std::string(kUsageChinese)},
+          std::pair{"manual page", testing::Slurp(pages / "kerfolio-report.1")},
+          std::pair{"Chinese manual page", testing::Slurp(pages / "zh_CN" / "kerfolio-report.1")}}) {
+        EXPECT_EQ(OptionsNamed(text), help) << what;
+    }
 }
 
 }  // namespace

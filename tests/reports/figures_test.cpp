@@ -78,7 +78,7 @@ namespace {
 // The labels along a chart's horizontal axis, with where they stand.
 std::vector<std::pair<double, std::string>> AxisLabels(const std::string& svg) {
     static const std::regex label(
-        R"re(<text x="([0-9.]+)" y="202\.0" text-anchor="middle" font-size="10">([^<]*)</text>)re");
+        R"re(<text class="label" x="([0-9.]+)" y="202\.0" text-anchor="middle" font-size="10">([^<]*)</text>)re");
     std::vector<std::pair<double, std::string>> labels;
     for (std::sregex_iterator it(svg.begin(), svg.end(), label), end; it != end; ++it)
         labels.emplace_back(std::stod((*it)[1]), (*it)[2]);
@@ -124,6 +124,75 @@ TEST(ChartTest, ShopChartNamesEveryMachine) {
         ASSERT_EQ(labels.size(), count);
         for (std::size_t i = 1; i < labels.size(); ++i)
             EXPECT_GE(labels[i].first - labels[i - 1].first, 6.0 * double(DisplayWidth(labels[i].second)));
+    }
+}
+
+// Every text of one class in a chart, with where it starts.
+std::vector<std::pair<double, std::string>> Texts(const std::string& svg, const std::string& textClass) {
+    const std::regex text("<text class=\"" + textClass + R"re(" x="([0-9.]+)"[^>]*>([^<]*)</text>)re");
+    std::vector<std::pair<double, std::string>> texts;
+    for (std::sregex_iterator it(svg.begin(), svg.end(), text), end; it != end; ++it)
+        texts.emplace_back(std::stod((*it)[1]), (*it)[2]);
+    return texts;
+}
+
+double SvgWidth(const std::string& svg) {
+    std::smatch width;
+    EXPECT_TRUE(std::regex_search(svg, width, std::regex(R"re(<svg[^>]* width="([0-9.]+)")re")));
+    return std::stod(width[1]);
+}
+
+TEST(ChartTest, EverySeriesNamedEveryBarLabelledAxisJustAboveTheData) {
+    struct Case {
+        const char *first, *last;
+        Grouping grouping;
+        double hoursPerPeriod;
+        double axisTop;  // the round value next above the highest bar
+    } cases[] = {
+        {"2026-01-01", "2026-03-31", Grouping::Month, 504, 600},  // three bars
+        {"2026-03-01", "2026-03-31", Grouping::Month, 300, 300},  // one bar
+        {"2026-03-01", "2026-03-03", Grouping::Day, 24, 25},
+        {"2026-03-01", "2026-03-31", Grouping::Day, 7.5, 8},
+        {"2026-01-01", "2026-12-31", Grouping::Day, 0.3, 0.3},
+        {"2026-01-01", "2026-12-31", Grouping::Week, 130, 150},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Period> periods =
+            PeriodsBetween(*ParseIsoDate(c.first), *ParseIsoDate(c.last), c.grouping);
+        std::vector<PeriodSums> sums(periods.size());
+        std::vector<const PeriodSums*> pointers;
+        for (std::size_t i = 0; i < periods.size(); ++i) {
+            sums[i].period = periods[i];
+            sums[i].net = std::int64_t(c.hoursPerPeriod * 3600 * 0.8);
+            sums[i].jump = std::int64_t(c.hoursPerPeriod * 3600 * 0.1);
+            sums[i].wireBreak = std::int64_t(c.hoursPerPeriod * 3600 * 0.1);
+            sums[i].share = 0.5;
+            pointers.push_back(&sums[i]);
+        }
+        const std::string hours = StackedTimeChart(periods, pointers);
+        const std::string what = std::string(c.first) + " " + c.last;
+        for (const std::string& svg : {hours, ShareChart(periods, pointers)}) {
+            // Each legend entry: a 10 px swatch, then its name, at most 12 px a Chinese character.
+            const double width = SvgWidth(svg);
+            for (const auto& [x, name] : Texts(svg, "legend"))
+                EXPECT_LE(x + 12.0 * double(DisplayWidth(name)) / 2, width) << what << " " << name;
+            // Labels on every bar, or on every n-th alike, the first always.
+            const auto labels = AxisLabels(svg);
+            ASSERT_FALSE(labels.empty()) << what;
+            const std::size_t every = (periods.size() + labels.size() - 1) / labels.size();
+            for (std::size_t i = 0; i < labels.size(); ++i)
+                EXPECT_EQ(labels[i].second, periods[i * every].label) << what;
+            if (periods.size() <= 3) {
+                EXPECT_EQ(labels.size(), periods.size()) << what;
+            }
+        }
+        std::vector<std::string> legend;
+        for (const auto& [x, name] : Texts(hours, "legend"))
+            legend.push_back(name);
+        EXPECT_EQ(legend, (std::vector<std::string>{"净切割", "跳步", "断丝"})) << what;
+        const auto axis = Texts(hours, "axis");
+        ASSERT_FALSE(axis.empty());
+        EXPECT_NEAR(std::stod(axis.back().second), c.axisTop, 1e-9) << what;
     }
 }
 

@@ -28,6 +28,34 @@ std::string Lines(const std::vector<CompletionFields>& jobs) {
     return ToGbk(text);
 }
 
+// Builds the report of request while a database takes its jobs, and checks that every day of the
+// database's view is the report's day: the one split and the one overlap rule for both.
+Report ReportAgreeingWithItsDatabase(ReportRequest request, const std::filesystem::path& db,
+                                     const std::string& what) {
+    std::filesystem::remove(db);
+    JobDatabase database;
+    std::string why;
+    EXPECT_TRUE(database.Open(db, why)) << why;
+    request.grouping = Grouping::Day;
+    request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
+    Report report = BuildReport(request);
+    EXPECT_TRUE(database.Commit(report.problems, why)) << why;
+    Rows days;
+    for (const PeriodSums& sums : report.periods)
+        days.push_back({sums.machine, sums.period.label, std::to_string(sums.jobs),
+                        std::to_string(sums.amount), std::to_string(sums.machining),
+                        std::to_string(sums.jump), std::to_string(sums.wireBreak), std::to_string(sums.net)});
+    EXPECT_EQ(testing::QueryRows(
+                  db,
+                  "SELECT machine, day, jobs, amount, CAST(round(machining_hours * 3600) AS INTEGER),"
+                  " CAST(round(jump_hours * 3600) AS INTEGER), CAST(round(break_hours * 3600)"
+                  " AS INTEGER), CAST(round(cutting_hours * 3600) AS INTEGER) FROM machine_days"
+                  " ORDER BY machine, day"),
+              days)
+        << what;
+    return report;
+}
+
 class ReportSumsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -101,6 +129,14 @@ TEST_F(ReportSumsTest, RangeAndGroupingChooseTheJobsAndTheShare) {
          {{"机床1", "2024-03", "1", "3600", "1:58:00", "0:00:00", "0:00:00", "1:58:00", "30.0", "0.3"},
           {"机床2", "2024-03", "1", "3420", "2:00:00", "0:00:00", "0:06:00", "1:54:00", "30.0", "0.3"}}},
         {Grouping::Day, "2024-02-01", "2024-02-29", {}},
+        // The archives begin on 1 March (the file of the 2nd): the days before are nobody's, and the
+        // week's share is of its two logged days, as above.
+        {Grouping::Week,
+         "2024-02-15",
+         "2024-03-02",
+         {{"机床1", "02-26 – 03-03", "3", "7500", "5:20:00", "0:30:00", "0:05:00", "4:45:00", "26.3", "9.9"},
+          {"机床2", "02-26 – 03-03", "2", "5220", "3:00:00", "0:00:00", "0:06:00", "2:54:00", "30.0",
+           "6.0"}}},
     };
     for (const auto& c : cases) {
         request_.grouping = c.grouping;
@@ -195,7 +231,10 @@ TEST_F(ReportSumsTest, CsvCarriesTheTableInEitherEncoding) {
     const std::string gbk = RenderCsv(report, CsvEncoding::Gbk);
     EXPECT_EQ(FromGbk(gbk), utf8.substr(3));
     const Rows rows = ParseCsv(utf8.substr(3));
-    ASSERT_EQ(rows.size(), 1u + 4u + 1u + 1u + 2u);
+    // Periods, advice, then the overview with the whole shop's row last: 459 minutes of net cutting
+    // over two machines' two days is 8 %.
+    ASSERT_EQ(rows.size(), 1u + 4u + 1u + 1u + 2u + 1u + 1u + 2u + 1u);
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"全厂合计", "5", "12720", "7.7", "0.7", "8.0", "27.7"}));
     EXPECT_EQ(rows[0][0], "机床");
     // The times again in decimal hours, which a spreadsheet can add up.
     EXPECT_EQ(rows[1],
@@ -271,34 +310,15 @@ TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
         request.grouping = c.grouping;
         request.from = ParseIsoDate("2026-03-25");
         request.to = ParseIsoDate("2026-03-27");
-        // The database's days are the report's days.
-        const std::filesystem::path db = folder / "jobs.db";
-        std::filesystem::remove(db);
-        JobDatabase database;
-        std::string why;
-        ASSERT_TRUE(database.Open(db, why)) << why;
-        request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
-        const Report report = BuildReport(request);
-        ASSERT_TRUE(database.Commit(report.problems, why)) << why;
-        Rows rows, days;
+        const Report report = c.grouping == Grouping::Day
+                                  ? ReportAgreeingWithItsDatabase(request, folder / "jobs.db", "by day")
+                                  : BuildReport(request);
+        Rows rows;
         for (const PeriodSums& sums : report.periods) {
             rows.push_back(PeriodRow(sums));
             EXPECT_LE(sums.share, 1.0) << sums.period.label;
-            days.push_back({sums.machine, sums.period.label, std::to_string(sums.jobs),
-                            std::to_string(sums.amount), std::to_string(sums.machining),
-                            std::to_string(sums.jump), std::to_string(sums.wireBreak),
-                            std::to_string(sums.net)});
         }
         EXPECT_EQ(rows, c.expected);
-        if (c.grouping == Grouping::Day) {
-            EXPECT_EQ(testing::QueryRows(
-                          db,
-                          "SELECT machine, day, jobs, amount, CAST(round(machining_hours * 3600) AS INTEGER),"
-                          " CAST(round(jump_hours * 3600) AS INTEGER), CAST(round(break_hours * 3600)"
-                          " AS INTEGER), CAST(round(cutting_hours * 3600) AS INTEGER) FROM machine_days"
-                          " ORDER BY day"),
-                      days);
-        }
         ASSERT_EQ(report.overview.size(), 1u);
         EXPECT_EQ(report.overview[0].machining, 30 * 3600 + 29 * 60);
         EXPECT_TRUE(report.notices.empty());
@@ -399,6 +419,16 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
          2 * 3600,
          {"2024-3-2.txt:3"},
          {"2024-03-01"}},
+        // E runs from 22:10 on the 29th across midnight; F, inside it, counts without its hours on
+        // either day. The report starts on the 29th, the day E began.
+        {"an overlap across midnight",
+         Lines({{"机床1", "E", "22:00:00", "22:10:00", "0:06:00", "0:03:00", "2:00:00", "800"},
+                {"机床1", "F", "23:00:00", "23:00:00", "0:00:00", "0:00:00", "1:00:00", "900"}}),
+         "",
+         2,
+         3 * 3600 + 50 * 60,
+         {"2024-3-2.txt:2"},
+         {"2024-03-01"}},
     };
     for (const auto& c : cases) {
         testing::TempFolder folder;
@@ -407,7 +437,7 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
         ReportRequest request;
         request.folders = {folder.Path()};
         if (c.from) request.from = ParseIsoDate(c.from);
-        const Report report = BuildReport(request);
+        const Report report = ReportAgreeingWithItsDatabase(request, folder / "jobs.db", c.what);
         EXPECT_EQ(report.jobs, std::size_t(c.jobs)) << c.what;
         EXPECT_TRUE(report.problems.empty()) << c.what;
         std::int64_t machining = 0;
@@ -418,6 +448,9 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
         }
         EXPECT_EQ(machining, c.machining) << c.what;
         EXPECT_EQ(days, c.days) << c.what;
+        EXPECT_EQ(FormatIsoDate(report.first),
+                  c.what == std::string("an overlap across midnight") ? "2024-02-29" : "2024-03-01")
+            << c.what;
         std::vector<std::string> notices;
         for (const InputProblem& notice : report.notices)
             notices.push_back(std::filesystem::path(notice.file).filename().string() + ":" +
@@ -437,9 +470,9 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
 namespace kerfolio {
 namespace {
 
-TEST(ReportTruthTest, ReportStartsWithTheEarliestFinishWhicheverFolderHoldsIt) {
-    // Folder A is read first and finishes later; B's job started the evening before the report's first
-    // day, so its first two hours are not the report's, while A's hour before its finish day is.
+TEST(ReportTruthTest, ReportStartsWithTheFirstDayAJobRanWhicheverFolderHoldsIt) {
+    // Folder A is read first and finishes later; B's job started the evening before its finish day,
+    // and without --from that evening is the report's first day: none of its hours is lost.
     testing::TempFolder root;
     std::filesystem::create_directories(root / "A");
     std::filesystem::create_directories(root / "B");
@@ -453,15 +486,21 @@ TEST(ReportTruthTest, ReportStartsWithTheEarliestFinishWhicheverFolderHoldsIt) {
         request.archiveSecond = 23 * 3600 + 30 * 60;
         request.grouping = grouping;
         const Report report = BuildReport(request);
-        EXPECT_EQ(FormatIsoDate(report.first), "2024-03-03");
+        EXPECT_EQ(FormatIsoDate(report.first), "2024-03-02");
         ASSERT_EQ(report.overview.size(), 2u);
         EXPECT_EQ(report.overview[0].machine, "A/机床1");
         EXPECT_EQ(report.overview[0].machining, 2 * 3600);
-        EXPECT_EQ(report.overview[1].machining, 3600);
+        EXPECT_EQ(report.overview[1].machining, 3 * 3600);
         std::int64_t machining = 0;
         for (const PeriodSums& sums : report.periods)
             machining += sums.machining;
-        EXPECT_EQ(machining, 3 * 3600);
+        EXPECT_EQ(machining, 5 * 3600);
+        // The whole shop: both machines' time over both machines' days (3-2 to 3-5).
+        ASSERT_TRUE(report.shop.has_value());
+        EXPECT_EQ(report.shop->machining, 5 * 3600);
+        EXPECT_EQ(report.shop->jobs, 2);
+        EXPECT_EQ(report.shop->amount, 1200);
+        EXPECT_DOUBLE_EQ(report.shop->share, 5.0 / (2 * 4 * 24));
     }
 }
 
