@@ -15,9 +15,11 @@ const QString kReportTool = QStringLiteral("kerfolio-report: ");
 
 }  // namespace
 
-int ShowRecentReport(const Environment& environment, Messages& messages) {
+int ShowRecentReport(const Environment& given, Messages& messages) {
     CommandLine line;
     line.recent = true;
+    Environment environment = given;
+    environment.chinese = true;  // for the operator's box, in the window's language
     std::ostringstream out, err;
     const int status = RunReport(line, environment, out, err);
     if (status != 0) {

@@ -48,12 +48,26 @@ TEST(CommandLine, EachOptionLeadsWhereItSays) {
     }
 }
 
-TEST(CommandLine, HelpListsOurOptionsOnly) {
-    std::ostringstream out, err;
-    ReadCommandLine({"kerfolio", "--help"}, out, err);
-    for (const char* ours : {"--help", "--version", "--report"})
-        EXPECT_NE(out.str().find(ours), std::string::npos) << ours;
-    EXPECT_EQ(out.str().find("platform"), std::string::npos) << "the toolkit's options stay out of the help";
+TEST(CommandLine, HelpListsOurOptionsOnlyInTheLocalesLanguage) {
+    struct Case {
+        const char* lang;
+        const char* usage;
+    } cases[] = {{"C.UTF-8", "Usage: kerfolio [options]"}, {"zh_CN.UTF-8", "用法：kerfolio [选项]"}};
+    const QByteArray lcAll = qgetenv("LC_ALL");
+    for (const Case& c : cases) {
+        qputenv("LC_ALL", c.lang);
+        std::ostringstream out, err;
+        ReadCommandLine({"kerfolio", "--help"}, out, err);
+        EXPECT_NE(out.str().find(c.usage), std::string::npos) << out.str();
+        for (const char* ours : {"--help", "--version", "--report"})
+            EXPECT_NE(out.str().find(ours), std::string::npos) << ours;
+        EXPECT_EQ(out.str().find("platform"), std::string::npos)
+            << "the toolkit's options stay out of the help";
+    }
+    if (lcAll.isNull())
+        qunsetenv("LC_ALL");
+    else
+        qputenv("LC_ALL", lcAll);
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ TEST(ReportAction, FailuresComeUpInABoxWithTheReasonAndThePage) {
         int status;
         QStringList boxParts;  // empty: no box
     } cases[] = {
-        {"no save.ini yet", false, "true", 1, {"报表未能打开", "no save.ini", "@data"}},
-        {"no browser", true, "/nonexistent/xdg-open", 1, {"报表未能打开", "cannot start", "@page"}},
-        {"a browser that fails", true, "false", 1, {"报表未能打开", "failed", "@page"}},
+        {"no save.ini yet", false, "true", 1, {"报表未能打开", "还没有 save.ini", "@data"}},
+        {"no browser", true, "/nonexistent/xdg-open", 1, {"报表未能打开", "无法启动", "@page"}},
+        {"a browser that fails", true, "false", 1, {"报表未能打开", "未能打开报表", "@page"}},
         {"opened", true, "true", 0, {}},
     };
     for (const Case& c : cases) {
