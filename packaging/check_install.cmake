@@ -7,6 +7,7 @@ if(failed)
 endif()
 set(expected bin/kerfolio bin/kerfolio-report share/applications/kerfolio.desktop
     share/icons/hicolor/scalable/apps/kerfolio.svg share/man/man1/kerfolio.1.gz share/man/man1/kerfolio-report.1.gz
+    share/man/zh_CN/man1/kerfolio.1.gz share/man/zh_CN/man1/kerfolio-report.1.gz
     share/doc/kerfolio/copyright share/doc/kerfolio/changelog.gz)
 foreach(size 16 24 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/kerfolio.png)
