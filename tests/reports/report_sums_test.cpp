@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "../storage/temp_folder.h"
 #include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/csv_writer.h"
 #include "reports/figures.h"
+#include "reports/html_writer.h"
+#include "reports/messages.h"
 #include "reports/report.h"
 #include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
@@ -523,6 +526,38 @@ TEST(ReportTruthTest, ARepeatNamesTheLineOfItsOwnFolder) {
     EXPECT_EQ(report.notices[0].file, (root / "B" / "2024-3-4.txt").string());
     EXPECT_NE(report.notices[0].reason.find((root / "B" / "2024-3-2.txt").string() + ":1"), std::string::npos)
         << report.notices[0].reason;
+}
+
+TEST(ReportTruthTest, MoreThanAYearOfDaysIsPagedByMonthAsTheMonthReportHasIt) {
+    testing::TempFolder folder;
+    // Three jobs across midnight, the first begun on 31 December 2023, the last finished on 28 February
+    // 2025: 426 days, shown as the month report shows them.
+    const CompletionFields evening{"机床1",   "A",       "20:00:00", "20:10:00",
+                                   "0:10:00", "0:05:00", "2:10:00",  "900"};
+    for (const char* file : {"2024-1-2.txt", "2024-6-16.txt", "2025-3-1.txt"})
+        testing::Put(folder / file, Lines({evening}));
+    ReportRequest request;
+    request.folders = {folder.Path()};
+    const Report days = BuildReport(request);
+    request.grouping = Grouping::Month;
+    const Report months = BuildReport(request);
+    const std::string page = RenderHtml(days);
+    EXPECT_NE(page.find(rmsg::kByMonthNote), std::string::npos);
+    const std::size_t start = page.find("<table class=\"periods\">");
+    const std::string table = page.substr(start, page.find("</table>", start) - start);
+    static const std::regex row("<tr>((?:<td[^>]*>[^<]*</td>)+)</tr>"), cell("<td[^>]*>([^<]*)</td>");
+    Rows pageRows;
+    for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
+        const std::string cells = (*it)[1];
+        pageRows.emplace_back();
+        for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
+            pageRows.back().push_back((*c)[1]);
+    }
+    Rows expected;
+    for (const PeriodSums& sums : months.periods)
+        expected.push_back(PeriodRow(sums));
+    EXPECT_EQ(pageRows, expected);
+    EXPECT_EQ(expected.size(), 4u);  // 2023-12 with an evening's time only, then the three finishes
 }
 
 }  // namespace
