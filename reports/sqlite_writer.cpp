@@ -226,6 +226,8 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
         sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
     if (ready) {
         sqlite3_busy_timeout(db_, kBusyMilliseconds);
+        // A decade's jobs go into the indexes in no order of theirs: more of them in memory saves reads.
+        sqlite3_exec(db_, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
