@@ -25,7 +25,9 @@ class Statement {
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-std::string Failure(sqlite3* db) { return std::string(kJournalError) + sqlite3_errmsg(db); }
+std::string Failure(sqlite3* db) {
+    return std::string(kJournalError) + sqlite3_errmsg(db);
+}
 
 // Every row of a query with two integer parameters, each column as text.
 std::optional<std::string> Rows(sqlite3* db, std::string_view sql, std::int64_t a, std::int64_t b,
@@ -53,7 +55,9 @@ std::optional<std::string> Rows(sqlite3* db, std::string_view sql, std::int64_t 
 
 }  // namespace
 
-JournalOutbox::~JournalOutbox() { Close(); }
+JournalOutbox::~JournalOutbox() {
+    Close();
+}
 
 void JournalOutbox::Close() {
     if (db_) sqlite3_close(db_);
@@ -90,23 +94,26 @@ std::optional<std::string> JournalOutbox::Read(std::int64_t afterSeq, int limit,
     batch = {};
     // One read transaction: a completed event and its job row are written together, read together.
     if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return Failure(db_);
-    auto problem = Rows(db_,
-                        "SELECT pc_id, seq, utc_ms, utc_offset_s, kind, machine, machine_name, workpiece, amount,"
-                        " detail FROM events WHERE seq > ?1 ORDER BY seq LIMIT ?2",
-                        afterSeq, limit, batch.events);
+    auto problem =
+        Rows(db_,
+             "SELECT pc_id, seq, utc_ms, utc_offset_s, kind, machine, machine_name, workpiece, amount,"
+             " detail FROM events WHERE seq > ?1 ORDER BY seq LIMIT ?2",
+             afterSeq, limit, batch.events);
     if (!problem && !batch.events.empty()) {
         batch.lastSeq = std::stoll(*batch.events.back()[1]);
-        problem = Rows(db_,
-                       "SELECT pc_id, seq, machine, machine_name, workpiece, amount, mount_utc_ms, start_utc_ms,"
-                       " finish_utc_ms, utc_offset_s, jump_ms, break_ms, report_line, stamped_differs"
-                       " FROM jobs WHERE seq > ?1 AND seq <= ?2 ORDER BY seq",
-                       afterSeq, batch.lastSeq, batch.jobs);
+        problem =
+            Rows(db_,
+                 "SELECT pc_id, seq, machine, machine_name, workpiece, amount, mount_utc_ms, start_utc_ms,"
+                 " finish_utc_ms, utc_offset_s, jump_ms, break_ms, report_line, stamped_differs"
+                 " FROM jobs WHERE seq > ?1 AND seq <= ?2 ORDER BY seq",
+                 afterSeq, batch.lastSeq, batch.jobs);
         if (!problem)
-            problem = Rows(db_,
-                           "SELECT j.pc_id, i.job_seq, row_number() OVER (PARTITION BY i.job_seq ORDER BY i.rowid),"
-                           " i.kind, i.begin_utc_ms, i.end_utc_ms FROM job_intervals i JOIN jobs j ON j.seq = i.job_seq"
-                           " WHERE i.job_seq > ?1 AND i.job_seq <= ?2 ORDER BY i.job_seq, i.rowid",
-                           afterSeq, batch.lastSeq, batch.intervals);
+            problem = Rows(
+                db_,
+                "SELECT j.pc_id, i.job_seq, row_number() OVER (PARTITION BY i.job_seq ORDER BY i.rowid),"
+                " i.kind, i.begin_utc_ms, i.end_utc_ms FROM job_intervals i JOIN jobs j ON j.seq = i.job_seq"
+                " WHERE i.job_seq > ?1 AND i.job_seq <= ?2 ORDER BY i.job_seq, i.rowid",
+                afterSeq, batch.lastSeq, batch.intervals);
     }
     sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     return problem;
@@ -119,13 +126,15 @@ std::optional<std::string> JournalOutbox::Pending(std::int64_t afterSeq, Backlog
     if (sqlite3_step(stmt.get()) != SQLITE_ROW) return Failure(db_);
     backlog.count = sqlite3_column_int64(stmt.get(), 0);
     backlog.oldestMs.reset();
-    if (sqlite3_column_type(stmt.get(), 1) != SQLITE_NULL) backlog.oldestMs = sqlite3_column_int64(stmt.get(), 1);
+    if (sqlite3_column_type(stmt.get(), 1) != SQLITE_NULL)
+        backlog.oldestMs = sqlite3_column_int64(stmt.get(), 1);
     return std::nullopt;
 }
 
 std::optional<std::string> JournalOutbox::MarkSent(std::int64_t seq) {
-    Statement stmt(db_, "INSERT INTO meta(key, value) VALUES (?1, ?2)"
-                        " ON CONFLICT(key) DO UPDATE SET value = excluded.value");
+    Statement stmt(db_,
+                   "INSERT INTO meta(key, value) VALUES (?1, ?2)"
+                   " ON CONFLICT(key) DO UPDATE SET value = excluded.value");
     if (!stmt) return Failure(db_);
     const std::string value = std::to_string(seq);
     sqlite3_bind_text(stmt.get(), 1, kSentSeqKey, -1, SQLITE_STATIC);

@@ -22,8 +22,8 @@ struct Batch {
 };
 
 struct Backlog {
-    std::int64_t count = 0;                 // events after the sent mark
-    std::optional<std::int64_t> oldestMs;   // the first of them's instant
+    std::int64_t count = 0;                // events after the sent mark
+    std::optional<std::int64_t> oldestMs;  // the first of them's instant
 };
 
 // The PC's journal (SQLite) as the sender sees it: what is after the sent mark, and the mark itself,

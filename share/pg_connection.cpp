@@ -16,7 +16,8 @@ using Clock = std::chrono::steady_clock;
 
 std::string Trimmed(const char* text) {
     std::string out = text ? text : "";
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
     return out;
 }
 
@@ -46,9 +47,15 @@ PgResult::PgResult(pg_result* result) : result_(result, PQclear) {
     }
 }
 
-int PgResult::Rows() const { return result_ ? PQntuples(result_.get()) : 0; }
-int PgResult::Columns() const { return result_ ? PQnfields(result_.get()) : 0; }
-bool PgResult::IsNull(int row, int column) const { return PQgetisnull(result_.get(), row, column) != 0; }
+int PgResult::Rows() const {
+    return result_ ? PQntuples(result_.get()) : 0;
+}
+int PgResult::Columns() const {
+    return result_ ? PQnfields(result_.get()) : 0;
+}
+bool PgResult::IsNull(int row, int column) const {
+    return PQgetisnull(result_.get(), row, column) != 0;
+}
 std::string PgResult::Text(int row, int column) const {
     return std::string(PQgetvalue(result_.get(), row, column),
                        static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));
@@ -61,7 +68,9 @@ long long PgResult::Affected() const {
     return *tuples ? std::stoll(tuples) : 0;
 }
 
-PgConnection::~PgConnection() { Close(); }
+PgConnection::~PgConnection() {
+    Close();
+}
 PgConnection::PgConnection(PgConnection&& other) noexcept
     : conn_(std::exchange(other.conn_, nullptr)), timeout_(other.timeout_) {}
 PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
@@ -90,16 +99,18 @@ std::optional<std::string> CheckConninfo(const std::string& conninfo) {
     return std::nullopt;
 }
 
-std::optional<std::string> PgConnection::Open(const std::string& conninfo, std::chrono::milliseconds timeout) {
+std::optional<std::string> PgConnection::Open(const std::string& conninfo,
+                                              std::chrono::milliseconds timeout) {
     Close();
     timeout_ = timeout;
     if (auto bad = CheckConninfo(conninfo)) return bad;
     const std::string seconds = std::to_string(std::max<long long>(1, (timeout.count() + 999) / 1000));
     const std::string userTimeout = std::to_string(timeout.count());
     // Our defaults first, the operator's string last: libpq keeps the last value of a repeated key.
-    const char* keys[] = {"connect_timeout", "keepalives", "keepalives_idle", "keepalives_interval",
-                          "keepalives_count", "tcp_user_timeout", "application_name", "dbname", nullptr};
-    const char* values[] = {seconds.c_str(), "1", "10", "5", "3", userTimeout.c_str(), "kerfolio",
+    const char* keys[] = {"connect_timeout",     "keepalives",       "keepalives_idle",
+                          "keepalives_interval", "keepalives_count", "tcp_user_timeout",
+                          "application_name",    "dbname",           nullptr};
+    const char* values[] = {seconds.c_str(),  "1",    "10", "5", "3", userTimeout.c_str(), "kerfolio",
                             conninfo.c_str(), nullptr};
     conn_ = PQconnectStartParams(keys, values, 1);
     if (!conn_) return std::string(kConnectFailed) + "out of memory";
@@ -129,7 +140,8 @@ PgResult PgConnection::Exec(std::string_view sql, const PgParams& params) {
     if (!conn_) return PgResult(std::string(kServerError) + "not connected");
     std::vector<const char*> values;
     values.reserve(params.size());
-    for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+    for (const auto& p : params)
+        values.push_back(p ? p->c_str() : nullptr);
     const std::string text(sql);
     const int sent = PQsendQueryParams(conn_, text.c_str(), static_cast<int>(values.size()), nullptr,
                                        values.data(), nullptr, nullptr, 0);
@@ -159,14 +171,16 @@ PgResult PgConnection::Finish(bool sent) {
     for (;;) {
         while (PQisBusy(conn_)) {
             if (!WaitSocket(PQsocket(conn_), false, deadline)) return broken(kServerTimedOut);
-            if (!PQconsumeInput(conn_)) return broken(std::string(kServerError) + Trimmed(PQerrorMessage(conn_)));
+            if (!PQconsumeInput(conn_))
+                return broken(std::string(kServerError) + Trimmed(PQerrorMessage(conn_)));
         }
         PGresult* result = PQgetResult(conn_);
         if (!result) break;
         last = PgResult(result);
         if (!last.Ok() && firstError.empty()) firstError = last.Error();
     }
-    if (PQstatus(conn_) == CONNECTION_BAD) return broken(std::string(kServerError) + Trimmed(PQerrorMessage(conn_)));
+    if (PQstatus(conn_) == CONNECTION_BAD)
+        return broken(std::string(kServerError) + Trimmed(PQerrorMessage(conn_)));
     if (!firstError.empty()) return PgResult(std::string(kServerError) + firstError);
     return last;
 }

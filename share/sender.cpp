@@ -34,7 +34,8 @@ PgResult InsertRows(PgConnection& conn, std::string_view head, const std::vector
 std::optional<std::string> InsertAll(PgConnection& conn, std::string_view head, const std::vector<Row>& rows,
                                      std::string_view tail) {
     for (std::size_t from = 0; from < rows.size(); from += kRowsPerStatement) {
-        PgResult result = InsertRows(conn, head, rows, from, std::min(kRowsPerStatement, rows.size() - from), tail);
+        PgResult result =
+            InsertRows(conn, head, rows, from, std::min(kRowsPerStatement, rows.size() - from), tail);
         if (!result.Ok()) return result.Error();
     }
     return std::nullopt;
@@ -70,7 +71,9 @@ std::optional<std::string> SendBatch(PgConnection& conn, const Batch& batch) {
 Sender::Sender(std::filesystem::path journal, std::string conninfo, SenderOptions options)
     : journal_(std::move(journal)), conninfo_(std::move(conninfo)), options_(options) {}
 
-Sender::~Sender() { Stop(); }
+Sender::~Sender() {
+    Stop();
+}
 
 void Sender::Start() {
     if (thread_.joinable()) return;
@@ -179,7 +182,8 @@ void Sender::Run() {
                     std::lock_guard lock(mutex_);
                     status_.sentSeq = link.sent;
                     status_.sentTotal += static_cast<std::int64_t>(batch.events.size());
-                    status_.pending = std::max<std::int64_t>(0, status_.pending - static_cast<std::int64_t>(batch.events.size()));
+                    status_.pending = std::max<std::int64_t>(
+                        0, status_.pending - static_cast<std::int64_t>(batch.events.size()));
                     status_.lastError.clear();
                     status_.failures = 0;
                     status_.connected = true;

@@ -12,16 +12,16 @@
 namespace kerfolio::share {
 
 struct SenderOptions {
-    std::chrono::milliseconds poll{1000};           // how often the journal is looked at when all is sent
-    std::chrono::milliseconds firstRetry{1000};     // the wait after the first failure, doubled each time
+    std::chrono::milliseconds poll{1000};        // how often the journal is looked at when all is sent
+    std::chrono::milliseconds firstRetry{1000};  // the wait after the first failure, doubled each time
     std::chrono::milliseconds longestRetry{300000};
-    std::chrono::milliseconds ioTimeout{20000};     // any one wait for the server
+    std::chrono::milliseconds ioTimeout{20000};  // any one wait for the server
     int batchEvents = 500;
 };
 
 // What the window or a board may show. Copied out under a lock; never blocks on the network.
 struct SenderStatus {
-    std::int64_t pending = 0;                  // events in the journal not yet on the server
+    std::int64_t pending = 0;                    // events in the journal not yet on the server
     std::optional<std::int64_t> pendingSinceMs;  // the instant of the oldest of them
     std::int64_t sentSeq = 0;
     std::int64_t sentTotal = 0;  // events committed by this sender since it started

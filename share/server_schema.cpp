@@ -72,10 +72,10 @@ std::optional<std::string> Migrate(PgConnection& conn) {
     if (*version >= kSchemaVersion) return std::nullopt;
 
     if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
-    const auto fail = [&conn](const std::string& error) -> std::optional<std::string> {
+    const auto fail = [&conn](const std::string& reason) -> std::optional<std::string> {
         if (conn.IsOpen()) conn.Exec("ROLLBACK");
-        if (error.find("permission denied") != std::string::npos) return std::string(kSchemaMissing);
-        return error;
+        if (reason.find("permission denied") != std::string::npos) return std::string(kSchemaMissing);
+        return reason;
     };
     // One PC migrates while the others wait, then they find the work done.
     for (const std::string_view sql :
@@ -88,8 +88,10 @@ std::optional<std::string> Migrate(PgConnection& conn) {
     version = CurrentVersion(conn, error);
     if (!version) return fail(error);
     for (auto v = *version; v < kSchemaVersion; ++v) {
-        if (PgResult step = conn.Script(kSteps[static_cast<std::size_t>(v)]); !step.Ok()) return fail(step.Error());
-        if (PgResult mark = conn.Exec("INSERT INTO kerfolio.migrations(version) VALUES ($1)", {std::to_string(v + 1)});
+        if (PgResult step = conn.Script(kSteps[static_cast<std::size_t>(v)]); !step.Ok())
+            return fail(step.Error());
+        if (PgResult mark =
+                conn.Exec("INSERT INTO kerfolio.migrations(version) VALUES ($1)", {std::to_string(v + 1)});
             !mark.Ok())
             return fail(mark.Error());
     }

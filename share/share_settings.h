@@ -8,7 +8,7 @@ namespace kerfolio::share {
 
 // Where this PC's journal goes, as save.ini's section "share" says. Empty conninfo: sharing is off.
 struct ShareSettings {
-    std::string conninfo;  // a libpq connection string or postgresql:// URI
+    std::string conninfo;                // a libpq connection string or postgresql:// URI
     std::optional<std::string> problem;  // why the settings could not be used, in words
 };
 

@@ -1,8 +1,8 @@
 #include "tests/share/pg_server.h"
 
-#include <libpq-fe.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <libpq-fe.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -27,7 +27,8 @@ constexpr char kBin[] = "/usr/lib/postgresql/15/bin/";
 
 std::string Quoted(const std::string& text) {
     std::string out = "'";
-    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (const char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -51,10 +52,10 @@ PgServer::PgServer() {
         for (const auto& p : {folder_, folder_ / "pw"})
             if (chown(p.c_str(), pg->pw_uid, pg->pw_gid) != 0) throw std::runtime_error("chown failed");
     }
-    const std::string initdb = std::string(kBin) + "initdb -D " + Quoted((folder_ / "data").string()) +
-                               " -U " + kOwner + " --auth=scram-sha-256 --pwfile=" +
-                               Quoted((folder_ / "pw").string()) + " -E UTF8 --locale=C.UTF-8 --no-sync > " +
-                               Quoted((folder_ / "initdb.log").string()) + " 2>&1";
+    const std::string initdb =
+        std::string(kBin) + "initdb -D " + Quoted((folder_ / "data").string()) + " -U " + kOwner +
+        " --auth=scram-sha-256 --pwfile=" + Quoted((folder_ / "pw").string()) +
+        " -E UTF8 --locale=C.UTF-8 --no-sync > " + Quoted((folder_ / "initdb.log").string()) + " 2>&1";
     if (std::system(AsServerUser(root_, initdb).c_str()) != 0)
         throw std::runtime_error("initdb failed, see " + (folder_ / "initdb.log").string());
 }
@@ -82,11 +83,12 @@ bool PgServer::Start() {
         // postmaster is this pid and its group holds every backend.
         if (root_) {
             const passwd* pg = getpwnam("postgres");
-            if (!pg || setgroups(0, nullptr) != 0 || setgid(pg->pw_gid) != 0 || setuid(pg->pw_uid) != 0) _exit(126);
+            if (!pg || setgroups(0, nullptr) != 0 || setgid(pg->pw_gid) != 0 || setuid(pg->pw_uid) != 0)
+                _exit(126);
         }
         std::vector<const char*> argv;
-        for (const char* a : {postgres.c_str(), "-D", data.c_str(), "-k", socket.c_str(), "-p", port.c_str(), "-c",
-                              "listen_addresses=", "-c", "fsync=off", "-c", "max_connections=60"})
+        for (const char* a : {postgres.c_str(), "-D", data.c_str(), "-k", socket.c_str(), "-p", port.c_str(),
+                              "-c", "listen_addresses=", "-c", "fsync=off", "-c", "max_connections=60"})
             argv.push_back(a);
         argv.push_back(nullptr);
         execvp(argv[0], const_cast<char* const*>(argv.data()));
@@ -130,7 +132,8 @@ void SignalServer(pid_t postmaster, int signal) {
         char state;
         pid_t parent = 0;
         std::istringstream(line.substr(close + 1)) >> state >> parent;
-        if (parent == postmaster) kill(static_cast<pid_t>(std::stol(entry.path().filename().string())), signal);
+        if (parent == postmaster)
+            kill(static_cast<pid_t>(std::stol(entry.path().filename().string())), signal);
     }
 }
 
@@ -146,22 +149,25 @@ void PgServer::Thaw() {
 
 std::string PgServer::Conninfo(const std::string& user, const std::string& password,
                                const std::string& database) const {
-    return "host=" + folder_.string() + " port=" + std::to_string(port_) + " dbname=" + database + " user=" + user +
-           " password=" + password;
+    return "host=" + folder_.string() + " port=" + std::to_string(port_) + " dbname=" + database +
+           " user=" + user + " password=" + password;
 }
 
 std::string PgServer::Psql(const std::string& sql, const std::string& database) const {
-    const std::string command = "PGPASSWORD=" + std::string(kOwnerPassword) + " psql -X -q -A -t -v ON_ERROR_STOP=1" +
-                                " -h " + Quoted(folder_.string()) + " -p " + std::to_string(port_) + " -U " +
-                                kOwner + " -d " + Quoted(database) + " -c " + Quoted(sql) + " 2>&1";
+    const std::string command = "PGPASSWORD=" + std::string(kOwnerPassword) +
+                                " psql -X -q -A -t -v ON_ERROR_STOP=1" + " -h " + Quoted(folder_.string()) +
+                                " -p " + std::to_string(port_) + " -U " + kOwner + " -d " + Quoted(database) +
+                                " -c " + Quoted(sql) + " 2>&1";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         std::array<char, 4096> buffer;
         std::size_t got;
-        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), got);
+        while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            out.append(buffer.data(), got);
         pclose(pipe);
     }
-    while (!out.empty() && out.back() == '\n') out.pop_back();
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
     return out;
 }
 

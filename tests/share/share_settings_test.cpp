@@ -22,23 +22,29 @@ TEST(ShareSettings, EachKeyAndItsProblems) {
     } cases[] = {
         {{}, "", ""},
         {{{"database", "  "}}, "", ""},
-        {{{"database", "host=office dbname=kerfolio user=hall1"}}, "host=office dbname=kerfolio user=hall1", ""},
+        {{{"database", "host=office dbname=kerfolio user=hall1"}},
+         "host=office dbname=kerfolio user=hall1",
+         ""},
         {{{"database", "postgresql://hall1@office/kerfolio?sslmode=require"}},
-         "postgresql://hall1@office/kerfolio?sslmode=require", ""},
+         "postgresql://hall1@office/kerfolio?sslmode=require",
+         ""},
         // Cut at the read limit it would be another string: refused rather than half used.
         {{{"database", "host=office user=hall1 password=" + std::string(80, 'x')}}, "", kConninfoTooLong},
-        {{{"database_file", "share.conn"}}, "host=office dbname=kerfolio password=" + std::string(200, 'y'), ""},
+        {{{"database_file", "share.conn"}},
+         "host=office dbname=kerfolio password=" + std::string(200, 'y'),
+         ""},
         {{{"database_file", "missing.conn"}}, "", kConninfoFileUnreadable},
         {{{"service", "kerfolio hall'1"}}, "service='kerfolio hall\\'1'", ""},
         {{{"database", "host=a"}, {"service", "b"}}, "host=a", ""},
     };
     for (const auto& c : cases) {
         testing::TempFolder folder;
-        std::ofstream(folder.Path() / "share.conn") << "host=office dbname=kerfolio password=" << std::string(200, 'y')
-                                                    << "\nsecond line ignored\n";
+        std::ofstream(folder.Path() / "share.conn")
+            << "host=office dbname=kerfolio password=" << std::string(200, 'y') << "\nsecond line ignored\n";
         SettingsFile settings(SettingsPath(folder.Path()));
         ASSERT_TRUE(settings.Write("other", "x", "1"));
-        for (const auto& [key, value] : c.keys) ASSERT_TRUE(settings.Write("share", key, value));
+        for (const auto& [key, value] : c.keys)
+            ASSERT_TRUE(settings.Write("share", key, value));
         const ShareSettings read = ReadShareSettings(folder.Path());
         EXPECT_EQ(read.conninfo, c.conninfo);
         EXPECT_EQ(read.problem.value_or("").substr(0, c.problem.size()), c.problem);
@@ -64,7 +70,8 @@ TEST(LagText, ShowsCountAndLocalTimeOfTheOldest) {
         {Backlogged(5, kOldest), 8 * 3600, "尚有 5 个事件未发送到共享数据库（自 08:53 起）"},
         {Backlogged(1200, kOldest), -5 * 3600, "尚有 1200 个事件未发送到共享数据库（自 19:53 起）"},
     };
-    for (const auto& c : cases) EXPECT_EQ(LagText(c.status, c.offset), c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(LagText(c.status, c.offset), c.text);
 }
 
 }  // namespace
