@@ -114,6 +114,9 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
                             conninfo.c_str(), nullptr};
     conn_ = PQconnectStartParams(keys, values, 1);
     if (!conn_) return std::string(kConnectFailed) + "out of memory";
+    // The server's notices ("already exists, skipping") are not for the operator's terminal.
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
     const auto deadline = Clock::now() + timeout;
     for (PostgresPollingStatusType state = PGRES_POLLING_WRITING;;) {
         if (PQstatus(conn_) == CONNECTION_BAD) state = PGRES_POLLING_FAILED;
