@@ -24,6 +24,7 @@
 #include "app/pages/help_text.h"
 #include "app/pages/options_page.h"
 #include "app/pages/status_bar.h"
+#include "app/share_link.h"
 #include "app/widgets/accessibility.h"
 #include "app/widgets/fonts.h"
 #include "app/widgets/icons.h"
@@ -143,6 +144,7 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     live_ = new LivePublisher(context_.dataFolder, board_, memo1_, *context_.clock, this);
     connect(timer1_, &QTimer::timeout, live_, &LivePublisher::Publish);
     if (const QString problem = live_->Start(); !problem.isEmpty()) context_.messages->Error(problem);
+    new ShareLink(context_.dataFolder, *context_.messages, this);  // off unless save.ini's [share] says
     Timer1Timer();
 }
 

@@ -1,10 +1,12 @@
 // kerfolio-report: per-machine reports from Kerfolio's daily archive files.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "reports/command_line.h"
 #include "reports/run_report.h"
+#include "share/server_report.h"
 
 #ifdef KERFOLIO_REPORT_LOCALE
 #include "reports/system_short_date.h"
@@ -12,6 +14,9 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Every PC's jobs from the shared database instead of archive folders.
+    if (std::find(args.begin(), args.end(), "--postgres") != args.end())
+        return kerfolio::share::RunServerReport(args, std::cout, std::cerr);
     const auto parsed = kerfolio::ParseCommandLine(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::UsageForLocale();

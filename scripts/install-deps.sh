@@ -9,6 +9,7 @@ packages=(
     libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libsqlite3-dev
+    libpq-dev postgresql-15
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
     qt6-translations-l10n
     "$@"

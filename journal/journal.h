@@ -1,0 +1,101 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "journal/event.h"
+#include "journal/sqlite_statement.h"
+
+namespace kerfolio::journal {
+
+// What the last run left behind, read once at start-up.
+struct RunState {
+    bool endedCleanly = true;      // no program_started without its program_closed
+    std::int64_t snapshotSeq = 0;  // the last event the snapshot on disk holds
+};
+
+// An event as replay needs it back.
+struct StoredEvent {
+    std::int64_t seq = 0;
+    std::string kind;
+    Stamp stamp;
+    int machine = 0;
+    std::string workpiece;
+    std::string amountText;
+    CompletionFields confirmed;  // completed only
+};
+
+// The journal file of one data folder. Every append is one transaction, durable when it returns. Any
+// failure leaves the caller's work untouched: the append says false, LastError() says why, and the
+// next append opens the file afresh. A file SQLite finds damaged is set aside under a dated name and a
+// new journal begun (SetAsideNote() then names it once).
+class Journal {
+  public:
+    explicit Journal(std::filesystem::path folder);
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    std::filesystem::path Path() const;
+    // Opens or creates the file; now dates a damaged file's new name. True when open.
+    bool Open(Stamp now);
+    bool IsOpen() const { return db_ != nullptr; }
+    void Close();
+
+    // The seq given to the event, or nothing when it could not be written.
+    std::optional<std::int64_t> Append(const Event& event);
+    // The completed event and its jobs and job_intervals rows.
+    std::optional<std::int64_t> AppendCompleted(Event event, const Completion& completion);
+    // The archived event: where the NotePad's lines went, each report line matched to its completed event.
+    std::optional<std::int64_t> AppendArchived(Event event, const std::string& file, std::int64_t firstLine,
+                                               const std::vector<std::string>& notePadLines);
+
+    // The snapshot on disk now holds every event written so far. Recorded now when it can be, else with
+    // the next event that is written.
+    void SnapshotCoversAll();
+
+    RunState ReadRunState();
+    std::vector<StoredEvent> EventsAfter(std::int64_t seq);
+
+    const std::string& LastError() const { return lastError_; }
+    // The name a damaged journal was set aside under, once; empty when none was.
+    std::string TakeSetAsideNote();
+    const std::string& PcId() const { return pcId_; }
+    std::int64_t LastSeq() const { return lastSeq_; }
+
+  private:
+    bool OpenFile();
+    bool Fail(int code, const char* what);
+    bool SetAside(Stamp now);
+    bool Begin();
+    bool Commit();
+    std::optional<std::int64_t> InsertEvent(const Event& event);
+    bool WriteMeta(const char* key, const std::string& value);
+    bool DeleteMeta(const char* key);
+    bool WritePendingSnapshot();
+    std::optional<std::string> ReadMeta(const char* key);
+    template <typename Body>
+    std::optional<std::int64_t> InTransaction(Stamp now, Body body);
+
+    std::filesystem::path folder_;
+    sqlite3* db_ = nullptr;
+    std::string pcId_;
+    std::int64_t lastSeq_ = 0;
+    std::optional<std::int64_t> pendingSnapshotSeq_;
+    bool snapshotCoversAllOnOpen_ = false;
+    bool damaged_ = false;
+    bool runOpen_ = false;        // program_started asked for, program_closed not yet
+    bool openRunInFile_ = false;  // the open file already marks this run open
+    std::string lastError_;
+    std::string setAsideNote_;
+    struct Statements;
+    std::unique_ptr<Statements> statements_;
+};
+
+}  // namespace kerfolio::journal

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "board/job_board.h"
+#include "journal/journal.h"
+
+namespace kerfolio::journal {
+
+// Applies events the snapshot does not hold to the board and the NotePad text (UTF-8, '\n' between
+// lines) through the same rules that took them at the click, each at its own stamp. An event the board
+// refuses now (the journal missed what came before it) is passed over. Returns how many were applied.
+int Replay(const std::vector<StoredEvent>& events, TJobBoard& board, std::string& notePad);
+
+}  // namespace kerfolio::journal

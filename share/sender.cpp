@@ -1,0 +1,224 @@
+#include "share/sender.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "share/journal_outbox.h"
+#include "share/messages.h"
+#include "share/pg_connection.h"
+#include "share/server_schema.h"
+
+namespace kerfolio::share {
+
+namespace {
+
+// Rows per INSERT: well under the protocol's 65535 parameters.
+constexpr std::size_t kRowsPerStatement = 400;
+
+PgResult InsertRows(PgConnection& conn, std::string_view head, const std::vector<Row>& rows, std::size_t from,
+                    std::size_t count, std::string_view tail) {
+    std::string sql(head);
+    PgParams params;
+    for (std::size_t r = from; r < from + count; ++r) {
+        sql += r == from ? "(" : ",(";
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            params.push_back(rows[r][c]);
+            sql += (c ? ",$" : "$") + std::to_string(params.size());
+        }
+        sql += ')';
+    }
+    sql += tail;
+    return conn.Exec(sql, params);
+}
+
+std::optional<std::string> InsertAll(PgConnection& conn, std::string_view head, const std::vector<Row>& rows,
+                                     std::string_view tail) {
+    for (std::size_t from = 0; from < rows.size(); from += kRowsPerStatement) {
+        PgResult result =
+            InsertRows(conn, head, rows, from, std::min(kRowsPerStatement, rows.size() - from), tail);
+        if (!result.Ok()) return result.Error();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SendBatch(PgConnection& conn, const Batch& batch) {
+    if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
+    auto problem = InsertAll(conn,
+                             "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, machine,"
+                             " machine_name, workpiece, amount, detail) VALUES ",
+                             batch.events, " ON CONFLICT (pc_id, seq) DO NOTHING");
+    if (!problem)
+        problem = InsertAll(conn,
+                            "INSERT INTO kerfolio.jobs(pc_id, seq, machine, machine_name, workpiece, amount,"
+                            " mount_utc_ms, start_utc_ms, finish_utc_ms, utc_offset_s, jump_ms, break_ms,"
+                            " report_line, stamped_differs) VALUES ",
+                            batch.jobs, " ON CONFLICT (pc_id, seq) DO NOTHING");
+    if (!problem)
+        problem = InsertAll(conn,
+                            "INSERT INTO kerfolio.job_intervals(pc_id, job_seq, ord, kind, begin_utc_ms,"
+                            " end_utc_ms) VALUES ",
+                            batch.intervals, " ON CONFLICT (pc_id, job_seq, ord) DO NOTHING");
+    if (!problem) {
+        if (PgResult commit = conn.Exec("COMMIT"); !commit.Ok()) problem = commit.Error();
+    }
+    // Whatever failed, this connection is not trusted again: the server rolls back what it holds.
+    if (problem) conn.Close();
+    return problem;
+}
+
+}  // namespace
+
+Sender::Sender(std::filesystem::path journal, std::string conninfo, SenderOptions options)
+    : journal_(std::move(journal)), conninfo_(std::move(conninfo)), options_(options) {}
+
+Sender::~Sender() {
+    Stop();
+}
+
+void Sender::Start() {
+    if (thread_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = false;
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+void Sender::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void Sender::Wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    wake_.notify_all();
+}
+
+SenderStatus Sender::Status() const {
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+void Sender::WaitFor(std::chrono::milliseconds span) {
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, span, [this] { return stopping_ || woken_; });
+    woken_ = false;
+}
+
+void Sender::Fail(const std::string& reason) {
+    std::lock_guard lock(mutex_);
+    status_.lastError = reason;
+    status_.connected = false;
+    ++status_.failures;
+}
+
+namespace {
+struct Link {
+    PgConnection server;
+    JournalOutbox journal;
+    std::int64_t sent = -1;  // unknown until read from the journal
+};
+}  // namespace
+
+void Sender::Run() {
+    Link link;
+    std::chrono::milliseconds retry = options_.firstRetry;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+        }
+        bool idle = false;
+        std::optional<std::string> problem;
+        if (!link.journal.IsOpen()) {
+            if (!std::filesystem::exists(journal_)) {
+                // No journal yet: nothing to send, not a failure.
+                WaitFor(options_.poll);
+                continue;
+            }
+            problem = link.journal.Open(journal_);
+            if (!problem) problem = link.journal.SentSeq(link.sent);
+        }
+        Batch batch;
+        if (!problem) {
+            Backlog backlog;
+            problem = link.journal.Pending(link.sent, backlog);
+            if (!problem) {
+                std::lock_guard lock(mutex_);
+                status_.pending = backlog.count;
+                status_.pendingSinceMs = backlog.oldestMs;
+                status_.sentSeq = link.sent;
+            }
+            if (!problem && backlog.count == 0) idle = true;
+        }
+        if (!problem && !idle && !link.server.IsOpen()) {
+            problem = link.server.Open(conninfo_, options_.ioTimeout);
+            if (!problem) problem = Migrate(link.server);
+            if (problem) {
+                link.server.Close();
+            } else {
+                std::lock_guard lock(mutex_);
+                status_.connected = true;
+            }
+        }
+        if (!problem && !idle) problem = link.journal.Read(link.sent, options_.batchEvents, batch);
+        if (!problem && !idle && !batch.events.empty()) {
+            problem = SendBatch(link.server, batch);
+            if (!problem) {
+                // Committed: only now may the mark move. If writing it fails the batch goes again,
+                // which the server ignores.
+                if (auto mark = link.journal.MarkSent(batch.lastSeq)) {
+                    problem = mark;
+                    link.journal.Close();
+                } else {
+                    link.sent = batch.lastSeq;
+                    std::lock_guard lock(mutex_);
+                    status_.sentSeq = link.sent;
+                    status_.sentTotal += static_cast<std::int64_t>(batch.events.size());
+                    status_.pending = std::max<std::int64_t>(
+                        0, status_.pending - static_cast<std::int64_t>(batch.events.size()));
+                    status_.lastError.clear();
+                    status_.failures = 0;
+                    status_.connected = true;
+                }
+            }
+        }
+        if (problem) {
+            if (problem->rfind(kJournalError, 0) == 0) link.journal.Close();
+            Fail(*problem);
+            WaitFor(retry);
+            retry = std::min(retry * 2, options_.longestRetry);
+            continue;
+        }
+        retry = options_.firstRetry;
+        if (idle) {
+            std::lock_guard lock(mutex_);
+            status_.lastError.clear();
+            status_.failures = 0;
+        }
+        if (idle) WaitFor(options_.poll);
+    }
+}
+
+std::string LagText(const SenderStatus& status, int utcOffsetSeconds) {
+    if (status.pending <= 0 || !status.pendingSinceMs) return {};
+    const std::int64_t local = *status.pendingSinceMs / 1000 + utcOffsetSeconds;
+    const std::int64_t secondOfDay = ((local % 86400) + 86400) % 86400;
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", static_cast<int>(secondOfDay / 3600),
+                  static_cast<int>(secondOfDay / 60 % 60));
+    return kLagPrefix + std::to_string(status.pending) + kLagMiddle + clock + kLagSuffix;
+}
+
+bool LagPastHour(const SenderStatus& status, std::int64_t nowMs) {
+    return status.pending > 0 && status.pendingSinceMs && nowMs - *status.pendingSinceMs > 3600 * 1000;
+}
+
+}  // namespace kerfolio::share

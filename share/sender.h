@@ -1,0 +1,73 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace kerfolio::share {
+
+struct SenderOptions {
+    std::chrono::milliseconds poll{1000};        // how often the journal is looked at when all is sent
+    std::chrono::milliseconds firstRetry{1000};  // the wait after the first failure, doubled each time
+    std::chrono::milliseconds longestRetry{300000};
+    std::chrono::milliseconds ioTimeout{20000};  // any one wait for the server
+    int batchEvents = 500;
+};
+
+// What the window or a board may show. Copied out under a lock; never blocks on the network.
+struct SenderStatus {
+    std::int64_t pending = 0;                    // events in the journal not yet on the server
+    std::optional<std::int64_t> pendingSinceMs;  // the instant of the oldest of them
+    std::int64_t sentSeq = 0;
+    std::int64_t sentTotal = 0;  // events committed by this sender since it started
+    bool connected = false;
+    std::string lastError;  // empty once a send succeeded again
+    int failures = 0;       // in a row
+};
+
+// Sends one PC's journal to the shared server from a thread of its own, in seq order, each batch in
+// one transaction with ON CONFLICT (pc_id, seq) DO NOTHING, so a batch sent twice (the commit went
+// through but its answer was lost) changes nothing. The sent mark moves only after the commit.
+class Sender {
+  public:
+    Sender(std::filesystem::path journal, std::string conninfo, SenderOptions options = {});
+    ~Sender();  // stops and joins
+    Sender(const Sender&) = delete;
+    Sender& operator=(const Sender&) = delete;
+
+    void Start();
+    void Stop();
+    // Look at the journal now instead of at the next poll.
+    void Wake();
+    SenderStatus Status() const;
+
+  private:
+    void Run();
+    bool Cycle();  // false when it failed and should back off
+    void Fail(const std::string& reason);
+    void WaitFor(std::chrono::milliseconds span);
+
+    const std::filesystem::path journal_;
+    const std::string conninfo_;
+    const SenderOptions options_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    bool woken_ = false;
+    SenderStatus status_;
+    std::thread thread_;
+};
+
+// "N events not yet sent since 14:05" in the operator's words; empty when nothing waits.
+// utcOffsetSeconds: the PC's offset, for the time of day shown.
+std::string LagText(const SenderStatus& status, int utcOffsetSeconds);
+
+// Whether the oldest unsent event is more than an hour older than nowMs: worth one message.
+bool LagPastHour(const SenderStatus& status, std::int64_t nowMs);
+
+}  // namespace kerfolio::share

@@ -1,0 +1,57 @@
+#include "share/share_settings.h"
+
+#include <fstream>
+
+#include "share/messages.h"
+#include "storage/data_folder.h"
+#include "storage/settings_file.h"
+
+namespace kerfolio::share {
+
+namespace {
+
+std::string Trimmed(std::string text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+ShareSettings ReadShareSettings(const std::filesystem::path& dataFolder) {
+    const SettingsFile settings(SettingsPath(dataFolder));
+    ShareSettings result;
+    if (std::string direct = Trimmed(settings.Read("share", "database", "")); !direct.empty()) {
+        // A value cut at the read limit would connect somewhere else or with half a password.
+        if (direct.size() >= SettingsFile::kMaxValueBytes)
+            result.problem = kConninfoTooLong;
+        else
+            result.conninfo = std::move(direct);
+        return result;
+    }
+    if (const std::string file = Trimmed(settings.Read("share", "database_file", "")); !file.empty()) {
+        std::filesystem::path path = file;
+        if (path.is_relative()) path = dataFolder / path;
+        std::ifstream in(path);
+        std::string line;
+        if (!in || !std::getline(in, line) || Trimmed(line).empty()) {
+            result.problem = std::string(kConninfoFileUnreadable) + path.string();
+            return result;
+        }
+        result.conninfo = Trimmed(line);
+        return result;
+    }
+    if (const std::string service = Trimmed(settings.Read("share", "service", "")); !service.empty()) {
+        // The service name as a connection string; quoted so a blank or quote in it stays in the name.
+        std::string quoted = "service='";
+        for (const char c : service) {
+            if (c == '\'' || c == '\\') quoted += '\\';
+            quoted += c;
+        }
+        result.conninfo = quoted + "'";
+    }
+    return result;
+}
+
+}  // namespace kerfolio::share

@@ -1,0 +1,282 @@
+// The sender against a real PostgreSQL started by the test.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "share/messages.h"
+#include "share/sender.h"
+#include "share/server_report.h"
+#include "tests/share/pg_server.h"
+#include "tests/share/test_journal.h"
+
+namespace kerfolio::share {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PgServer;
+using test::TestJournal;
+
+constexpr std::int64_t kMorning = 1796000000000;  // 30 November 2026, 00:53 UTC
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit = 20s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
+
+SenderOptions Quick() {
+    SenderOptions options;
+    options.poll = 20ms;
+    options.firstRetry = 50ms;
+    options.longestRetry = 400ms;
+    options.ioTimeout = 1500ms;
+    options.batchEvents = 200;
+    return options;
+}
+
+std::string PcId(int n) {
+    return std::string(30, '0') + std::to_string(10 + n);
+}
+
+class SenderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        server_ = std::make_unique<PgServer>();
+        ASSERT_TRUE(server_->Start());
+    }
+    std::filesystem::path JournalPath(int pc) {
+        return server_->Folder() / ("journal" + std::to_string(pc) + ".sqlite");
+    }
+    long long Count(const std::string& sql) { return std::stoll(server_->Psql(sql)); }
+    // Every seq of the PC from 1 to last exactly once, committed in seq order.
+    void ExpectAllOnceInOrder(const std::string& pcId, long long last) {
+        EXPECT_EQ(
+            server_->Psql("SELECT count(*), count(DISTINCT seq), min(seq), max(seq) FROM kerfolio.events"
+                          " WHERE pc_id = '" +
+                          pcId + "'"),
+            std::to_string(last) + "|" + std::to_string(last) + "|1|" + std::to_string(last));
+        EXPECT_EQ(
+            Count("SELECT count(*) FROM (SELECT received_at < lag(received_at) OVER (ORDER BY seq) AS back"
+                  " FROM kerfolio.events WHERE pc_id = '" +
+                  pcId + "') t WHERE back"),
+            0);
+    }
+    std::unique_ptr<PgServer> server_;
+};
+
+class SeveralPcs : public SenderTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SeveralPcs, EveryEventArrivesOnceWhateverTheInterleaving) {
+    const int pcs = GetParam();
+    std::vector<std::unique_ptr<TestJournal>> journals;
+    std::vector<std::unique_ptr<Sender>> senders;
+    for (int pc = 0; pc < pcs; ++pc) {
+        journals.push_back(std::make_unique<TestJournal>(JournalPath(pc), PcId(pc)));
+        for (int i = 0; i < 300; ++i)
+            journals.back()->Click("mounted", 1 + i % 6, kMorning + i * 1000);
+    }
+    // All start at once against an empty database: they race to make the tables too.
+    for (int pc = 0; pc < pcs; ++pc) {
+        senders.push_back(std::make_unique<Sender>(JournalPath(pc), server_->Conninfo(), Quick()));
+        senders.back()->Start();
+    }
+    // More clicks while the senders run; clocks differ by minutes between PCs.
+    for (int i = 0; i < 100; ++i)
+        for (int pc = 0; pc < pcs; ++pc) {
+            const std::int64_t skew = pc * 7 * 60000;
+            if (i % 10 == 0)
+                journals[static_cast<std::size_t>(pc)]->Complete(2, kMorning + skew,
+                                                                 kMorning + skew + 3600000, 3);
+            else
+                journals[static_cast<std::size_t>(pc)]->Click("started", 2, kMorning + skew + i * 1000);
+        }
+    for (auto& sender : senders)
+        ASSERT_TRUE(WaitUntil([&] {
+            return sender->Status().pending == 0 && sender->Status().sentSeq == 400;
+        })) << sender->Status().lastError;
+    for (int pc = 0; pc < pcs; ++pc)
+        ExpectAllOnceInOrder(PcId(pc), 400);
+    EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.jobs"), pcs * 10);
+    EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.job_intervals"), pcs * 10);
+    EXPECT_EQ(Count("SELECT max(version) FROM kerfolio.migrations"), 1);
+
+    // The shop-wide report: one row per PC's machine, the PC as a column.
+    ServerReport report;
+    ASSERT_EQ(ReadServerReport(server_->Conninfo(), false, report), std::nullopt);
+    ASSERT_EQ(report.pcs.size(), static_cast<std::size_t>(pcs));
+    ASSERT_EQ(report.rows.size(), static_cast<std::size_t>(pcs));
+    for (int pc = 0; pc < pcs; ++pc) {
+        const ServerReportRow& row = report.rows[static_cast<std::size_t>(pc)];
+        EXPECT_EQ(row.pcId, PcId(pc));
+        EXPECT_EQ(report.pcs[static_cast<std::size_t>(pc)].events, 400);
+        EXPECT_EQ(row.machine, 2);
+        EXPECT_EQ(row.jobs, 10);
+        EXPECT_EQ(row.amount, 30);
+        EXPECT_EQ(row.cutMs, 10 * (3600000 - 60000));
+        EXPECT_EQ(row.jumpMs, 10 * 60000);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PcCounts, SeveralPcs, ::testing::Values(2, 4));
+
+TEST_F(SenderTest, AnHourWithoutTheServerArrivesOnceAndInOrder) {
+    TestJournal journal(JournalPath(0), PcId(0));
+    Sender sender(JournalPath(0), server_->Conninfo(), Quick());
+    sender.Start();
+    journal.Click("program_started", 0, kMorning);
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == 1; })) << sender.Status().lastError;
+
+    server_->Stop();
+    // An hour of clicks, one a second.
+    for (int s = 1; s <= 3600; ++s)
+        journal.Click(s % 2 ? "jump_start" : "jump_end", 1 + s % 6, kMorning + s * 1000);
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().pending == 3600 && sender.Status().failures >= 2; }));
+    const SenderStatus away = sender.Status();
+    EXPECT_FALSE(away.lastError.empty());
+    EXPECT_TRUE(LagPastHour(away, kMorning + 3601 * 1000 + 1000));
+    EXPECT_FALSE(LagPastHour(away, kMorning + 1000 + 3599 * 1000));
+    EXPECT_EQ(away.pendingSinceMs, kMorning + 1000);
+
+    ASSERT_TRUE(server_->Start());
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == 3601; })) << sender.Status().lastError;
+    EXPECT_EQ(sender.Status().pending, 0);
+    EXPECT_TRUE(sender.Status().lastError.empty());
+    ExpectAllOnceInOrder(PcId(0), 3601);
+}
+
+TEST_F(SenderTest, AFrozenServerIsCutByTimeoutsAndNothingIsLost) {
+    TestJournal journal(JournalPath(0), PcId(0));
+    Sender sender(JournalPath(0), server_->Conninfo(), Quick());
+    sender.Start();
+    for (int i = 0; i < 50; ++i)
+        journal.Click("started", 1, kMorning + i);
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == 50; })) << sender.Status().lastError;
+
+    server_->Freeze();
+    // The window goes on ticking and writing while the server hangs.
+    for (int i = 50; i < 150; ++i) {
+        journal.Click("started", 1, kMorning + i);
+        const auto before = std::chrono::steady_clock::now();
+        (void)sender.Status();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 50ms)
+            << "the status must never wait for the network";
+    }
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 2; }, 30s))
+        << sender.Status().pending << " " << sender.Status().sentSeq << " " << sender.Status().lastError;
+    EXPECT_NE(sender.Status().lastError.find(kServerTimedOut), std::string::npos)
+        << sender.Status().lastError;
+    EXPECT_EQ(sender.Status().sentSeq, 50);
+
+    server_->Thaw();
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == 150; })) << sender.Status().lastError;
+    ExpectAllOnceInOrder(PcId(0), 150);
+}
+
+TEST_F(SenderTest, ConnectionsCutMidTransactionLoseAndDoubleNothing) {
+    TestJournal journal(JournalPath(0), PcId(0));
+    for (int i = 0; i < 6000; ++i)
+        journal.Click("started", 1 + i % 6, kMorning + i);
+    SenderOptions options = Quick();
+    options.batchEvents = 300;
+    Sender sender(JournalPath(0), server_->Conninfo(), options);
+    sender.Start();
+    int cuts = 0;
+    while (sender.Status().sentSeq < 6000 && cuts < 5) {
+        const std::string killed = server_->Psql(
+            "SELECT count(*) FROM (SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+            " WHERE application_name = 'kerfolio' AND state = 'idle in transaction') t");
+        // After a cut, time for the retry to get a batch through.
+        const bool cut = killed == "1";
+        cuts += cut;
+        std::this_thread::sleep_for(cut ? 500ms : 2ms);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == 6000; })) << sender.Status().lastError;
+    EXPECT_GT(cuts, 0) << "no transaction was caught open; the test proved nothing";
+    ExpectAllOnceInOrder(PcId(0), 6000);
+}
+
+// The administrator's SQL, as the README gives it (the owner's part).
+constexpr char kOwnerSql[] = R"(
+REVOKE ALL ON DATABASE kerfolio FROM PUBLIC;
+GRANT CONNECT ON DATABASE kerfolio TO kerfolio_pc;
+CREATE SCHEMA kerfolio;
+GRANT USAGE ON SCHEMA kerfolio TO kerfolio_pc;
+ALTER DEFAULT PRIVILEGES IN SCHEMA kerfolio GRANT SELECT, INSERT ON TABLES TO kerfolio_pc;
+)";
+
+TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
+    for (const char* sql : {"CREATE ROLE kerfolio_pc LOGIN PASSWORD 'pc-secret'",
+                            "CREATE DATABASE kerfolio OWNER kerfolio_owner"})
+        ASSERT_EQ(server_->Psql(sql), "");
+    ASSERT_EQ(server_->Psql(kOwnerSql, "kerfolio"), "");
+    const std::string pc = server_->Conninfo("kerfolio_pc", "pc-secret", "kerfolio");
+    TestJournal journal(JournalPath(0), PcId(0));
+    journal.Click("mounted", 1, kMorning);
+
+    // Before the owner has made the tables, the PC says why it cannot send.
+    Sender early(JournalPath(0), pc, Quick());
+    early.Start();
+    ASSERT_TRUE(WaitUntil([&] { return !early.Status().lastError.empty(); }));
+    EXPECT_EQ(early.Status().lastError, kSchemaMissing);
+    early.Stop();
+
+    Sender pcSender(JournalPath(0), pc, Quick());
+    {
+        auto conn = server_->Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "kerfolio");
+        // The owner's first run makes the tables.
+        Sender maker(JournalPath(0), conn, Quick());
+        maker.Start();
+        ASSERT_TRUE(WaitUntil([&] { return maker.Status().sentSeq == 1; })) << maker.Status().lastError;
+    }
+    journal.Complete(1, kMorning, kMorning + 60000, 2);
+    pcSender.Start();
+    ASSERT_TRUE(WaitUntil([&] { return pcSender.Status().sentSeq == 2; })) << pcSender.Status().lastError;
+
+    const auto asPc = [&](const std::string& sql) {
+        return server_->Psql("SET ROLE kerfolio_pc; " + sql, "kerfolio");
+    };
+    for (const std::string sql :
+         {"UPDATE kerfolio.events SET kind = 'x'", "DELETE FROM kerfolio.events", "TRUNCATE kerfolio.events",
+          "UPDATE kerfolio.jobs SET amount = 0", "DELETE FROM kerfolio.jobs", "DROP TABLE kerfolio.events",
+          "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
+          " VALUES ('x', 1, 0, 0, 'k', '{}') ON CONFLICT (pc_id, seq) DO UPDATE SET kind = 'y'",
+          "CREATE TABLE kerfolio.mine(a int)"})
+        EXPECT_NE(asPc(sql).find("ERROR"), std::string::npos) << sql;
+    EXPECT_EQ(asPc("SELECT count(*) FROM kerfolio.events"), "2");
+    EXPECT_EQ(server_->Psql("SELECT kind FROM kerfolio.events ORDER BY seq", "kerfolio"),
+              "mounted\ncompleted");
+}
+
+TEST_F(SenderTest, BadSettingsSayWhyAndTheJournalGoesOn) {
+    struct Case {
+        std::string conninfo, expected;
+    } cases[] = {
+        {"host= = nonsense", kBadConninfo},
+        {server_->Conninfo(PgServer::kOwner, "wrong"), "password authentication failed"},
+        {server_->Conninfo("nobody", "x"), "password authentication failed"},
+    };
+    for (const auto& c : cases) {
+        const auto path = server_->Folder() / "j.sqlite";
+        std::filesystem::remove(path);
+        TestJournal journal(path, PcId(0));
+        Sender sender(path, c.conninfo, Quick());
+        sender.Start();
+        journal.Click("mounted", 1, kMorning);
+        ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 2; })) << c.conninfo;
+        EXPECT_NE(sender.Status().lastError.find(c.expected), std::string::npos) << sender.Status().lastError;
+        // Clicks are still written while the sender fails.
+        EXPECT_EQ(journal.Click("started", 1, kMorning + 1), 2);
+        EXPECT_EQ(sender.Status().sentSeq, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kerfolio::share
