@@ -32,6 +32,9 @@ const char kUsage[] =
     "  --sqlite FILE         also add the jobs to an SQLite database (made when missing): tables jobs\n"
     "                        and problems, view machine_days; a job already there is not added again,\n"
     "                        and a run that fails leaves the database as it was\n"
+    "  --journal FILE        a PC's journal (journal.sqlite in its data folder; repeatable): its jobs are\n"
+    "                        read from it with their exact times, and the archive lines it holds are not\n"
+    "                        read again\n"
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html, opened with xdg-open\n"
     "  --help                this text\n"
@@ -79,7 +82,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
                                 name == "--encoding" || name == "--html" || name == "--sqlite" ||
-                                name == "--date-order";
+                                name == "--date-order" || name == "--journal";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--version") {
@@ -108,6 +111,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             } else if (name == "--date-order") {
                 line.dateOrder = ParseDateOrder(*text);
                 if (!line.dateOrder) return "--date-order takes dmy, mdy or ymd, not '" + *text + "'";
+            } else if (name == "--journal") {
+                line.journals.emplace_back(*text);
             } else if (name == "--encoding") {
                 if (*text == "gbk" || *text == "GBK")
                     line.encoding = CsvEncoding::Gbk;
@@ -130,7 +135,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     if (line.help || line.version) return line;
     if (line.recent && !line.folders.empty())
         return "--recent takes its folder from the data folder's save.ini";
-    if (!line.recent && line.folders.empty()) return "no archive folder given";
+    if (!line.recent && line.folders.empty() && line.journals.empty()) return "no archive folder given";
     if (line.from && line.to && *line.from > *line.to) return "--from is after --to";
     return line;
 }

@@ -27,6 +27,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> html;
     std::optional<std::filesystem::path> sqlite;
     std::vector<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> journals;
 };
 
 extern const char kUsage[];

@@ -1,6 +1,9 @@
 #include "reports/period_sums.h"
 
 #include <algorithm>
+#include <span>
+
+#include "reports/local_days.h"
 
 namespace kerfolio {
 
@@ -49,7 +52,12 @@ void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
 }
 
 void PeriodSummer::AddTime(int machine, const DatedJob& dated) {
-    for (const DayPart& part : SplitAtMidnight(dated)) {
+    const DayParts parts = SplitAtMidnight(dated);
+    AddParts(machine, parts.begin(), parts.end());
+}
+
+void PeriodSummer::AddParts(int machine, const DayPart* begin, const DayPart* end) {
+    for (const DayPart& part : std::span(begin, end)) {
         if ((from_ && part.day < *from_) || (to_ && part.day > *to_)) continue;
         const Totals time{0, 0, part.machining, part.jump, part.wireBreak, part.net};
         if (!from_ && (!earliest_ || part.day < *earliest_)) {
@@ -92,7 +100,8 @@ PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, c
     if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
     const Day from = std::max(sum.period.first, first);
     const Day to = std::min(sum.period.last, last);
-    const double seconds = double((to - from).count() + 1) * kSecondsPerDay;
+    // Over the days' real length: 23 or 25 hours on the days the clocks change.
+    const double seconds = double(LocalSeconds(from, to));
     sum.share = double(sum.net) / seconds;
     return sum;
 }

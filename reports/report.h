@@ -12,6 +12,7 @@
 #include "reports/archive_text.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
+#include "reports/journal_jobs.h"
 #include "reports/learned_efficiency.h"
 #include "reports/period_sums.h"
 
@@ -24,6 +25,8 @@ struct ReadJob {
     std::string_view gbkLine;  // the line as the file holds it
     const ArchiveJob& job;     // its names decoded, line filled in
     const DatedJob& dated;
+    const JournalJob* journal = nullptr;  // for a job read from a journal, with its instants
+    const std::string* pcId = nullptr;    // the journal's PC
 };
 
 struct ReportRequest {
@@ -33,6 +36,9 @@ struct ReportRequest {
     int archiveSecond = 0;    // the archive time of day the files were written at
     NameDating dating;        // how the file names give their dates
     std::vector<std::filesystem::path> folders;
+    // PCs' journals: every job they hold is read from them, and the archive lines they say their jobs
+    // went to are not read again.
+    std::vector<std::filesystem::path> journals;
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
     std::function<void(const ReadJob&)> eachJob;  // every job counted, in the order read, when set
@@ -48,7 +54,7 @@ struct Report {
     std::vector<InputProblem> problems;
     std::vector<InputProblem> notices;  // read, but to be checked: repeated lines, overlaps, file dates
     std::size_t filesRead = 0;
-    std::size_t foldersUnread = 0;  // archive folders that could not be read (or not wholly)
+    std::size_t foldersUnread = 0;  // archive folders or journals that could not be read (or not wholly)
     std::size_t jobs = 0;
 };
 

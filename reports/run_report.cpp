@@ -105,6 +105,7 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         }
         line.settings = settings;
         line.folders = {SettingsFile(settings).Read("file", "dir", "nil")};
+        if (std::filesystem::exists(data / "journal.sqlite", error)) line.journals = {data / "journal.sqlite"};
         line.grouping = Grouping::Day;
         line.to = environment.today;
         line.from = environment.today - std::chrono::days(kRecentDays - 1);
@@ -152,6 +153,7 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     request.from = line.from;
     request.to = line.to;
     request.folders = line.folders;
+    request.journals = line.journals;
     request.dating.format = environment.shortDate;
     request.dating.order = line.dateOrder;
     request.records = ReadMachineRecords(line.settings.value_or(std::filesystem::path()));

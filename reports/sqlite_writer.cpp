@@ -121,6 +121,7 @@ JobDatabase::~JobDatabase() {
     if (inTransaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_finalize(insertJob_);
     sqlite3_finalize(insertProblem_);
+    sqlite3_finalize(journalFields_);
     sqlite3_close(db_);
 }
 
@@ -141,7 +142,7 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
-    ready = ready && Exec(kSchema) &&
+    ready = ready && Exec(kSchema) && AddJournalColumns() &&
             sqlite3_prepare_v2(db_, kInsertJob, -1, &insertJob_, nullptr) == SQLITE_OK &&
             sqlite3_prepare_v2(db_, kInsertProblem, -1, &insertProblem_, nullptr) == SQLITE_OK;
     if (ready) return true;
@@ -182,10 +183,13 @@ void JobDatabase::Add(const ReadJob& read) {
     sqlite3_bind_int64(s, 17, job.jump);
     sqlite3_bind_int64(s, 18, job.wireBreak);
     sqlite3_bind_int64(s, 19, dated.machining);
-    if (sqlite3_step(s) == SQLITE_DONE)
-        added_ += std::size_t(sqlite3_changes(db_));
-    else
+    if (sqlite3_step(s) == SQLITE_DONE) {
+        const int changes = sqlite3_changes(db_);
+        added_ += std::size_t(changes);
+        if (changes > 0 && read.journal) AddJournalFields(read);
+    } else {
         Fail();
+    }
     sqlite3_reset(s);
 }
 

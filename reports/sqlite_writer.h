@@ -37,11 +37,14 @@ class JobDatabase {
 
   private:
     bool Exec(const char* sql);
+    bool AddJournalColumns();               // in sqlite_journal_columns.cpp
+    void AddJournalFields(const ReadJob& job);
     bool Fail();
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insertJob_ = nullptr;
     sqlite3_stmt* insertProblem_ = nullptr;
+    sqlite3_stmt* journalFields_ = nullptr;
     bool inTransaction_ = false;
     std::string error_;
     std::size_t added_ = 0;
