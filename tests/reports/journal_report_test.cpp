@@ -11,6 +11,8 @@
 #include "journal/journal_schema.h"
 #include "reports/messages.h"
 #include "reports/report.h"
+#include "reports/sqlite_writer.h"
+#include "sqlite_rows.h"
 #include "storage/gbk.h"
 
 namespace kerfolio {
@@ -225,6 +227,25 @@ TEST_F(JournalReportTest, ArchiveLinesTheJournalHoldsCountOnceAcrossTwoArchivesO
     ASSERT_EQ(report.overview.size(), 1u);
     EXPECT_EQ(report.overview[0].machining, 7 * 3600);  // D ran 4 hours
     EXPECT_TRUE(report.notices.empty());
+}
+
+TEST_F(JournalReportTest, DatabaseCarriesTheJournalsInstantsMachineNumberAndPc) {
+    JournalFile journal(folder_ / "journal.sqlite");
+    const std::int64_t mount = Utc(2026, 3, 10, 7, 0), finish = Utc(2026, 3, 11, 8, 10);
+    journal.Add({2, "机床2", mount, mount + 10 * kMinute, finish, 3600});
+    journal.Rename(2, "快走丝2号", finish + kHour);
+    request_.journals = {folder_ / "journal.sqlite"};
+    JobDatabase database;
+    std::string why;
+    ASSERT_TRUE(database.Open(folder_ / "jobs.sqlite", why)) << why;
+    request_.eachJob = [&](const ReadJob& job) { database.Add(job); };
+    const Report report = Build(MakeDay(2026, 3, 1), MakeDay(2026, 3, 31));
+    ASSERT_TRUE(database.Commit(report.problems, why)) << why;
+    EXPECT_EQ(testing::QueryRows(folder_ / "jobs.sqlite",
+                                 "SELECT machine, machine_number, pc_id, mount_utc_ms, finish_utc_ms, "
+                                 "machining_seconds FROM jobs"),
+              (testing::Rows{{"快走丝2号", "2", "0123456789abcdef0123456789abcdef", std::to_string(mount),
+                              std::to_string(finish), std::to_string(25 * 3600)}}));
 }
 
 TEST_F(JournalReportTest, TextLinesResolveClockChangesAndFlagWhatTheyCannotTell) {
