@@ -8,6 +8,7 @@
 
 #include "../storage/temp_folder.h"
 #include "board/completion.h"
+#include "journal/journal.h"
 #include "journal/journal_schema.h"
 #include "reports/messages.h"
 #include "reports/report.h"
@@ -227,6 +228,29 @@ TEST_F(JournalReportTest, ArchiveLinesTheJournalHoldsCountOnceAcrossTwoArchivesO
     ASSERT_EQ(report.overview.size(), 1u);
     EXPECT_EQ(report.overview[0].machining, 7 * 3600);  // D ran 4 hours
     EXPECT_TRUE(report.notices.empty());
+}
+
+TEST_F(JournalReportTest, ReadsWhatTheProgramsJournalWrites) {
+    const journal::Stamp mount{Utc(2026, 3, 10, 7, 0), 3600}, start{Utc(2026, 3, 10, 7, 10), 3600},
+        finish{Utc(2026, 3, 11, 8, 10), 3600};
+    {
+        journal::Journal writer(folder_.Path());
+        ASSERT_TRUE(writer.Open(mount));
+        ASSERT_TRUE(writer.Append({"mounted", mount, 1, "机床1", {}, {}, "{}"}));
+        ASSERT_TRUE(writer.Append({"started", start, 1, "机床1", "W", 45'000, "{}"}));
+        journal::Completion completion;
+        completion.reportNo = 1;
+        completion.stamped = {"机床1", "W", "8:00:00", "8:10:00", "0:00:00", "0:00:00", "9:10:00", "45000"};
+        completion.confirmed = completion.stamped;
+        completion.confirmed[7] = "40000";
+        completion.line = BuildReportLine(1, completion.confirmed);
+        ASSERT_TRUE(writer.AppendCompleted({"completed", finish, 1, "机床1", "W", 40'000, "{}"}, completion));
+    }
+    request_.journals = {folder_ / "journal.sqlite"};
+    const Report report = Build(MakeDay(2026, 3, 1), MakeDay(2026, 3, 31));
+    ASSERT_EQ(report.overview.size(), 1u);
+    EXPECT_EQ(report.overview[0].machining, 25 * 3600);
+    EXPECT_TRUE(Lists(report, "加工量：45000 → 40000"));
 }
 
 TEST_F(JournalReportTest, DatabaseCarriesTheJournalsInstantsMachineNumberAndPc) {
