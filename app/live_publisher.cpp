@@ -47,7 +47,8 @@ LivePublisher::LivePublisher(const std::filesystem::path& dataFolder, const TJob
       settingsPath_(SettingsPath(dataFolder)),
       board_(board),
       notePad_(notePad),
-      clock_(clock) {}
+      clock_(clock),
+      journal_(dataFolder / "journal.sqlite") {}
 
 LivePublisher::~LivePublisher() = default;
 
@@ -109,7 +110,9 @@ void LivePublisher::Publish() {
             SettingsFile::ReadFrom(settings, kParamsSection, MachineKey(m, 6), kDefaultEfficiency);
     }
     const TDateTime now = clock_.Now();
-    server_->Publish(live::BuildView(board_, efficiencies, today_, now, UtcOffsetMinutes(now)));
+    // The jobs as the journal took them, while it holds every one the NotePad lists.
+    auto today = journal_.Jobs(today_ ? today_->jobs.size() : 0);
+    server_->Publish(live::BuildView(board_, efficiencies, today ? today : today_, now, UtcOffsetMinutes(now)));
 }
 
 }  // namespace kerfolio

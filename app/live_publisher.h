@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "live/journal_today.h"
 #include "live/today_jobs.h"
 
 class QPlainTextEdit;
@@ -51,6 +52,7 @@ class LivePublisher : public QObject {
     std::unique_ptr<live::LiveServer> server_;
     QTimer* deferred_ = nullptr;
     live::TodayJobsReader reader_;
+    live::JournalTodayJobs journal_;
     std::shared_ptr<const live::TodayJobs> today_;
 };
 

@@ -136,7 +136,8 @@ bool Journal::OpenFile() {
                   "json_extract(detail, '$.final.machine'), json_extract(detail, '$.final.workpiece'), "
                   "json_extract(detail, '$.final.mount'), json_extract(detail, '$.final.start'), "
                   "json_extract(detail, '$.final.jump'), json_extract(detail, '$.final.break'), "
-                  "json_extract(detail, '$.final.finish'), json_extract(detail, '$.final.amount') "
+                  "json_extract(detail, '$.final.finish'), json_extract(detail, '$.final.amount'), "
+                  "coalesce(json_extract(detail, '$.line'), '') "
                   "FROM events WHERE seq > ? ORDER BY seq");
     for (const Statement* statement :
          {&s.insertEvent, &s.insertJob, &s.insertInterval, &s.writeMeta, &s.deleteMeta, &s.readMeta,
@@ -233,7 +234,14 @@ std::optional<std::string> Journal::ReadMeta(const char* key) {
 }
 
 bool Journal::WritePendingSnapshot() {
-    return !pendingSnapshotSeq_ || WriteMeta(meta::kSnapshotSeq, std::to_string(*pendingSnapshotSeq_));
+    if (!pendingSnapshotSeq_) return true;
+    const auto seq = ReadMeta(meta::kSnapshotSeq);
+    const auto fingerprint = ReadMeta(meta::kSnapshotFingerprint);
+    if (!db_) return false;
+    return WriteMeta(meta::kPreviousSnapshotSeq, seq.value_or("0")) &&
+           WriteMeta(meta::kPreviousSnapshotFingerprint, fingerprint.value_or("")) &&
+           WriteMeta(meta::kSnapshotSeq, std::to_string(*pendingSnapshotSeq_)) &&
+           WriteMeta(meta::kSnapshotFingerprint, pendingFingerprint_);
 }
 
 std::optional<std::int64_t> Journal::InsertEvent(const Event& event) {
@@ -384,7 +392,8 @@ std::optional<std::int64_t> Journal::AppendArchived(Event event, const std::stri
     });
 }
 
-void Journal::SnapshotCoversAll() {
+void Journal::SnapshotCoversAll(const std::string& fingerprint) {
+    pendingFingerprint_ = fingerprint;
     if (!db_) {
         snapshotCoversAllOnOpen_ = true;
         return;
@@ -399,14 +408,54 @@ void Journal::SnapshotCoversAll() {
     }
 }
 
+void Journal::SnapshotNotSaved() {
+    if (pendingSnapshotSeq_ || snapshotCoversAllOnOpen_) {
+        pendingSnapshotSeq_.reset();
+        snapshotCoversAllOnOpen_ = false;
+        return;
+    }
+    if (!db_ || !Begin()) return;
+    const auto seq = ReadMeta(meta::kPreviousSnapshotSeq);
+    const auto fingerprint = ReadMeta(meta::kPreviousSnapshotFingerprint);
+    if (!db_) return;
+    if (WriteMeta(meta::kSnapshotSeq, seq.value_or("0")) &&
+        WriteMeta(meta::kSnapshotFingerprint, fingerprint.value_or("")) && Commit()) {
+        return;
+    }
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 RunState Journal::ReadRunState() {
     RunState state;
     if (!db_) return state;
-    const auto openRun = ReadMeta(meta::kOpenRun);
-    const auto snapshotSeq = ReadMeta(meta::kSnapshotSeq);
-    state.endedCleanly = !openRun;
-    state.snapshotSeq = snapshotSeq ? std::stoll(*snapshotSeq) : 0;
+    const auto number = [this](const char* key) {
+        const auto text = ReadMeta(key);
+        return text ? std::stoll(*text) : std::int64_t{0};
+    };
+    state.endedCleanly = !ReadMeta(meta::kOpenRun);
+    state.snapshotSeq = number(meta::kSnapshotSeq);
+    state.snapshotFingerprint = ReadMeta(meta::kSnapshotFingerprint).value_or("");
+    state.previousSeq = number(meta::kPreviousSnapshotSeq);
+    state.previousFingerprint = ReadMeta(meta::kPreviousSnapshotFingerprint).value_or("");
     return state;
+}
+
+RunState::ReplayFrom RunState::From(const std::string& fingerprint) const {
+    // "board-notepad"; a half that matches neither snapshot is taken for the newer one.
+    const auto half = [](const std::string& text, bool first) {
+        const auto dash = text.find('-');
+        if (dash == std::string::npos) return std::string();
+        return first ? text.substr(0, dash) : text.substr(dash + 1);
+    };
+    const auto seqOf = [&](bool first) {
+        const std::string loaded = half(fingerprint, first);
+        if (!loaded.empty() && loaded != half(snapshotFingerprint, first) &&
+            loaded == half(previousFingerprint, first)) {
+            return previousSeq;
+        }
+        return snapshotSeq;
+    };
+    return {seqOf(true), seqOf(false)};
 }
 
 std::vector<StoredEvent> Journal::EventsAfter(std::int64_t seq) {
@@ -425,6 +474,7 @@ std::vector<StoredEvent> Journal::EventsAfter(std::int64_t seq) {
         event.amountText = read.Text(6);
         for (int i = 0; i < 8; ++i)
             event.confirmed[static_cast<std::size_t>(i)] = read.Text(7 + i);
+        event.line = read.Text(15);
         events.push_back(std::move(event));
     }
     read.Reset();

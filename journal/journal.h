@@ -16,8 +16,21 @@ namespace kerfolio::journal {
 
 // What the last run left behind, read once at start-up.
 struct RunState {
-    bool endedCleanly = true;      // no program_started without its program_closed
-    std::int64_t snapshotSeq = 0;  // the last event the snapshot on disk holds
+    bool endedCleanly = true;  // no program_started without its program_closed
+    // The last two snapshots recorded: the last event each holds and the fingerprint of its content.
+    std::int64_t snapshotSeq = 0;
+    std::string snapshotFingerprint;
+    std::int64_t previousSeq = 0;
+    std::string previousFingerprint;
+
+    // Where replay starts for the snapshot loaded with this fingerprint. A crash while a snapshot was
+    // being written leaves the new one or the one before on disk, or the new NotePad beside the board of
+    // the one before (two files); the fingerprint's two halves (board, NotePad) tell which.
+    struct ReplayFrom {
+        std::int64_t boardAfter = 0;    // the board holds the events up to this seq
+        std::int64_t notePadAfter = 0;  // the NotePad holds the lines of the jobs up to this seq
+    };
+    ReplayFrom From(const std::string& fingerprint) const;
 };
 
 // An event as replay needs it back.
@@ -29,6 +42,7 @@ struct StoredEvent {
     std::string workpiece;
     std::string amountText;
     CompletionFields confirmed;  // completed only
+    std::string line;            // completed only: the report line
 };
 
 // The journal file of one data folder. Every append is one transaction, durable when it returns. Any
@@ -56,9 +70,12 @@ class Journal {
     std::optional<std::int64_t> AppendArchived(Event event, const std::string& file, std::int64_t firstLine,
                                                const std::vector<std::string>& notePadLines);
 
-    // The snapshot on disk now holds every event written so far. Recorded now when it can be, else with
-    // the next event that is written.
-    void SnapshotCoversAll();
+    // A snapshot of every event written so far is about to be saved (or was loaded); fingerprint names
+    // its content. Recorded now when it can be, else with the next event that is written.
+    void SnapshotCoversAll(const std::string& fingerprint = {});
+
+    // The snapshot just announced could not be saved: the one before is still the one on disk.
+    void SnapshotNotSaved();
 
     RunState ReadRunState();
     std::vector<StoredEvent> EventsAfter(std::int64_t seq);
@@ -88,6 +105,7 @@ class Journal {
     std::string pcId_;
     std::int64_t lastSeq_ = 0;
     std::optional<std::int64_t> pendingSnapshotSeq_;
+    std::string pendingFingerprint_;
     bool snapshotCoversAllOnOpen_ = false;
     bool damaged_ = false;
     bool runOpen_ = false;        // program_started asked for, program_closed not yet

@@ -34,7 +34,9 @@
 // jump_ms / break_ms are the exact sums of the job's intervals, except where the operator corrected
 // the total or the journal did not see the job from its start: then the confirmed total's duration.
 //
-// meta keys: schema, pc_id, snapshot_seq (the last seq the snapshot on disk covers), open_run (the
+// meta keys: schema, pc_id, snapshot_seq and snapshot_fingerprint (the last seq the latest snapshot
+// holds and a fingerprint of its content, written just before it is saved), previous_snapshot_seq and
+// previous_snapshot_fingerprint (the one before: a crash mid-save leaves either on disk), open_run (the
 // seq of a program_started with no program_closed yet; absent after a clean close), archived_seq (the
 // seq of the last archived event).
 
@@ -96,6 +98,9 @@ namespace meta {
 inline constexpr char kSchema[] = "schema";
 inline constexpr char kPcId[] = "pc_id";
 inline constexpr char kSnapshotSeq[] = "snapshot_seq";
+inline constexpr char kSnapshotFingerprint[] = "snapshot_fingerprint";
+inline constexpr char kPreviousSnapshotSeq[] = "previous_snapshot_seq";
+inline constexpr char kPreviousSnapshotFingerprint[] = "previous_snapshot_fingerprint";
 inline constexpr char kOpenRun[] = "open_run";
 inline constexpr char kArchivedSeq[] = "archived_seq";
 }  // namespace meta

@@ -26,13 +26,15 @@ void AppendLine(std::string& notePad, const std::string& line) {
     notePad += line;
 }
 
-// One click of a board cell and the OK of its dialogs, as the operator gave them.
-bool ReplayClick(const StoredEvent& event, TEventColumn column, TJobBoard& board, std::string& notePad) {
+// One click of a board cell and the OK of its dialogs, as the operator gave them. A finished job's line
+// goes to the NotePad only where it lacks it (notePad null).
+bool ReplayClick(const StoredEvent& event, TEventColumn column, TJobBoard& board, std::string* notePad) {
     const ClickOutcome outcome =
         ClickCell(board, CellNumber(event.machine, column), LocalDateTime(event.stamp));
     if (column == ecUnmount) {
         if (!outcome.completion) return false;
-        AppendLine(notePad, CompleteJob(board, event.confirmed));
+        const std::string line = CompleteJob(board, event.confirmed);
+        if (notePad) AppendLine(*notePad, line);
         return true;
     }
     if (!outcome.confirmation) return false;
@@ -42,20 +44,29 @@ bool ReplayClick(const StoredEvent& event, TEventColumn column, TJobBoard& board
 
 }  // namespace
 
-int Replay(const std::vector<StoredEvent>& events, TJobBoard& board, std::string& notePad) {
+int Replay(const std::vector<StoredEvent>& events, RunState::ReplayFrom from, TJobBoard& board,
+           std::string& notePad) {
     int applied = 0;
     for (const StoredEvent& event : events) {
+        const bool toBoard = event.seq > from.boardAfter;
+        const bool toNotePad = event.seq > from.notePadAfter;
         const bool ofMachine = event.machine >= 1 && event.machine <= kMachineCount;
-        if (const auto column = ColumnOf(event.kind)) {
-            if (ofMachine && ReplayClick(event, *column, board, notePad)) ++applied;
-        } else if (event.kind == kind::kCancelled && ofMachine) {
+        if (!toBoard && !toNotePad) continue;
+        if (const auto column = ColumnOf(event.kind); column && ofMachine) {
+            if (toBoard) {
+                if (ReplayClick(event, *column, board, toNotePad ? &notePad : nullptr)) ++applied;
+            } else if (column == ecUnmount) {
+                AppendLine(notePad, event.line);  // the board already counts this job
+                ++applied;
+            }
+        } else if (event.kind == kind::kCancelled && ofMachine && toBoard) {
             TargetMachine(board, event.machine);
             ConfirmPendingEvent(board);
             ++applied;
         } else if (event.kind == kind::kArchived) {
             // The lines are in the day's file already.
-            notePad.clear();
-            board.JobCount = 0;
+            if (toNotePad) notePad.clear();
+            if (toBoard) board.JobCount = 0;
             board.MarkChanged();
             ++applied;
         }

@@ -38,6 +38,11 @@ const char kUsage[] =
     "  --jobs                also list the jobs themselves: machine, workpiece, mount, start and finish,\n"
     "                        net cutting time, amount, efficiency, and the file and line of each\n"
     "  --workpiece TEXT      list only the jobs whose workpiece name contains TEXT, with their totals\n"
+    "  --journal FILE        a PC's journal (journal.sqlite in its data folder; repeatable): its jobs are\n"
+    "                        read from it with their exact times, and the archive lines it holds are not\n"
+    "                        read again\n"
+    "  --postgres CONNINFO   every PC's jobs from the shared PostgreSQL database instead of archive folders\n"
+    "                        (with --by day or total)\n"
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html, opened with xdg-open\n"
     "  --help                this text\n"
@@ -81,6 +86,10 @@ const char kUsageChinese[] =
     "  --jobs                另列出每个工件：机床、工件、装夹、开始和完成、净切割时间、加工量、效率，\n"
     "                        以及所在文件和行\n"
     "  --workpiece TEXT      只列出工件名含 TEXT 的工件，并给出合计\n"
+    "  --journal FILE        某台电脑的日志（其数据文件夹中的 journal.sqlite，可重复）：其中的工件按确切\n"
+    "                        时间读取，日志已包含的存档行不再重复读取\n"
+    "  --postgres CONNINFO   从共享 PostgreSQL 数据库读取所有电脑的工件，而不读存档文件夹\n"
+    "                        （可配 --by day 或 total）\n"
     "  --recent              数据文件夹存档的最近30天写成网页\n"
     "                        ${XDG_CACHE_HOME:-~/.cache}/Kerfolio/report.html，并用 xdg-open 打开\n"
     "  --help                显示本说明\n"
@@ -135,7 +144,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
                                 name == "--encoding" || name == "--html" || name == "--sqlite" ||
-                                name == "--date-order" || name == "--workpiece";
+                                name == "--date-order" || name == "--workpiece" || name == "--journal";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--version") {
@@ -169,6 +178,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             } else if (name == "--workpiece") {
                 line.workpiece = *text;
                 line.jobs = true;
+            } else if (name == "--journal") {
+                line.journals.emplace_back(*text);
             } else if (name == "--encoding") {
                 if (*text == "gbk" || *text == "GBK")
                     line.encoding = CsvEncoding::Gbk;
@@ -191,7 +202,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     if (line.help || line.version) return line;
     if (line.recent && !line.folders.empty())
         return "--recent takes its folder from the data folder's save.ini";
-    if (!line.recent && line.folders.empty()) return "no archive folder given";
+    if (!line.recent && line.folders.empty() && line.journals.empty()) return "no archive folder given";
     if (line.from && line.to && *line.from > *line.to) return "--from is after --to";
     return line;
 }

@@ -29,6 +29,7 @@ struct CommandLine {
     bool jobs = false;                     // list the jobs themselves
     std::optional<std::string> workpiece;  // only the jobs whose workpiece contains it (implies jobs)
     std::vector<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> journals;
 };
 
 extern const char kUsage[];

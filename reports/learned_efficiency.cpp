@@ -25,7 +25,8 @@ const MachineRecord* FindRecord(const std::vector<MachineRecord>& records, const
 
 // Estimated minus actual minutes from mounting to finishing, for an efficiency.
 double Miss(const JobFigures& job, double efficiency) {
-    return job.amount / efficiency + job.jump / 60.0 - MachiningSeconds(job.mount, job.finish) / 60.0;
+    const int actual = job.mountToFinish >= 0 ? job.mountToFinish : MachiningSeconds(job.mount, job.finish);
+    return job.amount / efficiency + job.jump / 60.0 - actual / 60.0;
 }
 
 double MedianMiss(const std::vector<JobFigures>& jobs, double efficiency) {

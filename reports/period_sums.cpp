@@ -1,6 +1,9 @@
 #include "reports/period_sums.h"
 
 #include <algorithm>
+#include <span>
+
+#include "reports/local_days.h"
 
 namespace kerfolio {
 
@@ -41,7 +44,12 @@ void PeriodSummer::AddJob(int machine, const DatedJob& dated) {
 }
 
 void PeriodSummer::AddTime(int machine, const DatedJob& dated) {
-    for (const DayPart& part : SplitAtMidnight(dated)) {
+    const DayParts parts = SplitAtMidnight(dated);
+    AddParts(machine, parts.begin(), parts.end());
+}
+
+void PeriodSummer::AddParts(int machine, const DayPart* begin, const DayPart* end) {
+    for (const DayPart& part : std::span(begin, end)) {
         if ((from_ && part.day < *from_) || (to_ && part.day > *to_)) continue;
         At(machine, part.day).Add(Totals{0, 0, part.machining, part.jump, part.wireBreak, part.net, 0});
     }
@@ -82,9 +90,9 @@ PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, c
     if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
     const Day from = std::max({sum.period.first, first, covered});
     const Day to = std::min(sum.period.last, last);
-    // A period wholly before the archives begin has no days to share; its time is none either.
-    const double seconds =
-        double(std::max<long>(0, (to - from).count() + 1)) * kSecondsPerDay * double(machines);
+    // Over the days' real length (23 or 25 hours on the days the clocks change); a period wholly before
+    // the archives begin has no days to share, and its time is none either.
+    const double seconds = to < from ? 0.0 : double(LocalSeconds(from, to)) * double(machines);
     sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
     return sum;
 }

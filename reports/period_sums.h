@@ -41,6 +41,8 @@ class PeriodSummer {
     void AddJob(int machine, const DatedJob& dated);
     // The job's time on each day it ran that is one of the report's.
     void AddTime(int machine, const DatedJob& dated);
+    // Time already split into days, as a journal's exact instants split it.
+    void AddParts(int machine, const DayPart* begin, const DayPart* end);
 
     // The sums of the days from first to last, machines in the order given (names[machine]) and
     // periods in time order. The first and last period count only their days from first to last, so a

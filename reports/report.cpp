@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <map>
 #include <tuple>
 
 #include "reports/archive_file_reader.h"
 #include "reports/archive_files.h"
+#include "reports/journal_jobs.h"
+#include "reports/local_days.h"
 #include "reports/machine_names.h"
 #include "reports/messages.h"
 #include "reports/overlapping_jobs.h"
@@ -61,6 +65,7 @@ class ReportSink final : public ArchiveLineSink {
         label_ = &label;
     }
     void Job(std::size_t lineNumber, const GbkJob& gbk) override {
+        if (journalLines && journalLines->contains(lineNumber)) return;  // read from the journal
         const int name = names_.OfGbk(folder_, gbk.machine);
         const auto counted = Add(name, gbk.workpiece, gbk.figures, lineNumber);
         if (!counted || (!request_.eachJob && !request_.listJobs)) return;
@@ -85,6 +90,53 @@ class ReportSink final : public ArchiveLineSink {
     std::optional<Day> earliest, latest, covered;
     std::vector<ListedJob> listedJobs;
     std::vector<int> listedMachine;  // the machine of each listed job
+    const std::set<std::size_t>* journalLines = nullptr;  // the file's lines a journal holds
+
+    // A job read from a journal: exact, so neither a repeat nor an overlap is looked for.
+    void JournalJob(std::size_t folder, const kerfolio::JournalJob& job, const std::string& name,
+                    const std::string& label, const std::string& pcId) {
+        const int nameNumber = names_.OfText(folder, name);
+        const int machine = names_.Machine(nameNumber);
+        const DatedJob dated = DateJournalJob(job);
+        const std::vector<DayPart> parts = JournalDayParts(job);
+        sums_.AddParts(machine, parts.data(), parts.data() + parts.size());
+        const Day started = parts.empty() ? dated.finishDay : parts.front().day;
+        if (!covered || started < *covered) covered = started;
+        if (!InRange(dated.finishDay)) return;
+        ++report_.jobs;
+        if (!earliest || started < *earliest) earliest = started;
+        if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
+        sums_.AddJob(machine, dated);
+        learner_.Add(machine, dated, nameNumber);
+        if (!job.corrections.empty()) {
+            std::string text = rmsg::kCorrected;
+            for (std::size_t i = 0; i < job.corrections.size(); ++i)
+                text += (i ? "；" : "") + job.corrections[i];
+            report_.problems.push_back({label, job.archivedLine, std::move(text)});
+        }
+        if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
+            const int mountToStart = job.mountMs ? int((job.startMs - *job.mountMs) / 1000) : 0;
+            listedJobs.push_back({names_.Machines()[std::size_t(machine)], job.workpiece, dated, mountToStart,
+                                  label, job.archivedLine});
+            listedMachine.push_back(machine);
+        }
+        if (request_.eachJob) {
+            ArchiveJob archive;
+            archive.machine = name;
+            archive.workpiece = job.workpiece;
+            archive.mount = dated.job.mount;
+            archive.start = dated.job.start;
+            archive.jump = dated.job.jump;
+            archive.wireBreak = dated.job.wireBreak;
+            archive.finish = dated.job.finish;
+            archive.amount = job.amount;
+            archive.line = job.archivedLine;
+            ReadJob read{folderLabels_[folder], label, job.reportLine, archive, dated};
+            read.journal = &job;
+            read.pcId = &pcId;
+            request_.eachJob(read);
+        }
+    }
 
   private:
     bool InRange(Day day) const {
@@ -113,7 +165,8 @@ class ReportSink final : public ArchiveLineSink {
     // The job placed in time when it is one of the range and counts.
     std::optional<Counted> Add(int name, std::string_view workpiece, const JobFigures& job,
                                std::size_t lineNumber) {
-        const DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
+        DatedJob dated = PlaceJob(job, date_, request_.archiveSecond);
+        const bool learn = CheckTextJob(name, dated, lineNumber);
         const LinePlace place{file_, lineNumber};
         const bool inRange = InRange(dated.finishDay);
         const Day started = SplitAtMidnight(dated).begin()->day;
@@ -129,8 +182,10 @@ class ReportSink final : public ArchiveLineSink {
         if (const auto other = overlaps_.Overlaps(machine, dated, place)) {
             timeCounted = false;
             if (inRange) Notice(lineNumber, rmsg::kOverlapWith, *other);
-        } else {
+        } else if (clockParts_.empty()) {
             sums_.AddTime(machine, dated);
+        } else {
+            sums_.AddParts(machine, clockParts_.data(), clockParts_.data() + clockParts_.size());
         }
         if (!inRange) return std::nullopt;
         ++report_.jobs;
@@ -139,9 +194,92 @@ class ReportSink final : public ArchiveLineSink {
         if (!earliest || started < *earliest) earliest = started;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
         sums_.AddJob(machine, dated);
-        learner_.Add(machine, dated, name);
+        if (learn) learner_.Add(machine, dated, name);
         return Counted{dated, timeCounted};
     }
+
+    // What a text line's times of day cannot tell; false when the job must not teach the efficiency
+    // advice. A clock change within the job's days gives it its real length and clockParts_.
+    bool CheckTextJob(int name, DatedJob& dated, std::size_t lineNumber) {
+        clockParts_.clear();
+        const bool listed = listed_ && InRange(dated.finishDay);
+        const JobFigures& job = dated.job;
+        bool learn = true;
+        if (MachiningSeconds(job.mount, job.start) + dated.machining >= kSecondsPerDay) {
+            if (listed) report_.problems.push_back({*label_, lineNumber, rmsg::kUnordered});
+            learn = false;
+        } else if (const double efficiency = StoredEfficiency(name);
+                   efficiency > 0 && job.amount / efficiency * 60.0 > kSecondsPerDay) {
+            if (listed) report_.problems.push_back({*label_, lineNumber, rmsg::kLongerThanDay});
+            learn = false;
+        }
+        ResolveClockChange(dated, lineNumber, listed);
+        return learn;
+    }
+
+    // The readings of the start and finish that give a job of less than a day, the shortest taken; the
+    // start may be on the finish day or, when its time is later, the day before.
+    void ResolveClockChange(DatedJob& dated, std::size_t lineNumber, bool listed) {
+        const JobFigures& job = dated.job;
+        const Day before = dated.finishDay - std::chrono::days(1);
+        if (Plain(dated.finishDay) && (job.start <= job.finish || Plain(before))) return;
+        std::vector<std::int64_t> starts;
+        for (const Day day : {dated.finishDay, before}) {
+            if (day == before && job.start <= job.finish) break;
+            const ClockReadings readings = FromClock(day, job.start);
+            starts.insert(starts.end(), readings.instants, readings.instants + readings.count);
+        }
+        const ClockReadings finishes = FromClock(dated.finishDay, job.finish);
+        std::optional<std::pair<std::int64_t, std::int64_t>> best;
+        int fitting = 0;
+        for (const std::int64_t start : starts) {
+            for (int i = 0; i < finishes.count; ++i) {
+                const std::int64_t finish = finishes.instants[i];
+                if (finish < start || finish - start >= kSecondsPerDay) continue;
+                ++fitting;
+                if (!best || finish - start < best->second - best->first) best = {start, finish};
+            }
+        }
+        if (fitting != 1 && listed)
+            report_.problems.push_back({*label_, lineNumber, rmsg::kClockChangeUnresolved});
+        if (!best) return;
+        dated.machining = int(best->second - best->first);
+        dated.net = std::max(0, dated.machining - job.jump - job.wireBreak);
+        kerfolio::JournalJob exact;
+        exact.startMs = best->first * 1000;
+        exact.finishMs = best->second * 1000;
+        exact.offsetS = ToLocal(best->second).offset;
+        exact.jumpMs = std::int64_t(job.jump) * 1000;
+        exact.breakMs = std::int64_t(job.wireBreak) * 1000;
+        clockParts_ = JournalDayParts(exact);
+    }
+
+    bool Plain(Day day) {
+        const auto [found, added] = plainDays_.try_emplace(day, true);
+        if (added) found->second = PlainDay(day);
+        return found->second;
+    }
+
+    // The stored efficiency of the record a name would carry; 0 when there is none that reads.
+    double StoredEfficiency(int name) {
+        if (std::size_t(name) >= efficiencies_.size()) efficiencies_.resize(std::size_t(name) + 1, -1.0);
+        double& efficiency = efficiencies_[std::size_t(name)];
+        if (efficiency < 0) {
+            efficiency = 0;
+            for (const MachineRecord& record : request_.records) {
+                if (record.name != names_.RecordNames()[std::size_t(name)]) continue;
+                char* end = nullptr;
+                const double value = std::strtod(record.efficiency.c_str(), &end);
+                if (end != record.efficiency.c_str() && value > 0) efficiency = value;
+                break;
+            }
+        }
+        return efficiency;
+    }
+
+    std::vector<DayPart> clockParts_;
+    std::map<Day, bool> plainDays_;
+    std::vector<double> efficiencies_;  // by name; -1 not looked up yet
 
     const ReportRequest& request_;
     Report& report_;
@@ -198,10 +336,39 @@ Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
 
+    // Each journal belongs to the archive folder its PC archived into, or stands as a PC of its own.
+    std::vector<JournalJobs> journals(request.journals.size());
+    std::vector<std::size_t> groupOf(request.journals.size());
+    std::vector<std::filesystem::path> groups = request.folders;
+    const std::int64_t fromMs = request.from ? LocalMidnight(*request.from) * 1000 : INT64_MIN / 4;
+    const std::int64_t toMs = request.to ? LocalMidnight(*request.to + std::chrono::days(1)) * 1000 : INT64_MAX / 4;
+    for (std::size_t j = 0; j < journals.size(); ++j) {
+        std::string why;
+        if (!ReadJournalJobs(request.journals[j], fromMs, toMs, journals[j], why)) {
+            report.problems.push_back({request.journals[j].string(), 0, rmsg::kJournalUnreadable + why});
+            ++report.foldersUnread;
+        }
+        groupOf[j] = groups.size();
+        const std::filesystem::path& archived = journals[j].archiveFolder;
+        for (std::size_t f = 0; f < request.folders.size() && !archived.empty(); ++f) {
+            std::error_code error;
+            if (std::filesystem::equivalent(request.folders[f], archived, error) ||
+                FolderName(request.folders[f]) == FolderName(archived))
+                groupOf[j] = f;
+        }
+        if (groupOf[j] == groups.size()) groups.push_back(request.journals[j].parent_path());
+    }
+    std::vector<std::map<std::string, std::set<std::size_t>>> covered(request.folders.size());
+    for (std::size_t j = 0; j < journals.size(); ++j) {
+        if (groupOf[j] >= covered.size()) continue;
+        for (auto& [file, lines] : journals[j].coveredLines)
+            covered[groupOf[j]][file].insert(lines.begin(), lines.end());
+    }
+
     std::vector<std::string> prefixes;
-    const std::vector<std::string> labels = FolderLabels(request.folders);
+    const std::vector<std::string> labels = FolderLabels(groups);
     for (const std::string& label : labels)
-        prefixes.push_back(request.folders.size() > 1 ? label + "/" : std::string());
+        prefixes.push_back(groups.size() > 1 ? label + "/" : std::string());
     MachineNames names(std::move(prefixes));
     PeriodSummer sums(request.grouping, request.from, request.to);
     EfficiencyLearner learner;
@@ -249,6 +416,8 @@ Report BuildReport(const ReportRequest& request) {
             const std::filesystem::path path = pathOf(firstFile + k);
             const std::string label = path.string();
             sink.StartFile(folder, file.date, firstFile + k, label, !before);
+            const auto coveredFile = covered[folder].find(file.name);
+            sink.journalLines = coveredFile == covered[folder].end() ? nullptr : &coveredFile->second;
             if (auto error = reader.Read(path, sink)) {
                 if (!before) report.problems.push_back({label, 0, std::move(*error)});
             } else if (!before) {
@@ -259,6 +428,22 @@ Report BuildReport(const ReportRequest& request) {
         firstFile += listing.files.size();
     }
     if (request.progress && done < total) request.progress(total, total);
+    sink.journalLines = nullptr;
+    for (std::size_t j = 0; j < journals.size(); ++j) {
+        const std::size_t group = groupOf[j];
+        for (const JournalJob& job : journals[j].jobs) {
+            const auto name = journals[j].currentNames.find(job.machine);
+            const std::string label = job.archivedFile.empty() || group >= request.folders.size()
+                                          ? request.journals[j].string()
+                                          : (request.folders[group] / job.archivedFile).string();
+            sink.JournalJob(group,
+                            job,
+                            name != journals[j].currentNames.end() ? name->second
+                                                                   : "机床" + std::to_string(job.machine),
+                            label,
+                            journals[j].pcId);
+        }
+    }
 
     if (sink.unlisted > 0) {
         report.notices.push_back(

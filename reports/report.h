@@ -12,6 +12,7 @@
 #include "reports/archive_text.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
+#include "reports/journal_jobs.h"
 #include "reports/learned_efficiency.h"
 #include "reports/period_sums.h"
 
@@ -25,6 +26,8 @@ struct ReadJob {
     const ArchiveJob& job;     // its names decoded, line filled in
     const DatedJob& dated;
     bool timeCounted = true;  // false for a job overlapping another of its machine: its hours count once
+    const JournalJob* journal = nullptr;  // for a job read from a journal, with its instants
+    const std::string* pcId = nullptr;    // the journal's PC
 };
 
 // One job of the job list, as a foreman looks one up.
@@ -44,6 +47,9 @@ struct ReportRequest {
     int archiveSecond = 0;    // the archive time of day the files were written at
     NameDating dating;        // how the file names give their dates
     std::vector<std::filesystem::path> folders;
+    // PCs' journals: every job they hold is read from them, and the archive lines they say their jobs
+    // went to are not read again.
+    std::vector<std::filesystem::path> journals;
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
     std::function<void(const ReadJob&)> eachJob;  // every job counted, in the order read, when set
@@ -64,7 +70,7 @@ struct Report {
     std::vector<InputProblem> problems;
     std::vector<InputProblem> notices;  // read, but to be checked: repeated lines, overlaps, file dates
     std::size_t filesRead = 0;
-    std::size_t foldersUnread = 0;  // archive folders that could not be read (or not wholly)
+    std::size_t foldersUnread = 0;  // archive folders or journals that could not be read (or not wholly)
     std::size_t jobs = 0;
     bool jobsListed = false;         // whether jobList was asked for
     std::string workpiece;           // the text the list's workpieces contain

@@ -31,6 +31,9 @@ struct JobFigures {
     int wireBreak = 0;
     int finish = 0;
     std::int32_t amount = 0;
+    // Seconds from mounting to finishing where they are known exactly (a journal's job may run for days),
+    // else -1: the times of day tell them.
+    std::int32_t mountToFinish = -1;
 };
 
 // One finished job as its report line tells it. Times of day and durations are whole seconds.

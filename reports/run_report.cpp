@@ -114,6 +114,7 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         }
         line.settings = settings;
         line.folders = {SettingsFile(settings).Read("file", "dir", "nil")};
+        if (std::filesystem::exists(data / "journal.sqlite", error)) line.journals = {data / "journal.sqlite"};
         line.grouping = Grouping::Day;
         line.to = environment.today;
         line.from = environment.today - std::chrono::days(kRecentDays - 1);
@@ -162,6 +163,7 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     request.from = line.from;
     request.to = line.to;
     request.folders = line.folders;
+    request.journals = line.journals;
     request.dating.format = environment.shortDate;
     request.dating.order = line.dateOrder;
     request.listJobs = line.jobs;

@@ -127,6 +127,7 @@ JobDatabase::~JobDatabase() {
     sqlite3_finalize(insertJob_);
     sqlite3_finalize(insertProblem_);
     sqlite3_finalize(insertDay_);
+    sqlite3_finalize(journalFields_);
     sqlite3_close(db_);
 }
 
@@ -231,7 +232,7 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
-    ready = ready && Exec(kSchema) && Prepare(kInsertJob, &insertJob_) &&
+    ready = ready && Exec(kSchema) && AddJournalColumns() && Prepare(kInsertJob, &insertJob_) &&
             Prepare(kInsertProblem, &insertProblem_) && Prepare(kInsertDay, &insertDay_) && FillMissingDays();
     if (ready) {
         sqlite3_stmt* files = nullptr;
@@ -286,7 +287,9 @@ void JobDatabase::Add(const ReadJob& read) {
         Fail();
     } else if (sqlite3_changes(db_) > 0) {
         ++added_;
-        AddDays(sqlite3_last_insert_rowid(db_), read.folder, job.machine, dated, read.timeCounted);
+        const long long id = sqlite3_last_insert_rowid(db_);
+        if (read.journal) AddJournalFields(read);
+        AddDays(id, read.folder, job.machine, dated, read.timeCounted);
     }
 }
 

@@ -45,6 +45,8 @@ class JobDatabase {
 
   private:
     bool Exec(const char* sql);
+    bool AddJournalColumns();               // in sqlite_journal_columns.cpp
+    void AddJournalFields(const ReadJob& job);
     bool Fail();
     bool Prepare(const char* sql, sqlite3_stmt** statement);
     void AddDays(long long id, const std::string& folder, const std::string& machine, const DatedJob& dated,
@@ -68,6 +70,7 @@ class JobDatabase {
     std::vector<std::pair<std::string, FileStamp>> seen_;  // this run's files, as they were read
     std::string lastFile_;
     bool skipFile_ = false;
+    sqlite3_stmt* journalFields_ = nullptr;
     bool inTransaction_ = false;
     std::string error_;
     std::size_t added_ = 0;

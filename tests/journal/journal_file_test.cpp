@@ -13,6 +13,7 @@
 #include "journal/journal_schema.h"
 #include "journal/replay.h"
 #include "tests/journal/journal_test_support.h"
+#include "tests/journal/shop.h"
 #include "tests/storage/temp_folder.h"
 #include "tests/storage/unprivileged.h"
 
@@ -23,6 +24,7 @@ using kerfolio::testing::TempFolder;
 using testing::kHour;
 using testing::kMinute;
 using testing::Local;
+using testing::Shop;
 
 // The rows as another program reads them: each row's columns joined by '|', rows by '\n'.
 std::string Query(const std::filesystem::path& file, const std::string& sql) {
@@ -42,41 +44,6 @@ std::string Query(const std::filesystem::path& file, const std::string& sql) {
     sqlite3_close(db);
     return out;
 }
-
-// The board's rules with the journal beside them, as the window drives both.
-struct Shop {
-    explicit Shop(const std::filesystem::path& folder) : journal(folder) {
-        for (int m = 1; m <= kMachineCount; ++m)
-            board.SetCaption(m, "机床" + std::to_string(m));
-    }
-    void Click(int machine, TEventColumn column, Stamp stamp, const std::string& name = "",
-               const std::string& amount = "") {
-        const ClickOutcome outcome = ClickCell(board, CellNumber(machine, column), LocalDateTime(stamp));
-        ASSERT_TRUE(outcome.confirmation) << "refused: " << column;
-        if (ConfirmPendingEvent(board).openEntry) {
-            ASSERT_FALSE(ApplyWorkpieceEntry(board, name, amount));
-        }
-        journal.Append(ColumnEvent(board, machine, column, stamp));
-    }
-    void Finish(int machine, Stamp stamp, std::optional<CompletionFields> corrected = {}) {
-        const ClickOutcome outcome = ClickCell(board, CellNumber(machine, ecUnmount), LocalDateTime(stamp));
-        ASSERT_TRUE(outcome.completion);
-        const CompletionFields confirmed = corrected.value_or(*outcome.completion);
-        const std::string line = CompleteJob(board, confirmed);
-        if (!notePad.empty()) notePad += '\n';
-        notePad += line;
-        journal.AppendCompleted(MachineEvent(kind::kCompleted, board, machine, stamp),
-                                {board.JobCount, line, *outcome.completion, confirmed});
-    }
-    void Job(int machine, Stamp mount, std::int64_t minutes, const std::string& name) {
-        Click(machine, ecMount, mount);
-        Click(machine, ecStart, {mount.utcMs + kMinute, mount.offsetS}, name, "900");
-        Finish(machine, {mount.utcMs + minutes * kMinute, mount.offsetS});
-    }
-    TJobBoard board;
-    std::string notePad;
-    Journal journal;
-};
 
 class JournalFile : public ::testing::Test {
   protected:
@@ -212,7 +179,8 @@ TEST_F(JournalFile, ReplayBringsBackTheBoardAndNotePadPastTheSnapshot) {
     TJobBoard board = atSnapshot;
     std::string notePad = notePadAtSnapshot;
     const RunState state = shop.journal.ReadRunState();
-    EXPECT_EQ(Replay(shop.journal.EventsAfter(state.snapshotSeq), board, notePad), 9);
+    const RunState::ReplayFrom from{state.snapshotSeq, state.snapshotSeq};
+    EXPECT_EQ(Replay(shop.journal.EventsAfter(state.snapshotSeq), from, board, notePad), 9);
     EXPECT_EQ(notePad, shop.notePad);
     EXPECT_EQ(board.JobCount, shop.board.JobCount);
     for (int m = 1; m <= kMachineCount; ++m) {
@@ -277,6 +245,32 @@ TEST_F(JournalFile, AFolderThatRefusesWritesFailsTheAppendAndItResumesLater) {
     EXPECT_FALSE(std::filesystem::exists(data / kFileName));
     ::chmod(data.c_str(), 0777);
     EXPECT_TRUE(journal.Append(ProgramEvent(kind::kProgramStarted, now)));
+}
+
+}  // namespace
+}  // namespace kerfolio::journal
+
+namespace kerfolio::journal {
+namespace {
+
+TEST(RunState, TheFingerprintTellsWhichSnapshotIsOnDisk) {
+    RunState state;
+    state.snapshotSeq = 20;
+    state.snapshotFingerprint = "b2-n2";
+    state.previousSeq = 10;
+    state.previousFingerprint = "b1-n1";
+    struct Row {
+        const char* loaded;
+        std::int64_t boardAfter, notePadAfter;
+    };
+    for (const Row& row : {Row{"b2-n2", 20, 20}, Row{"b1-n1", 10, 10},
+                           Row{"b1-n2", 10, 20},  // killed between temp.sav and save.ini
+                           Row{"bx-ny", 20, 20}, Row{"", 20, 20}}) {
+        SCOPED_TRACE(row.loaded);
+        const RunState::ReplayFrom from = state.From(row.loaded);
+        EXPECT_EQ(from.boardAfter, row.boardAfter);
+        EXPECT_EQ(from.notePadAfter, row.notePadAfter);
+    }
 }
 
 }  // namespace
