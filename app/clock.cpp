@@ -8,4 +8,8 @@ TDateTime ToDateTime(const QDateTime& moment) {
            moment.time().msecsSinceStartOfDay() / kMsPerDay;
 }
 
+ClockReading ReadingOf(const QDateTime& moment) {
+    return {ToDateTime(moment), {moment.toMSecsSinceEpoch(), moment.offsetFromUtc()}};
+}
+
 }  // namespace kerfolio

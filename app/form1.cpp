@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <utility>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
@@ -18,6 +20,7 @@
 #include "app/dialogs/folder_dlg.h"
 #include "app/dialogs/params_dlg.h"
 #include "app/dialogs/password_dlg.h"
+#include "app/journal_keeper.h"
 #include "app/live_publisher.h"
 #include "app/messages.h"
 #include "app/pages/board_page.h"
@@ -34,6 +37,9 @@
 #include "board/messages.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "journal/board_events.h"
+#include "journal/journal_schema.h"
+#include "journal/replay.h"
 #include "machines/machine_params.h"
 #include "storage/atomic_file.h"
 #include "storage/daily_archive.h"
@@ -169,7 +175,15 @@ void TForm1::BuildDialogs() {
         },
         [this] { options_->Unlock(); });
     okBottomDlg_->SetOkHandler([this] {
+        const int code = board_.EventCode;
         const ConfirmOutcome outcome = ConfirmPendingEvent(board_);
+        // On record before the dialog closes; the start waits for its workpiece.
+        if (code > 50 && code <= 50 + kMachineCount) {
+            journal_->Record(journal::MachineEvent(journal::kind::kCancelled, board_, code - 50,
+                                                   context_.clock->Read().stamp));
+        } else if (code >= 1 && code <= kCellCount && ColumnOfCell(code) != ecStart) {
+            journal_->Record(journal::ColumnEvent(board_, MachineOfCell(code), ColumnOfCell(code), pendingStamp_));
+        }
         if (!outcome.error.empty()) context_.messages->Error(Q(outcome.error));
         // The entry dialog opens on top of the confirmation, which closes after it.
         if (outcome.openEntry) okBottomDlg2_->exec();
@@ -177,10 +191,19 @@ void TForm1::BuildDialogs() {
     okBottomDlg2_->SetOkHandler([this](const QString& name, const QString& amount) {
         if (const auto refusal = ApplyWorkpieceEntry(board_, name.toStdString(), amount.toStdString())) {
             context_.messages->Information(Q(*refusal));
+            return;
         }
+        journal_->Record(journal::ColumnEvent(board_, board_.EntryMachine, ecStart, pendingStamp_));
     });
     okBottomDlg1_->SetHandlers(
-        [this](const CompletionFields& fields) { AppendNotePadLine(Q(CompleteJob(board_, fields))); },
+        [this](const CompletionFields& fields) {
+            const std::string line = CompleteJob(board_, fields);
+            AppendNotePadLine(Q(line));
+            const int machine = board_.CompletionMachine;
+            journal_->RecordCompleted(
+                journal::MachineEvent(journal::kind::kCompleted, board_, machine, completionStamp_),
+                {board_.JobCount, line, completionShown_, fields});
+        },
         [this] { CancelCompletion(board_); });
 }
 
@@ -190,6 +213,10 @@ void TForm1::FormCreate() {
     RemoveStaleTemporaries(NotePadPath(context_.dataFolder));
     board_.ResetTotals();
     passwordDlg_->SetPasswordMode(1);
+    // Only what the last run left (how it ended, what the snapshot holds) is read, never the history.
+    journal_ = std::make_unique<JournalKeeper>(context_.dataFolder, *context_.messages);
+    const journal::RunState lastRun = journal_->Start(context_.clock->Read().stamp);
+    startingUp_ = true;
     const SettingsFile settings(SettingsPath(context_.dataFolder));
     // A settings file that does not read (a folder, a FIFO, too large) reads as defaults below.
     if (const auto problem = settings.ReadProblem()) context_.messages->Error(Q(*problem));
@@ -197,6 +224,30 @@ void TForm1::FormCreate() {
     RemoveStaleTemporariesIn(options_->ArchiveFolder().toStdString(), ".txt");
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
+    startingUp_ = false;
+    if (loadedAtStart_ && !lastRun.endedCleanly) {
+        RestoreFromJournal(lastRun.From(*loadedAtStart_));
+    } else {
+        // This run's board did not come from the events since the last snapshot: they are done with.
+        journal_->SnapshotSaved(loadedAtStart_.value_or(""));
+    }
+    journal_->Record(journal::ProgramEvent(journal::kind::kProgramStarted, context_.clock->Read().stamp));
+}
+
+void TForm1::RestoreFromJournal(journal::RunState::ReplayFrom from) {
+    const std::vector<journal::StoredEvent> events =
+        journal_->File().EventsAfter(std::min(from.boardAfter, from.notePadAfter));
+    std::string notePad = memo1_->toPlainText().toStdString();
+    const int restored = journal::Replay(events, from, board_, notePad);
+    if (restored == 0) {
+        journal_->SnapshotSaved(*loadedAtStart_);
+        return;
+    }
+    memo1_->setPlainText(Q(notePad));
+    // Saved at once, so a second crash finds them in the snapshot rather than replaying them twice.
+    SaveSnapshot();
+    context_.messages->Information(
+        QStringLiteral("上次程序未正常退出。已从事件日志恢复快照之后的 %1 个操作。").arg(restored));
 }
 
 bool TForm1::Start() {
@@ -209,14 +260,18 @@ bool TForm1::Start() {
 }
 
 void TForm1::EditClick(int cell) {
-    const ClickOutcome outcome = ClickCell(board_, cell, context_.clock->Now());
+    const ClockReading reading = context_.clock->Read();
+    const ClickOutcome outcome = ClickCell(board_, cell, reading.local);
     for (const std::string& message : outcome.messages)
         context_.messages->Information(Q(message));
     if (outcome.confirmation) {
+        pendingStamp_ = reading.stamp;
         okBottomDlg_->SetLines(Q(outcome.confirmation->question), Q(outcome.confirmation->eventLine));
         okBottomDlg_->exec();
     }
     if (outcome.completion) {
+        completionStamp_ = reading.stamp;
+        completionShown_ = *outcome.completion;
         okBottomDlg1_->SetFields(*outcome.completion);
         okBottomDlg1_->exec();
     }
@@ -239,7 +294,11 @@ void TForm1::AppendNotePadLine(const QString& line) {
 bool TForm1::SaveSnapshot() {
     const std::uint64_t revision = board_.Revision();
     const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
+    // Named before it is written: a crash mid-save leaves this one or the one before, and the journal
+    // then knows which, so no event is replayed twice or lost.
+    journal_->SnapshotSaved(SnapshotFingerprint(snapshot));
     if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot)) {
+        journal_->SnapshotNotSaved();
         context_.messages->Error(Q(*error));
         return false;
     }
@@ -256,6 +315,12 @@ void TForm1::LoadSnapshot() {
     RestoreSnapshot(*load.snapshot, board_);
     memo1_->setPlainText(Q(load.snapshot->notePad));
     savedRevision_ = board_.Revision();
+    // At start-up the journal first adds what the snapshot lacks; by hand the board is the snapshot.
+    if (startingUp_) {
+        loadedAtStart_ = SnapshotFingerprint(*load.snapshot);
+    } else {
+        journal_->SnapshotSaved(SnapshotFingerprint(*load.snapshot));
+    }
 }
 
 void TForm1::ComeBack() {
@@ -305,10 +370,12 @@ void TForm1::ArchiveNotePad(TDateTime now) {
     const QDate date = QDate(1899, 12, 30).addDays(day);
     const QString dateText = QLocale::system().toString(date, QLocale::ShortFormat);
     const auto file = ArchiveFilePath(options_->ArchiveFolder().toStdString(), dateText.toStdString());
-    if (const auto error = AppendToArchive(file, memo1_->toPlainText().toStdString())) {
+    const std::string notePad = memo1_->toPlainText().toStdString();
+    if (const auto error = AppendToArchive(file, notePad)) {
         context_.messages->Error(Q(*error));
         return;
     }
+    JournalArchive(file, notePad);
     memo1_->clear();
     board_.JobCount = 0;
     board_.MarkChanged();
@@ -340,6 +407,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     closed_ = true;
     event->accept();
+    if (std::exchange(closeRecorded_, true)) return;
+    journal_->Record(journal::ProgramEvent(journal::kind::kProgramClosed, context_.clock->Read().stamp));
+}
+
+void TForm1::JournalArchive(const std::filesystem::path& file, const std::string& notePad) {
+    // The day file as the archive left it tells where the NotePad's lines begin.
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) return;
+    journal_->RecordArchive(context_.clock->Read().stamp, file, ArchiveFirstLine(bytes, notePad), notePad);
 }
 
 }  // namespace kerfolio

@@ -2,8 +2,14 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "board/job_board.h"
+#include "board/stamping.h"
+#include "journal/event.h"
+#include "journal/journal.h"
 
 class QPlainTextEdit;
 class QTabWidget;
@@ -13,6 +19,7 @@ namespace kerfolio {
 
 class BoardPage;
 class Clock;
+class JournalKeeper;
 class LivePublisher;
 class Messages;
 class OptionsPage;
@@ -47,6 +54,7 @@ class TForm1 : public QWidget {
     QPlainTextEdit* NotePad() const { return memo1_; }
     TStatusBar* StatusBar() const { return statusBar_; }
     QTimer* SnapshotTimer() const { return timer2_; }
+    JournalKeeper* Journal() const { return journal_.get(); }
     LivePublisher* Live() const { return live_; }
 
     // The one handler of the 42 cells.
@@ -77,6 +85,10 @@ class TForm1 : public QWidget {
     void SwitchSnapshotTimer(bool on);
     void BuildMachineMenu();
     bool StoreMachineParams(const TMachineParams& params);
+    // Start-up after a run that did not end cleanly: the events the loaded snapshot lacks.
+    void RestoreFromJournal(journal::RunState::ReplayFrom from);
+    // The journal's side of an archive that wrote notePad into file.
+    void JournalArchive(const std::filesystem::path& file, const std::string& notePad);
 
     FormContext context_;
     TJobBoard board_;
@@ -95,11 +107,18 @@ class TForm1 : public QWidget {
     TOKBottomDlg3* okBottomDlg3_ = nullptr;
     TOKBottomDlg4* okBottomDlg4_ = nullptr;
     LivePublisher* live_ = nullptr;  // the live board, when the settings switch it on
+    std::unique_ptr<JournalKeeper> journal_;
+    journal::Stamp pendingStamp_;        // the click of the pending confirmation
+    journal::Stamp completionStamp_;     // the unmount click of the open completion dialog
+    CompletionFields completionShown_;  // what that dialog showed when it opened
+    bool startingUp_ = false;
+    std::optional<std::string> loadedAtStart_;  // the fingerprint of the snapshot 自动调入 loaded
 
     std::uint64_t savedRevision_ = 0;  // the board's revision at the last snapshot save or load
     std::int64_t lastArchiveSecond_ = -1;
     bool closeRefusedOnce_ = false;
     bool closed_ = false;
+    bool closeRecorded_ = false;
 };
 
 }  // namespace kerfolio

@@ -4,10 +4,15 @@
 #include "app/dialogs/confirm_dlg.h"
 #include "app/dialogs/params_dlg.h"
 #include "app/form1.h"
+#include "app/clock.h"
+#include "app/journal_keeper.h"
 #include "app/messages.h"
 #include "app/pages/board_page.h"
 #include "board/estimate.h"
 #include "board/stamping.h"
+#include "journal/board_events.h"
+#include "journal/journal_schema.h"
+#include "journal/json_text.h"
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
@@ -76,6 +81,16 @@ bool TForm1::StoreMachineParams(const TMachineParams& params) {
         return false;
     }
     board_.SetCaption(machine, params.Caption);
+    journal::Event event =
+        journal::MachineEvent(journal::kind::kParamsChanged, board_, machine, context_.clock->Read().stamp);
+    static constexpr const char* kKeys[] = {"caption", "model",      "travel", "taper",
+                                            "tolerance", "efficiency", "remarks"};
+    std::vector<std::pair<std::string, std::string>> fields;
+    const auto values = params.Fields();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        fields.emplace_back(kKeys[i], *values[i]);
+    event.detail = journal::JsonObject(fields);
+    journal_->Record(event);
     return true;
 }
 

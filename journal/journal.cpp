@@ -441,7 +441,8 @@ RunState Journal::ReadRunState() {
 }
 
 RunState::ReplayFrom RunState::From(const std::string& fingerprint) const {
-    // "board-notepad"; a half that matches neither snapshot is taken for the newer one.
+    // "board-notepad". A half that is not the newer snapshot's is the one before's: where it matches
+    // that, or where there was none before (the files were then missing and read as empty).
     const auto half = [](const std::string& text, bool first) {
         const auto dash = text.find('-');
         if (dash == std::string::npos) return std::string();
@@ -449,10 +450,8 @@ RunState::ReplayFrom RunState::From(const std::string& fingerprint) const {
     };
     const auto seqOf = [&](bool first) {
         const std::string loaded = half(fingerprint, first);
-        if (!loaded.empty() && loaded != half(snapshotFingerprint, first) &&
-            loaded == half(previousFingerprint, first)) {
-            return previousSeq;
-        }
+        if (loaded.empty() || loaded == half(snapshotFingerprint, first)) return snapshotSeq;
+        if (previousFingerprint.empty() || loaded == half(previousFingerprint, first)) return previousSeq;
         return snapshotSeq;
     };
     return {seqOf(true), seqOf(false)};

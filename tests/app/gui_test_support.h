@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -42,6 +43,13 @@ class RecordingMessages : public Messages {
 class FixedClock : public Clock {
   public:
     TDateTime Now() const override { return now; }
+    // The instant of now in the local zone.
+    ClockReading Read() const override {
+        const qint64 ms = static_cast<qint64>(std::llround(now * kMsPerDay));
+        const QDateTime local(QDate(1899, 12, 30).addDays(ms / 86'400'000),
+                              QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % 86'400'000)));
+        return {now, ReadingOf(local).stamp};
+    }
     TDateTime now = 46'000.0;  // some day in 2025, midnight
     void Set(int h, int m, int s) { now = 46'000.0 + (h * 3600 + m * 60 + s) / 86'400.0; }
 };

@@ -51,6 +51,8 @@ class Installation {
     QMap<QString, QString> Files() const {
         QMap<QString, QString> files;
         for (const QFileInfo& info : QDir(Folder()).entryInfoList(QDir::Files | QDir::Hidden)) {
+            // The running first program's journal is its own to write (a checkpoint, its shared index).
+            if (info.fileName().startsWith("journal.sqlite")) continue;
             QFile file(info.filePath());
             file.open(QIODevice::ReadOnly);
             files[info.fileName()] = info.lastModified().toString(Qt::ISODateWithMs) + file.readAll().toHex();

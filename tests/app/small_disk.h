@@ -45,11 +45,12 @@ class SmallDisk {
         limited_ = false;
         QFile::remove(Path() + "/filler");
     }
-    // The files a failed write must leave as they were, and nothing beside them.
+    // The files a failed write must leave as they were, and nothing beside them. The journal's own
+    // files are not the log's: they take every event, and their trouble is told apart.
     QMap<QString, QByteArray> Files() const {
         QMap<QString, QByteArray> files;
         for (const QFileInfo& info : QDir(Path()).entryInfoList(QDir::Files | QDir::Hidden)) {
-            if (info.fileName() == "filler") continue;
+            if (info.fileName() == "filler" || info.fileName().startsWith("journal.sqlite")) continue;
             QFile file(info.filePath());
             file.open(QIODevice::ReadOnly);
             files[info.fileName()] = file.readAll();

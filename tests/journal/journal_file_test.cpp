@@ -271,6 +271,11 @@ TEST(RunState, TheFingerprintTellsWhichSnapshotIsOnDisk) {
         EXPECT_EQ(from.boardAfter, row.boardAfter);
         EXPECT_EQ(from.notePadAfter, row.notePadAfter);
     }
+    // Killed while the first snapshot was being saved: a half still missing reads as empty.
+    state.previousSeq = 0;
+    state.previousFingerprint.clear();
+    EXPECT_EQ(state.From("b0-n2").boardAfter, 0);
+    EXPECT_EQ(state.From("b0-n2").notePadAfter, 20);
 }
 
 }  // namespace

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QPlainTextEdit>
+#include <memory>
+
+#include "storage/settings_file.h"
+#include "tests/app/form_window.h"
+
+namespace kerfolio::test {
+namespace {
+
+// Rows as another program reads them: columns joined by '|', rows by '\n'.
+QString Query(const QString& folder, const char* sql) {
+    sqlite3* db = nullptr;
+    QString out;
+    if (sqlite3_open_v2((folder + "/journal.sqlite").toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
+        sqlite3_exec(
+            db, sql,
+            [](void* sink, int columns, char** values, char**) {
+                auto& text = *static_cast<QString*>(sink);
+                if (!text.isEmpty()) text += '\n';
+                for (int i = 0; i < columns; ++i)
+                    text += (i ? "|" : "") + QString::fromUtf8(values[i] ? values[i] : "NULL");
+                return 0;
+            },
+            &out, nullptr);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+int JournalMessages(const RecordingMessages& messages) {
+    int count = 0;
+    for (const QString& text : messages.shown + messages.errors)
+        count += text.contains(QStringLiteral("事件日志")) ? 1 : 0;
+    return count;
+}
+
+// Everything a snapshot holds, as the window shows it.
+QStringList Board(Window& w) {
+    QStringList state;
+    for (int cell = 1; cell <= kCellCount; ++cell)
+        state << w.Cell(cell);
+    for (int m = 1; m <= kMachineCount; ++m) {
+        const TMachineRow& row = w.form.Board().Row(m);
+        state << QString::fromStdString(row.JumpTotal + "|" + row.BreakTotal + "|" + row.WorkName + "|" +
+                                        row.WorkAmount);
+    }
+    state << QString::number(w.form.Board().JobCount) << w.form.NotePad()->toPlainText();
+    return state;
+}
+
+TEST(Journal, EveryConfirmedClickIsOnRecordWithItsInstant) {
+    TempFolder folder;
+    {
+        Window w(folder.Path());
+        FillDay(w);
+        w.ClickCell(2, {});  // refused: machine 1 is free again, nothing to record
+        w.ClickCell(15, {Press("OKBtn")});
+        w.ClickCell(16, {Press("OKBtn"), Press("CancelBtn")});  // the entry given up: no start
+        w.ClickCell(11, {Press("OKBtn")});
+        w.ClickCell(14, {Fill({{"Edit2", "凸模 C"}, {"Edit7", "23:55:00"}}, "OKBtn")});
+        w.form.close();
+    }
+    EXPECT_EQ(Query(folder.Path(),
+                    "SELECT group_concat(kind || coalesce(machine, ''), ' ') FROM "
+                    "(SELECT * FROM events ORDER BY seq)"),
+              "program_started mounted1 started1 completed1 mounted2 started2 jump_start2 mounted3 jump_end2 "
+              "completed2 program_closed");
+    // The board's local time and the instant agree: 7:00 on day 46000.
+    const qint64 local = (46'000LL - 25'569) * 86'400'000 + 7 * 3'600'000LL;
+    EXPECT_EQ(Query(folder.Path(),
+                    "SELECT utc_ms + utc_offset_s * 1000 FROM events WHERE kind = 'mounted' "
+                    "ORDER BY seq LIMIT 1"),
+              QString::number(local));
+    EXPECT_EQ(Query(folder.Path(),
+                    "SELECT jobs.workpiece, stamped_differs, json_extract(e.detail, '$.stamped.workpiece'), "
+                    "json_extract(e.detail, '$.stamped.finish'), json_extract(e.detail, '$.final.finish'), "
+                    "finish_utc_ms - e.utc_ms FROM jobs JOIN events e USING(seq) ORDER BY seq"),
+              "凹模|0|凹模|7:30:00|7:30:00|0\n凸模 C|1|凸模 B|23:50:00|23:55:00|300000");
+    EXPECT_EQ(Query(folder.Path(),
+                    "SELECT json_extract(detail, '$.amount_text'), amount FROM events "
+                    "WHERE kind = 'started' AND machine = 2"),
+              "0x20|32");
+}
+
+struct CrashCase {
+    const char* name;
+    bool autoLoad;
+    bool cleanClose;
+    bool restored;
+};
+
+TEST(Journal, AStartAfterACrashBringsBackTheClicksSinceTheSnapshot) {
+    const CrashCase cases[] = {
+        {"crash, 自动调入", true, false, true},
+        {"crash, no 自动调入", false, false, false},
+        {"clean close, 自动调入", true, true, false},
+    };
+    for (const CrashCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        SettingsFile settings(folder.Path().toStdString() + "/save.ini");
+        ASSERT_TRUE(settings.Write("checkbox2", "checked", c.autoLoad ? "true" : "false"));
+        QStringList atSnapshot, atEnd;
+        {
+            auto w = std::make_unique<Window>(folder.Path());
+            w->clock.Set(7, 0, 0);
+            w->ClickCell(1, {Press("OKBtn")});
+            w->ClickCell(2, {Press("OKBtn"), Fill({{"Edit1", "凹模"}, {"Edit2", "100"}}, "OKBtn")});
+            ASSERT_TRUE(w->form.SaveSnapshot());
+            atSnapshot = Board(*w);
+            w->clock.Set(7, 30, 0);
+            w->ClickCell(3, {Press("OKBtn")});
+            w->ClickCell(4, {Press("OKBtn")});
+            w->ClickCell(7, {Press("OKBtn")});
+            w->ClickCell(8, {Press("OKBtn")});
+            w->ClickCell(9, {Press("OKBtn"), Fill({{"Edit1", "凸模"}, {"Edit2", "0x20"}}, "OKBtn")});
+            w->clock.Set(8, 0, 0);
+            w->ClickCell(12, {Press("OKBtn")});
+            atEnd = Board(*w);
+            // A clean close without the timed snapshot keeps the snapshot saved on purpose.
+            if (c.cleanClose) w->form.close();
+        }  // without a close: the program died
+        Window again(folder.Path());
+        if (!c.autoLoad) {
+            EXPECT_EQ(again.Cell(2), "");
+        } else {
+            EXPECT_EQ(Board(again), c.restored ? atEnd : atSnapshot);
+        }
+        EXPECT_EQ(again.messages.shown.filter(QStringLiteral("恢复")).size(), c.restored ? 1 : 0)
+            << again.messages.shown.join('|').toStdString();
+        if (!c.restored) continue;
+        // Restored once: a second crash right away brings back the same board, not the clicks twice.
+        again.ClickCell(13, {Press("OKBtn")});
+        const QStringList afterRestart = Board(again);
+        Window third(folder.Path());
+        EXPECT_EQ(Board(third), afterRestart);
+    }
+}
+
+struct TroubleCase {
+    const char* name;
+    void (*prepare)(const QString& folder);
+    void (*mend)(const QString& folder);
+};
+
+TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
+    const TroubleCase cases[] = {
+        {"damaged file",
+         [](const QString& folder) {
+             QFile file(folder + "/journal.sqlite");
+             file.open(QIODevice::WriteOnly);
+             file.write(QByteArray(8192, 'x'));
+         },
+         nullptr},
+        {"a folder in its place", [](const QString& folder) { QDir(folder).mkdir("journal.sqlite"); },
+         [](const QString& folder) { QDir(folder).rmdir("journal.sqlite"); }},
+    };
+    // The same clicks in a folder without trouble give the files to compare with.
+    const auto run = [](Window& w) {
+        FillDay(w);
+        FinishMachine2(w);
+        w.clock.Set(23, 59, 0);
+        w.ClickCell(29, {Press("OKBtn")});
+        EXPECT_TRUE(w.form.SaveSnapshot());
+    };
+    TempFolder plain;
+    {
+        Window w(plain.Path());
+        run(w);
+        EXPECT_EQ(JournalMessages(w.messages), 0);
+    }
+    for (const TroubleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        c.prepare(folder.Path());
+        Window w(folder.Path());
+        run(w);
+        EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
+        EXPECT_EQ(JournalMessages(w.messages), 1) << w.messages.shown.join('|').toStdString();
+        // save.ini names its own folder as the archive's; everything else byte for byte.
+        for (const char* name : {"/save.ini", "/temp.sav"}) {
+            EXPECT_EQ(FileBytes(folder.Path() + name).replace(folder.Path().toUtf8(), "F"),
+                      FileBytes(plain.Path() + name).replace(plain.Path().toUtf8(), "F"))
+                << name;
+        }
+        if (!c.mend) continue;
+        c.mend(folder.Path());
+        w.ClickCell(36, {Press("OKBtn")});
+        EXPECT_EQ(Query(folder.Path(), "SELECT kind, machine FROM events"), "mounted|6");
+        EXPECT_EQ(JournalMessages(w.messages), 1);
+    }
+}
+
+}  // namespace
+}  // namespace kerfolio::test
