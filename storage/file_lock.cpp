@@ -20,6 +20,13 @@ int OpenLockFile(const std::filesystem::path& file) {
     int fd = ::open(file.c_str(), O_RDWR | kFlags, 0666);
     // A lock file another user made may be ours to lock but not to write; flock needs no write access.
     if (fd < 0 && errno == EACCES) fd = ::open(file.c_str(), O_RDONLY | kFlags, 0666);
+    // PCs under other accounts must be able to open it for writing too (NFS locks need that), so the
+    // umask's group bits are put back on a lock file of ours.
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
+        [[maybe_unused]] const int ignored = ::fchmod(fd, (info.st_mode & 07777) | S_IRGRP | S_IWGRP);
+    }
     return fd;
 }
 
@@ -39,7 +46,8 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
         }
         for (;;) {
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
-            if (errno != EWOULDBLOCK && errno != EINTR) {
+            // A lock held elsewhere: EWOULDBLOCK locally, EACCES from a kernel SMB mount.
+            if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EACCES && errno != EINTR) {
                 const int error = errno;
                 ::close(fd);
                 return error;
