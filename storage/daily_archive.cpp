@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "storage/archive_mount.h"
@@ -126,12 +127,14 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
     }
     // Another PC archiving into the same folder at the same second would otherwise add its lines at
     // the same place as ours.
-    FileLock lock;
-    if (const int refusal = lock.Take(ArchiveLockPath(file), lockWait); refusal != 0) {
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    const auto busy = [&](int refusal) {
         std::string message = CannotCreateMessage(file, refusal);
         if (refusal == EWOULDBLOCK) message += " (another program is archiving into this folder)";
         return message;
-    }
+    };
+    FileLock lock;
+    if (const int refusal = lock.Take(ArchiveLockPath(file), lockWait); refusal != 0) return busy(refusal);
     RemoveOldArchiveTemporaries(folder);
 
     // The lines are added in place rather than by replacing the file: an SMB share refuses to replace a
@@ -139,6 +142,15 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
     const int opened = OpenDayFile(file);
     if (opened < 0) return CannotCreateMessage(file, -opened);
     OpenFile day(opened);
+    // The folder's lock file is removed by each holder, and an NFS client may go on seeing the removed
+    // one under its name; the day file itself stays, so its lock keeps every PC out for sure, and taking
+    // it makes NFS fetch the file's size afresh.
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (const int refusal = LockOpenFile(day.Get(), std::max(left, std::chrono::milliseconds(0)));
+        refusal != 0) {
+        return busy(refusal);
+    }
     if (::fstat(day.Get(), &info) != 0) return CannotCreateMessage(file, errno);
     if (!S_ISREG(info.st_mode)) return CannotCreateMessage(file, EISDIR);
     // A file without a write bit for its owner was frozen on purpose, root included.

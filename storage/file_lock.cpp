@@ -72,6 +72,16 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
     }
 }
 
+int LockOpenFile(int fd, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EACCES && errno != EINTR) return errno;
+        if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+        std::this_thread::sleep_for(kRetryEvery);
+    }
+    return 0;
+}
+
 void FileLock::Release() {
     if (fd_ < 0) return;
     // Removed while still held, so no one can lock the name between our unlink and close.

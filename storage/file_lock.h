@@ -28,4 +28,9 @@ class FileLock {
     std::filesystem::path file_;
 };
 
+// An exclusive flock() on an open file, waited for as FileLock::Take waits: 0 once held, EWOULDBLOCK when
+// held elsewhere for the whole wait, else the errno. Closing fd lets go. On NFS taking a lock makes the
+// client revalidate what it cached of the file, so its size and content are the server's.
+int LockOpenFile(int fd, std::chrono::milliseconds wait);
+
 }  // namespace kerfolio
