@@ -1,5 +1,6 @@
 #include "storage/daily_archive.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -118,20 +119,32 @@ TEST(DailyArchive, ProgramsRacingIntoOneFolderLoseNoLine) {
     EXPECT_FALSE(std::filesystem::exists(ArchiveLockPath(file)));
 }
 
+// Either lock held elsewhere: the folder's lock file, or the day file's own (a PC whose client still
+// sees a removed lock file under its name).
 TEST(DailyArchive, ALockHeldTooLongFailsTheArchiveAndKeepsTheFile) {
-    TempFolder folder;
-    const auto file = folder / "2026-12-8.txt";
-    Put(file, "1    a");
-    FileLock other;
-    ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
-    const auto error = AppendToArchive(file, "1    b", std::chrono::milliseconds(200));
-    EXPECT_EQ(error,
-              "Cannot create file \"" + file.string() +
-                  "\". Resource temporarily unavailable (another program is archiving into this folder)");
-    EXPECT_EQ(Slurp(file), "1    a");
-    other.Release();
-    EXPECT_EQ(AppendToArchive(file, "1    b", std::chrono::milliseconds(200)), std::nullopt);
-    EXPECT_EQ(Slurp(file), "1    a\r\n1    b");
+    for (const bool dayFileLocked : {false, true}) {
+        SCOPED_TRACE(dayFileLocked ? "day file" : "lock file");
+        TempFolder folder;
+        const auto file = folder / "2026-12-8.txt";
+        Put(file, "1    a");
+        FileLock other;
+        const int day = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(day, 0);
+        if (dayFileLocked) {
+            ASSERT_EQ(LockOpenFile(day, std::chrono::milliseconds(0)), 0);
+        } else {
+            ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
+        }
+        const auto error = AppendToArchive(file, "1    b", std::chrono::milliseconds(200));
+        EXPECT_EQ(error,
+                  "Cannot create file \"" + file.string() +
+                      "\". Resource temporarily unavailable (another program is archiving into this folder)");
+        EXPECT_EQ(Slurp(file), "1    a");
+        other.Release();
+        ::close(day);
+        EXPECT_EQ(AppendToArchive(file, "1    b", std::chrono::milliseconds(200)), std::nullopt);
+        EXPECT_EQ(Slurp(file), "1    a\r\n1    b");
+    }
 }
 
 // Temporaries an older version's replacement left: another PC may be writing one, whatever its pid
