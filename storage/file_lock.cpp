@@ -38,7 +38,18 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
     // A holder letting go between our open and our lock makes us start again, even past the wait.
     for (int reopened = 0;; ++reopened) {
         const int fd = OpenLockFile(file);
-        if (fd < 0) return errno == ELOOP ? ENOTSUP : errno;
+        if (fd < 0) {
+            const int error = errno;
+            // An SMB share answers "no such file" while the holder's removal of the name is pending.
+            struct stat folder {};
+            const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : ".";
+            if (error == ENOENT && ::stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+                std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(kRetryEvery);
+                continue;
+            }
+            return error == ELOOP ? ENOTSUP : error;
+        }
         struct stat held {};
         if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
             ::close(fd);
