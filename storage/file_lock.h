@@ -8,7 +8,7 @@ namespace kerfolio {
 // An exclusive flock() on a lock file, for programs on several PCs writing into one shared folder.
 // flock holds across NFS and kernel SMB mounts, not across FUSE mounts (the daily archive reads its
 // lines back for that). The holder removes the file when it lets go, so nothing stays in the folder
-// where the file system allows it (an SMB share keeps a file that is open); a waiter that then gets the
+// where the file system allows it; a waiter that then gets the
 // lock on the removed file notices and takes the new one. The lock file is made group-writable.
 class FileLock {
   public:
