@@ -43,8 +43,8 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
             // An SMB share answers "no such file" while the holder's removal of the name is pending.
             struct stat folder {};
             const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : ".";
-            if (error == ENOENT && ::stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
-                std::chrono::steady_clock::now() < deadline) {
+            if (error == ENOENT && ::stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+                if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
                 std::this_thread::sleep_for(kRetryEvery);
                 continue;
             }
