@@ -221,7 +221,6 @@ void TForm1::FormCreate() {
     // A settings file that does not read (a folder, a FIFO, too large) reads as defaults below.
     if (const auto problem = settings.ReadProblem()) context_.messages->Error(Q(*problem));
     options_->LoadStoredOptions();
-    RemoveStaleTemporariesIn(options_->ArchiveFolder().toStdString(), ".txt");
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
     startingUp_ = false;

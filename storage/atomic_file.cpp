@@ -96,6 +96,10 @@ std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumb
     return Message("Cannot create file", file, errorNumber);
 }
 
+std::string CannotCreateMessage(const std::filesystem::path& file, std::string_view reason) {
+    return Message("Cannot create file", file, reason);
+}
+
 std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber) {
     return Message("Cannot open file", file, errorNumber);
 }
@@ -137,9 +141,9 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
 namespace {
 
 // Removes the files of folder named as TemporaryName names them whose target name passes wanted and
-// whose writer is gone.
-template <typename Wanted>
-void RemoveStale(const std::filesystem::path& folder, Wanted wanted) {
+// that stale (given the pid and the entry) finds left behind.
+template <typename Wanted, typename Stale>
+void RemoveStale(const std::filesystem::path& folder, Wanted wanted, Stale stale) {
     constexpr std::string_view kMark = ".tmp-";
     std::error_code ec;
     // increment(ec), not ++: a folder that fails mid-listing (a network folder) must not throw out of
@@ -157,8 +161,7 @@ void RemoveStale(const std::filesystem::path& folder, Wanted wanted) {
             continue;
         }
         const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
-        if (pid <= 0 || pid == ::getpid()) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // its writer may still run
+        if (pid <= 0 || !stale(pid, entry)) continue;
         std::error_code ignored;
         std::filesystem::remove(entry.path(), ignored);
     }
@@ -168,12 +171,24 @@ void RemoveStale(const std::filesystem::path& folder, Wanted wanted) {
 
 void RemoveStaleTemporaries(const std::filesystem::path& file) {
     const std::string target = file.filename().string();
-    RemoveStale(file.parent_path(), [&](std::string_view name) { return name == target; });
+    RemoveStale(
+        file.parent_path(), [&](std::string_view name) { return name == target; },
+        [](long pid, const std::filesystem::directory_entry&) {
+            // Its writer may still run unless the pid is gone.
+            return pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        });
 }
 
-void RemoveStaleTemporariesIn(const std::filesystem::path& folder, std::string_view suffix) {
-    RemoveStale(folder,
-                [&](std::string_view name) { return name.size() > suffix.size() && name.ends_with(suffix); });
+void RemoveTemporariesIn(const std::filesystem::path& folder, std::string_view suffix,
+                         std::chrono::seconds minAge) {
+    const auto now = std::filesystem::file_time_type::clock::now();
+    RemoveStale(
+        folder, [&](std::string_view name) { return name.size() > suffix.size() && name.ends_with(suffix); },
+        [&](long, const std::filesystem::directory_entry& entry) {
+            std::error_code ec;
+            const auto changed = entry.last_write_time(ec);
+            return !ec && now - changed >= minAge;
+        });
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -30,11 +31,15 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
 // Removes the temporary files that writes of file left behind when their process died mid-write.
 // Files of processes still running are left alone.
 void RemoveStaleTemporaries(const std::filesystem::path& file);
-// The same for the writes of every file in folder whose name ends in suffix (".txt": the day files).
-void RemoveStaleTemporariesIn(const std::filesystem::path& folder, std::string_view suffix);
+// Removes the temporary files of the writes of every file in folder whose name ends in suffix (".txt":
+// the day files) that were last changed at least minAge ago, whoever wrote them. For a folder several
+// PCs write into, where a pid says nothing; call it only holding the folder's lock.
+void RemoveTemporariesIn(const std::filesystem::path& folder, std::string_view suffix,
+                         std::chrono::seconds minAge);
 
 // The two messages above, for callers that report their own file errors the same way.
 std::string CannotCreateMessage(const std::filesystem::path& file, int errorNumber);
+std::string CannotCreateMessage(const std::filesystem::path& file, std::string_view reason);
 std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber);
 
 }  // namespace kerfolio

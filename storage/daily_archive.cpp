@@ -1,14 +1,101 @@
 #include "storage/daily_archive.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
+#include "storage/archive_mount.h"
 #include "storage/atomic_file.h"
 #include "storage/file_lock.h"
 #include "storage/work_snapshot.h"
 
 namespace kerfolio {
+namespace {
+
+// Closes the descriptor on every way out; Close() reports a write error a network file system
+// delivers only then.
+class OpenFile {
+  public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() { Close(); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int Get() const { return fd_; }
+    int Close() {
+        if (fd_ < 0) return 0;
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+  private:
+    int fd_;
+};
+
+constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+
+// Opens the day file, making it when missing. Asked only under the lock and with O_CREAT, which makes
+// an NFS client ask the server instead of trusting a "no such file" it cached before another PC made
+// the file. A new file is made group-writable and takes a setgid folder's group, so PCs archiving under
+// other accounts of that group can add to it. Returns the descriptor, or -errno.
+int OpenDayFile(const std::filesystem::path& file) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        int fd = ::open(file.c_str(), kOpenFlags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            struct stat made {};
+            struct stat folder {};
+            if (::fstat(fd, &made) == 0) {
+                [[maybe_unused]] const int mode = ::fchmod(fd, (made.st_mode & 07777) | S_IRGRP | S_IWGRP);
+                const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : ".";
+                if (::stat(parent.c_str(), &folder) == 0 && (folder.st_mode & S_ISGID) != 0 &&
+                    made.st_gid != folder.st_gid) {
+                    [[maybe_unused]] const int group = ::fchown(fd, static_cast<uid_t>(-1), folder.st_gid);
+                }
+            }
+            return fd;
+        }
+        if (errno != EEXIST) return -errno;
+        fd = ::open(file.c_str(), kOpenFlags);
+        if (fd >= 0) return fd;
+        if (errno != ENOENT) return -errno;  // removed in between: make it again
+    }
+    return -EEXIST;
+}
+
+int WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return 0;
+}
+
+// Adds bytes at the end of the open day file. A failure cuts the file back to its old end, so no part
+// of the lines stays behind to be archived twice.
+int Append(int fd, off_t end, std::string_view bytes) {
+    int error = WriteAllAt(fd, bytes, end);
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (error != 0 && ::ftruncate(fd, end) == 0) ::fsync(fd);
+    return error;
+}
+
+// Day files' temporaries that an older version's replacement left when its process died. Another PC's
+// writer may still be at work on one, and its pid means nothing here, so only those older than any
+// archive takes go, and only under the folder's lock.
+void RemoveOldArchiveTemporaries(const std::filesystem::path& folder) {
+    constexpr auto kLongestArchive = std::chrono::minutes(10);
+    RemoveTemporariesIn(folder, ".txt", kLongestArchive);
+}
+
+}  // namespace
 
 std::filesystem::path ArchiveFilePath(std::string_view folderText, std::string_view dateText) {
     std::string name(dateText);
@@ -24,34 +111,80 @@ std::filesystem::path ArchiveLockPath(const std::filesystem::path& file) {
 
 std::optional<std::string> AppendToArchive(const std::filesystem::path& file, std::string_view notePad,
                                            std::chrono::milliseconds lockWait) {
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    // A share that is away leaves its empty mount point: the lines would go to the local disk below it.
+    if (const auto missing = FindMissingMount(folder)) {
+        return CannotCreateMessage(file, "The folder's file system is not mounted (\"" + missing->device +
+                                             "\" on \"" + missing->mountPoint + "\" in /etc/fstab)");
+    }
     // A day file that is not a file is refused before anything is made in the folder.
     struct stat info {};
-    std::string content;
     std::string error;
     if (::stat(file.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        ReadWholeFile(file, content, &error);
+        std::string ignored;
+        ReadWholeFile(file, ignored, &error);
         return error;
     }
-    // Another PC archiving into the same folder at the same second would otherwise read the file
-    // before our rename and write it back without our lines.
-    FileLock lock;
-    if (const int refusal = lock.Take(ArchiveLockPath(file), lockWait); refusal != 0) {
+    // Another PC archiving into the same folder at the same second would otherwise add its lines at
+    // the same place as ours.
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    const auto busy = [&](int refusal) {
         std::string message = CannotCreateMessage(file, refusal);
         if (refusal == EWOULDBLOCK) message += " (another program is archiving into this folder)";
         return message;
+    };
+    FileLock lock;
+    if (const int refusal = lock.Take(ArchiveLockPath(file), lockWait); refusal != 0) return busy(refusal);
+    RemoveOldArchiveTemporaries(folder);
+
+    // The lines are added in place rather than by replacing the file: an SMB share refuses to replace a
+    // file someone has open (an office viewer, a report run, another PC's cached handle).
+    const int opened = OpenDayFile(file);
+    if (opened < 0) return CannotCreateMessage(file, -opened);
+    OpenFile day(opened);
+    // The folder's lock file is removed by each holder, and an NFS client may go on seeing the removed
+    // one under its name; the day file itself stays, so its lock keeps every PC out for sure, and taking
+    // it makes NFS fetch the file's size afresh.
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (const int refusal = LockOpenFile(day.Get(), std::max(left, std::chrono::milliseconds(0)));
+        refusal != 0) {
+        return busy(refusal);
     }
-    std::error_code missing;
-    if (std::filesystem::exists(file, missing)) {
-        if (!ReadWholeFile(file, content, &error, kMaxArchiveFileBytes)) return error;
-    } else if (missing) {
-        return CannotCreateMessage(file, missing.value());
-    }
+    if (::fstat(day.Get(), &info) != 0) return CannotCreateMessage(file, errno);
+    if (!S_ISREG(info.st_mode)) return CannotCreateMessage(file, EISDIR);
+    // A file without a write bit for its owner was frozen on purpose, root included.
+    if ((info.st_mode & S_IWUSR) == 0) return CannotCreateMessage(file, EACCES);
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxArchiveFileBytes)
+        return CannotOpenMessage(file, EFBIG);
+    const off_t end = info.st_size;
+
     const std::string added = NotePadFileBytes(notePad);
-    if (added.empty() && !content.empty()) return std::nullopt;  // nothing new for a file that exists
-    const bool endsWithBreak = content.ends_with('\n') || content.ends_with('\r');
-    if (!content.empty() && !endsWithBreak) content.append("\r\n");
-    content.append(added);
-    if (!WriteFileAtomically(file, content, &error)) return error;
+    if (added.empty()) return std::nullopt;  // the file exists now; nothing to add
+    std::string bytes;
+    char last = '\n';
+    // An earlier archive's last line (or one a crash cut short) keeps to itself.
+    if (end > 0 && ::pread(day.Get(), &last, 1, end - 1) != 1)
+        return CannotOpenMessage(file, errno ? errno : EIO);
+    if (last != '\n' && last != '\r') bytes = "\r\n";
+    bytes += added;
+    if (const int failed = Append(day.Get(), end, bytes); failed != 0)
+        return CannotCreateMessage(file, failed);
+    if (const int failed = day.Close(); failed != 0) return CannotCreateMessage(file, failed);
+
+    // Where the lock does not reach the other PCs (FUSE mounts), another PC may have written at the
+    // same place.
+    return ConfirmArchived(file, added, static_cast<std::uintmax_t>(end));
+}
+
+std::optional<std::string> ConfirmArchived(const std::filesystem::path& file, std::string_view added,
+                                           std::uintmax_t from) {
+    std::string back;
+    std::string error;
+    if (!ReadWholeFile(file, back, &error, kMaxArchiveFileBytes)) return error;
+    if (back.size() < from || back.find(added, static_cast<std::size_t>(from)) == std::string::npos) {
+        return CannotCreateMessage(file, std::string(kArchiveNotConfirmed));
+    }
     return std::nullopt;
 }
 

@@ -6,9 +6,10 @@
 namespace kerfolio {
 
 // An exclusive flock() on a lock file, for programs on several PCs writing into one shared folder.
-// flock also holds across the network file systems workshops share folders on. The holder removes
-// the file when it lets go, so nothing stays in the folder; a waiter that then gets the lock on the
-// removed file notices and takes the new one.
+// flock holds across NFS and kernel SMB mounts, not across FUSE mounts (the daily archive reads its
+// lines back for that). The holder removes the file when it lets go, so nothing stays in the folder
+// where the file system allows it; a waiter that then gets the
+// lock on the removed file notices and takes the new one. The lock file is made group-writable.
 class FileLock {
   public:
     FileLock() = default;
@@ -16,7 +17,8 @@ class FileLock {
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // 0 once held; EWOULDBLOCK when another holder kept it for the whole wait; else the errno of
+    // 0 once held; EWOULDBLOCK when another holder kept it for the whole wait (a busy lock answered
+    // with EACCES or EAGAIN, as some network file systems answer it, is waited for too); else the errno of
     // making or opening file (ENOTSUP for a lock file that is not a regular file).
     int Take(const std::filesystem::path& file, std::chrono::milliseconds wait);
     void Release();
@@ -25,5 +27,10 @@ class FileLock {
     int fd_ = -1;
     std::filesystem::path file_;
 };
+
+// An exclusive flock() on an open file, waited for as FileLock::Take waits: 0 once held, EWOULDBLOCK when
+// held elsewhere for the whole wait, else the errno. Closing fd lets go. On NFS taking a lock makes the
+// client revalidate what it cached of the file, so its size and content are the server's.
+int LockOpenFile(int fd, std::chrono::milliseconds wait);
 
 }  // namespace kerfolio

@@ -123,7 +123,9 @@ TEST_F(Startup, ASettingsFileThatDoesNotReadIsReportedNamingIt) {
     }
 }
 
-TEST_F(Startup, LeftoversOfArchiveWritesAreRemoved) {
+// The archive folder may be shared: the pid may be a writer on another PC. The archive itself removes
+// old temporaries under the folder's lock.
+TEST_F(Startup, LeftoversInTheArchiveFolderAreLeftToTheArchive) {
     const pid_t dead = ::fork();
     if (dead == 0) ::_exit(0);
     ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
@@ -137,7 +139,7 @@ TEST_F(Startup, LeftoversOfArchiveWritesAreRemoved) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
-    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_TRUE(QFile::exists(leftover));
     EXPECT_TRUE(QFile::exists(day));
 }
 

@@ -123,23 +123,6 @@ TEST(AtomicFileTest, StaleTemporariesOfDeadWritersAreRemoved) {
     RemoveStaleTemporaries(folder / "save.ini");
     for (const auto& [name, kept] : names)
         EXPECT_EQ(std::filesystem::exists(folder / name), kept) << name;
-
-    // The archive folder: the leftovers of every day file's writes.
-    TempFolder archive;
-    const std::vector<std::pair<std::string, bool>> archiveNames = {
-        {".2026-12-8.txt.tmp-" + deadPid + "-0", false},
-        {".8.12.26.txt.tmp-" + deadPid + "-4", false},
-        {".2026-12-9.txt.tmp-" + ownPid + "-0", true},
-        {".notes.doc.tmp-" + deadPid + "-0", true},  // not a day file's
-        {"..txt.tmp-" + deadPid + "-0", true},
-        {".2026-12-8.txt.tmp-" + deadPid, true},
-        {"2026-12-8.txt", true},
-    };
-    for (const auto& [name, kept] : archiveNames)
-        testing::Put(archive / name, "x");
-    RemoveStaleTemporariesIn(archive.Path(), ".txt");
-    for (const auto& [name, kept] : archiveNames)
-        EXPECT_EQ(std::filesystem::exists(archive / name), kept) << name;
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 #include "storage/daily_archive.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <set>
 #include <sstream>
 
+#include "storage/archive_mount.h"
 #include "storage/file_lock.h"
 #include "storage/gbk.h"
 #include "tests/storage/temp_folder.h"
@@ -49,6 +53,7 @@ TEST(DailyArchive, ContentIsGbkWithCrLfAndASecondArchiveGoesOnANewLine) {
         {"earlier file ends with a break", "1    a\r\n", "1    b", "1    a\r\n1    b"},
         {"empty NotePad keeps the day's lines", "1    a", "", "1    a"},
         {"earlier archive was empty", "", "1    b", "1    b"},
+        {"a crash cut the last line short", "1    a\r\n1    tor", "1    b", "1    a\r\n1    tor\r\n1    b"},
     };
     for (const auto& c : cases) {
         TempFolder folder;
@@ -114,20 +119,168 @@ TEST(DailyArchive, ProgramsRacingIntoOneFolderLoseNoLine) {
     EXPECT_FALSE(std::filesystem::exists(ArchiveLockPath(file)));
 }
 
+// Either lock held elsewhere: the folder's lock file, or the day file's own (a PC whose client still
+// sees a removed lock file under its name).
 TEST(DailyArchive, ALockHeldTooLongFailsTheArchiveAndKeepsTheFile) {
+    for (const bool dayFileLocked : {false, true}) {
+        SCOPED_TRACE(dayFileLocked ? "day file" : "lock file");
+        TempFolder folder;
+        const auto file = folder / "2026-12-8.txt";
+        Put(file, "1    a");
+        FileLock other;
+        const int day = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(day, 0);
+        if (dayFileLocked) {
+            ASSERT_EQ(LockOpenFile(day, std::chrono::milliseconds(0)), 0);
+        } else {
+            ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
+        }
+        const auto error = AppendToArchive(file, "1    b", std::chrono::milliseconds(200));
+        EXPECT_EQ(error,
+                  "Cannot create file \"" + file.string() +
+                      "\". Resource temporarily unavailable (another program is archiving into this folder)");
+        EXPECT_EQ(Slurp(file), "1    a");
+        other.Release();
+        ::close(day);
+        EXPECT_EQ(AppendToArchive(file, "1    b", std::chrono::milliseconds(200)), std::nullopt);
+        EXPECT_EQ(Slurp(file), "1    a\r\n1    b");
+    }
+}
+
+// Temporaries an older version's replacement left: another PC may be writing one, whatever its pid
+// says here, so only those older than any archive takes go, and only under the folder's lock.
+TEST(DailyArchive, OnlyOldDayFileTemporariesGoAndOnlyUnderTheLock) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadPid = std::to_string(dead);
+    using std::chrono::minutes;
+    const struct {
+        std::string name;
+        minutes age;
+        bool keptUnderLock;
+    } cases[] = {
+        {".2026-12-8.txt.tmp-" + deadPid + "-0", minutes(1), true},  // its writer on another PC may run
+        {".2026-12-8.txt.tmp-" + deadPid + "-3", minutes(11), false},
+        {".8.12.26.txt.tmp-1-4", minutes(60), false},  // a pid alive here means nothing either
+        {".2026-12-9.txt.tmp-" + std::to_string(::getpid()) + "-0", minutes(9), true},
+        {".notes.doc.tmp-" + deadPid + "-0", minutes(60), true},  // not a day file's
+        {"..txt.tmp-" + deadPid + "-0", minutes(60), true},
+        {".2026-12-8.txt.tmp-" + deadPid, minutes(60), true},
+        {"2026-12-7.txt", minutes(60), true},
+    };
     TempFolder folder;
     const auto file = folder / "2026-12-8.txt";
-    Put(file, "1    a");
-    FileLock other;
-    ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
-    const auto error = AppendToArchive(file, "1    b", std::chrono::milliseconds(200));
-    EXPECT_EQ(error,
-              "Cannot create file \"" + file.string() +
-                  "\". Resource temporarily unavailable (another program is archiving into this folder)");
-    EXPECT_EQ(Slurp(file), "1    a");
-    other.Release();
-    EXPECT_EQ(AppendToArchive(file, "1    b", std::chrono::milliseconds(200)), std::nullopt);
-    EXPECT_EQ(Slurp(file), "1    a\r\n1    b");
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& c : cases) {
+        Put(folder / c.name, "x");
+        std::filesystem::last_write_time(folder / c.name, now - c.age);
+    }
+    {
+        FileLock other;  // another PC archiving: nothing is touched
+        ASSERT_EQ(other.Take(ArchiveLockPath(file), std::chrono::milliseconds(0)), 0);
+        EXPECT_TRUE(AppendToArchive(file, "1    a", std::chrono::milliseconds(100)).has_value());
+        for (const auto& c : cases)
+            EXPECT_TRUE(std::filesystem::exists(folder / c.name)) << "without the lock: " << c.name;
+    }
+    EXPECT_EQ(AppendToArchive(file, "1    a"), std::nullopt);
+    for (const auto& c : cases)
+        EXPECT_EQ(std::filesystem::exists(folder / c.name), c.keptUnderLock) << c.name;
+}
+
+// PCs under other accounts of one group append to the day file the first PC made.
+TEST(DailyArchive, ANewDayFileIsGroupWritableAndTakesASetgidFolderGroup) {
+    const ::mode_t oldMask = ::umask(022);
+    const group* other = ::getgrnam("nogroup");
+    const bool mayChangeGroup = ::geteuid() == 0 && other != nullptr && other->gr_gid != ::getegid();
+    for (const bool setgid : {false, true}) {
+        SCOPED_TRACE(setgid ? "setgid folder" : "plain folder");
+        TempFolder folder;
+        if (setgid) {
+            if (!mayChangeGroup) continue;  // a folder of another group needs root here
+            ASSERT_EQ(::chown(folder.Path().c_str(), static_cast<uid_t>(-1), other->gr_gid), 0);
+            ASSERT_EQ(::chmod(folder.Path().c_str(), 02775), 0);
+        }
+        struct stat made {};
+        ASSERT_EQ(AppendToArchive(folder / "2026-12-8.txt", "1    a"), std::nullopt);
+        ASSERT_EQ(::stat((folder / "2026-12-8.txt").c_str(), &made), 0);
+        EXPECT_EQ(made.st_mode & 0777, 0664u);
+        EXPECT_EQ(made.st_gid, setgid ? other->gr_gid : ::getegid());
+    }
+    ::umask(oldMask);
+}
+
+// The lines an archive added must read back after its end; anything else means another PC's write
+// (through a file system whose lock does not reach it) took their place.
+TEST(DailyArchive, TheReadBackFindsOnlyTheLinesAddedAfterTheOldEnd) {
+    const std::string added = "1    b\r\n";
+    const struct {
+        const char* name;
+        std::string file;
+        std::uintmax_t from;
+        bool confirmed;
+    } cases[] = {
+        {"added at the old end", "1    a\r\n1    b\r\n", 8, true},
+        {"another PC added first", "1    a\r\n2    c\r\n1    b\r\n", 8, true},
+        {"written over by another PC", "1    a\r\n2    c\r\n", 8, false},
+        {"the same line only before the end", "1    b\r\n1    a\r\n", 8, false},
+        {"the file cut short", "1    a", 8, false},
+        {"half the lines", "1    a\r\n1  ", 8, false},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        Put(folder / "d.txt", c.file);
+        const auto error = ConfirmArchived(folder / "d.txt", added, c.from);
+        EXPECT_EQ(!error.has_value(), c.confirmed) << c.name;
+        if (error) {
+            EXPECT_NE(error->find(kArchiveNotConfirmed), std::string::npos) << c.name;
+        }
+    }
+    TempFolder folder;
+    EXPECT_NE(ConfirmArchived(folder / "gone.txt", added, 0), std::nullopt) << "a file gone since";
+}
+
+// A share that is away leaves its mount point behind: the archive must not go to the local disk there.
+TEST(DailyArchive, AFolderUnderAnUnmountedFstabEntryIsFound) {
+    const std::string fstab =
+        "# <file system> <mount point> <type> <options> <dump> <pass>\n"
+        "UUID=1234 / ext4 errors=remount-ro 0 1\n"
+        "UUID=5678 none swap sw 0 0\n"
+        "//server/shop /mnt/shop cifs credentials=/etc/shop,uid=1000,noauto 0 0\n"
+        "server:/export\t/srv/arch\\040ive nfs4 defaults,_netdev 0 0\n"
+        "/dev/sdb1 /media/usb vfat noauto,user 0 0\n";
+    const std::string rootOnly = "21 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+    const std::string shopMounted =
+        rootOnly + "40 21 0:50 / /mnt/shop rw,relatime shared:2 - cifs //server/shop rw\n";
+    const std::string archiveMounted =
+        rootOnly + "41 21 0:51 / /srv/arch\\040ive rw - nfs4 server:/export rw\n";
+    const std::string usbAndBind = rootOnly + "42 21 8:17 / /media/usb/inner rw - ext4 /dev/sdc1 rw\n";
+    const struct {
+        const char* folder;
+        const std::string& mounts;
+        const char* missing;  // nullptr: none
+    } cases[] = {
+        {"/mnt/shop", rootOnly, "/mnt/shop"},
+        {"/mnt/shop/archive/pc1", rootOnly, "/mnt/shop"},
+        {"/mnt/shop/", rootOnly, "/mnt/shop"},
+        {"/mnt/shop/archive", shopMounted, nullptr},
+        {"/mnt/shopping", rootOnly, nullptr},  // a name that only starts like the mount point
+        {"/mnt", rootOnly, nullptr},
+        {"/home/shop/archive", rootOnly, nullptr},
+        {"/srv/arch ive/day", rootOnly, "/srv/arch ive"},
+        {"/srv/arch ive/day", archiveMounted, nullptr},
+        {"/media/usb", rootOnly, "/media/usb"},
+        {"/media/usb/inner/x", usbAndBind, nullptr},  // on a file system mounted inside it
+    };
+    for (const auto& c : cases) {
+        const auto missing = FindMissingMount(c.folder, fstab, c.mounts);
+        EXPECT_EQ(missing ? missing->mountPoint.c_str() : "-", std::string(c.missing ? c.missing : "-"))
+            << c.folder;
+    }
+    EXPECT_EQ(FindMissingMount("/mnt/shop/a", fstab, rootOnly)->device, "//server/shop");
+    // This system's own folders are all mounted.
+    TempFolder folder;
+    EXPECT_EQ(FindMissingMount(folder.Path()), std::nullopt);
 }
 
 }  // namespace
