@@ -137,6 +137,7 @@ TEST_F(Startup, LeftoversOfArchiveWritesAreRemoved) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.ArchiveBusy(); }));
     EXPECT_FALSE(QFile::exists(leftover));
     EXPECT_TRUE(QFile::exists(day));
 }

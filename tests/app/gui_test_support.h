@@ -41,6 +41,8 @@ class RecordingMessages : public Messages {
 // A clock the test sets by hand.
 class FixedClock : public Clock {
   public:
+    FixedClock() = default;
+    explicit FixedClock(TDateTime start) : now(start) {}
     TDateTime Now() const override { return now; }
     TDateTime now = 46'000.0;  // some day in 2025, midnight
     void Set(int h, int m, int s) { now = 46'000.0 + (h * 3600 + m * 60 + s) / 86'400.0; }
