@@ -349,7 +349,7 @@ void TForm1::ArchiveEnded(const std::optional<std::string>& error) {
     if (error) {
         // One box for the failure; the tries every minute after it fail quietly.
         if (handed.archive.retry) return;
-        statusBar_->SetPanelText(4, QStringLiteral("NotePad 存档失败，每分钟重试"));
+        statusBar_->SetPanelNote(4, QStringLiteral("存档失败，每分钟重试"), handed.file);
         context_.messages->Error(Q(*error));
         return;
     }
@@ -358,10 +358,13 @@ void TForm1::ArchiveEnded(const std::optional<std::string>& error) {
     // The snapshot on disk still holds the archived lines: a crash before the next timed save would
     // bring them back, and the next archive would write the same jobs again.
     if (options_->SnapshotTimerOn()) SaveSnapshot();
+    // The day file's name fits the panel; its whole path shows over it.
+    const QString name =
+        QString::fromStdString(std::filesystem::path(handed.file.toStdString()).filename().string());
     if (handed.archive.afterFailure) {
-        statusBar_->SetPanelText(4, QStringLiteral("NotePad 重试存档成功：") + handed.file);
+        statusBar_->SetPanelNote(4, QStringLiteral("重试存档成功：") + name, handed.file);
     } else if (handed.archive.madeUp) {
-        statusBar_->SetPanelText(4, QStringLiteral("错过的 NotePad 存档已补上：") + handed.file);
+        statusBar_->SetPanelNote(4, QStringLiteral("错过的存档已补上：") + name, handed.file);
     }
 }
 

@@ -217,7 +217,11 @@ TEST(FormArchive, AMissedMomentIsMadeUpOnceUnderTheFirstMissedDate) {
             EXPECT_EQ(w.form.NotePad()->toPlainText(), kLastRunLines);
         }
         const QString hint = w.form.StatusBar()->PanelText(4);
-        EXPECT_EQ(hint.contains("错过") && hint.contains(archive), row.said) << hint.toStdString();
+        EXPECT_EQ(
+            hint.contains("错过") && row.fileDay &&
+                hint.endsWith(QFileInfo(DayFile(archive, FixedClock(At(*row.fileDay, 0, 0)))).fileName()),
+            row.said)
+            << hint.toStdString();
     }
 }
 
