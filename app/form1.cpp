@@ -12,7 +12,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <utility>
 
+#include "app/archive_worker.h"
 #include "app/clock.h"
 #include "app/dialogs/completion_dlg.h"
 #include "app/dialogs/confirm_dlg.h"
@@ -41,6 +46,7 @@
 #include "journal/journal_schema.h"
 #include "journal/replay.h"
 #include "machines/machine_params.h"
+#include "storage/archive_record.h"
 #include "storage/atomic_file.h"
 #include "storage/daily_archive.h"
 #include "storage/data_folder.h"
@@ -52,6 +58,15 @@ namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Closing waits this long for an archive under way, so the snapshot saved at the close knows its outcome.
+constexpr std::chrono::seconds kCloseWaitsForArchive{10};
+
+// The regional short date of the day a moment (whole seconds, SecondOf) falls on.
+QString DateTextOf(std::int64_t moment) {
+    const std::int64_t day = moment >= 0 ? moment / 86'400 : (moment - 86'399) / 86'400;
+    return QLocale::system().toString(QDate(1899, 12, 30).addDays(day), QLocale::ShortFormat);
 }
 
 // Back from minimised as it was before, maximised included, and in front.
@@ -115,6 +130,7 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     connect(memo1_->document(), &QTextDocument::contentsChanged, this, [this] { board_.MarkChanged(); });
 
     BuildDialogs();
+    worker_ = new ArchiveWorker([this] { WorkerEnded(); }, this);
 
     OptionsHooks hooks{[this] { SaveSnapshot(); }, [this] { LoadSnapshot(); },
                        [this](bool on) { SwitchSnapshotTimer(on); }};
@@ -155,6 +171,8 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
 }
 
 TForm1::~TForm1() {
+    delete worker_;  // no word of its work reaches a window half gone
+    worker_ = nullptr;
     board_.SetObserver(nullptr);
     delete live_;  // its server's threads end before the board goes
     live_ = nullptr;
@@ -221,6 +239,7 @@ void TForm1::FormCreate() {
     // A settings file that does not read (a folder, a FIFO, too large) reads as defaults below.
     if (const auto problem = settings.ReadProblem()) context_.messages->Error(Q(*problem));
     options_->LoadStoredOptions();
+    schedule_ = ArchiveSchedule(ReadArchiveRecord(settings));
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
     startingUp_ = false;
@@ -352,35 +371,101 @@ void TForm1::Timer1Timer() {
     const TDateTime now = context_.clock->Now();
     // Armed before anything that can open a box, so the clock keeps ticking behind it.
     timer1_->start(MillisecondsToNextTick(now));
-    const std::string timeText = FormatTimeText(now);
-    statusBar_->SetPanelText(1, Q(timeText));
-    const TDateTime archiveTime = options_->ArchiveTime().msecsSinceStartOfDay() / kMsPerDay;
-    if (timeText != FormatTimeText(archiveTime) || !options_->DailyArchiveOn()) return;
-    // Two ticks can fall within the matching second (a tick a hair early, a box held open); the
-    // second one would archive the emptied NotePad again.
-    if (SecondOf(now) == lastArchiveSecond_) return;
-    lastArchiveSecond_ = SecondOf(now);
-    ArchiveNotePad(now);
+    statusBar_->SetPanelText(1, Q(FormatTimeText(now)));
+    StepArchive(now);
 }
 
-void TForm1::ArchiveNotePad(TDateTime now) {
-    const std::int64_t second = SecondOf(now);
-    const std::int64_t day = second >= 0 ? second / 86'400 : (second - 86'399) / 86'400;
-    const QDate date = QDate(1899, 12, 30).addDays(day);
-    const QString dateText = QLocale::system().toString(date, QLocale::ShortFormat);
-    const auto file = ArchiveFilePath(options_->ArchiveFolder().toStdString(), dateText.toStdString());
-    const std::string notePad = memo1_->toPlainText().toStdString();
-    if (const auto error = AppendToArchive(file, notePad)) {
+void TForm1::StepArchive(TDateTime now) {
+    if (closing_) return;
+    const std::int64_t timeOfDay = options_->ArchiveTime().msecsSinceStartOfDay() / 1000;
+    const ArchiveSchedule::Step step = schedule_.Tick(SecondOf(now), options_->DailyArchiveOn(), timeOfDay);
+    if (step.record) RecordArchive(*step.record);
+    if (step.archive) StartArchive(*step.archive);
+}
+
+void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
+    const auto file =
+        ArchiveFilePath(options_->ArchiveFolder().toStdString(), DateTextOf(archive.moment).toStdString());
+    // What is handed over is what leaves the NotePad once the day file is safe; lines added meanwhile stay.
+    handed_ = {memo1_->toPlainText(), board_.JobCount, QString::fromStdString(file.string()), archive,
+               std::make_shared<std::int64_t>(0)};
+    workerJob_ = WorkerJob::kArchive;
+    // Where the lines went is read on the worker too: the day file may be on a share that hangs.
+    worker_->Start([file, text = handed_.notePad.toStdString(),
+                    firstLine = handed_.firstLine]() -> std::optional<std::string> {
+        if (auto error = AppendToArchive(file, text)) return error;
+        std::string bytes;
+        if (ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) *firstLine = ArchiveFirstLine(bytes, text);
+        return std::nullopt;
+    });
+}
+
+void TForm1::WorkerEnded() {
+    const std::optional<ArchiveWorker::Outcome> outcome = worker_->Take();
+    if (!outcome) return;  // already taken at the close
+    if (std::exchange(workerJob_, WorkerJob::kNone) == WorkerJob::kArchive) ArchiveEnded(*outcome);
+}
+
+void TForm1::ArchiveEnded(const std::optional<std::string>& error) {
+    const HandedOver handed = std::exchange(handed_, {});
+    const ArchiveSchedule::Step step = schedule_.Finished(!error, SecondOf(context_.clock->Now()));
+    if (error) {
+        // One box for the failure; the tries every minute after it fail quietly.
+        if (handed.archive.retry) return;
+        statusBar_->SetPanelNote(4, QStringLiteral("存档失败，每分钟重试"), handed.file);
         context_.messages->Error(Q(*error));
         return;
     }
-    JournalArchive(file, notePad);
-    memo1_->clear();
-    board_.JobCount = 0;
-    board_.MarkChanged();
+    if (*handed.firstLine > 0)
+        journal_->RecordArchive(context_.clock->Read().stamp, handed.file.toStdString(), *handed.firstLine,
+                                handed.notePad.toStdString());
+    RemoveArchivedLines(handed.notePad, handed.jobCount);
+    if (step.record) RecordArchive(*step.record);
     // The snapshot on disk still holds the archived lines: a crash before the next timed save would
     // bring them back, and the next archive would write the same jobs again.
     if (options_->SnapshotTimerOn()) SaveSnapshot();
+    // The day file's name fits the panel; its whole path shows over it.
+    const QString name =
+        QString::fromStdString(std::filesystem::path(handed.file.toStdString()).filename().string());
+    if (handed.archive.afterFailure) {
+        statusBar_->SetPanelNote(4, QStringLiteral("重试存档成功：") + name, handed.file);
+    } else if (handed.archive.madeUp) {
+        statusBar_->SetPanelNote(4, QStringLiteral("错过的存档已补上：") + name, handed.file);
+    }
+}
+
+void TForm1::RemoveArchivedLines(const QString& archived, int archivedJobCount) {
+    const QString text = memo1_->toPlainText();
+    // A snapshot loaded meanwhile replaced the NotePad: what shows now is the operator's choice.
+    if (!text.startsWith(archived)) return;
+    // Plain-text characters and document positions match one for one, line breaks included.
+    qsizetype end = archived.size();
+    if (end > 0 && end < text.size() && text[end] == QLatin1Char('\n')) ++end;
+    QTextCursor cursor(memo1_->document());
+    cursor.beginEditBlock();
+    cursor.setPosition(int(end), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    // Jobs finished while the day file was written stay, numbered from 1 as the new day's first.
+    const std::int64_t added = std::int64_t{board_.JobCount} - archivedJobCount;
+    board_.JobCount = added > 0 ? int(std::min<std::int64_t>(added, INT32_MAX)) : 0;
+    QTextBlock block = memo1_->document()->firstBlock();
+    for (int n = 1; n <= board_.JobCount && block.isValid(); ++n, block = block.next()) {
+        const QString old = QString::number(archivedJobCount + n) + QStringLiteral("    ");
+        if (!block.text().startsWith(old)) break;
+        QTextCursor number(block);
+        number.setPosition(block.position() + int(old.size()) - 4, QTextCursor::KeepAnchor);
+        number.insertText(QString::number(n));
+    }
+    cursor.endEditBlock();
+    board_.MarkChanged();
+}
+
+void TForm1::RecordArchive(std::int64_t moment) {
+    SettingsFile settings(SettingsPath(context_.dataFolder));
+    // Told once a run: settings an administrator froze would otherwise bring a box every day.
+    if (!WriteArchiveRecord(settings, moment) && !std::exchange(recordErrorShown_, true)) {
+        context_.messages->Error(Q(settings.LastError()));
+    }
 }
 
 bool TForm1::UnsavedWork() const {
@@ -392,6 +477,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // must survive the close; with it, the minutes since the last timer save must not be lost.
     // A data folder that cannot answer (a network folder gone away) must not end the program without a
     // word: the save then tries, and says why it cannot.
+    // An archive under way decides what the NotePad still holds; the snapshot saved here must know.
+    closing_ = true;
+    if (workerJob_ != WorkerJob::kNone) {
+        worker_->Wait(kCloseWaitsForArchive);
+        WorkerEnded();
+    }
     std::error_code unknown;
     const bool noSnapshotYet = !std::filesystem::exists(NotePadPath(context_.dataFolder), unknown);
     const bool save = noSnapshotYet || (options_->SnapshotTimerOn() && UnsavedWork());
@@ -400,6 +491,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         // save elsewhere; a second close ends the program regardless.
         if (!closeRefusedOnce_ && !closed_) {
             closeRefusedOnce_ = true;
+            closing_ = false;
             event->ignore();
             return;
         }
@@ -410,11 +502,5 @@ void TForm1::closeEvent(QCloseEvent* event) {
     journal_->Record(journal::ProgramEvent(journal::kind::kProgramClosed, context_.clock->Read().stamp));
 }
 
-void TForm1::JournalArchive(const std::filesystem::path& file, const std::string& notePad) {
-    // The day file as the archive left it tells where the NotePad's lines begin.
-    std::string bytes;
-    if (!ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) return;
-    journal_->RecordArchive(context_.clock->Read().stamp, file, ArchiveFirstLine(bytes, notePad), notePad);
-}
 
 }  // namespace kerfolio

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/archive_schedule.h"
 #include "board/job_board.h"
 #include "board/stamping.h"
 #include "journal/event.h"
@@ -17,6 +20,7 @@ class QTimer;
 
 namespace kerfolio {
 
+class ArchiveWorker;
 class BoardPage;
 class Clock;
 class JournalKeeper;
@@ -65,8 +69,10 @@ class TForm1 : public QWidget {
     // The running program came back to the front at a second start.
     void ComeBack();
 
-    // The clock tick: the time in panel 1 and, at its second, the daily archive.
+    // The clock tick: the time in panel 1 and, when its moment has come, the daily archive.
     void Timer1Timer();
+    // File work for the archive folder is under way on its thread (tests wait for it to end).
+    bool ArchiveBusy() const { return workerJob_ != WorkerJob::kNone; }
 
     // The machine captions' context menu, for the machine EventCode - 50.
     void N11Click();  // 加工估算
@@ -80,7 +86,12 @@ class TForm1 : public QWidget {
     void FormCreate();
     void BuildDialogs();
     void ShowCellHint(int cell);
-    void ArchiveNotePad(TDateTime now);
+    void StepArchive(TDateTime now);
+    void StartArchive(const ArchiveSchedule::Archive& archive);
+    void WorkerEnded();
+    void ArchiveEnded(const std::optional<std::string>& error);
+    void RemoveArchivedLines(const QString& archived, int archivedJobCount);
+    void RecordArchive(std::int64_t moment);
     bool UnsavedWork() const;
     void SwitchSnapshotTimer(bool on);
     void BuildMachineMenu();
@@ -88,7 +99,6 @@ class TForm1 : public QWidget {
     // Start-up after a run that did not end cleanly: the events the loaded snapshot lacks.
     void RestoreFromJournal(journal::RunState::ReplayFrom from);
     // The journal's side of an archive that wrote notePad into file.
-    void JournalArchive(const std::filesystem::path& file, const std::string& notePad);
 
     FormContext context_;
     TJobBoard board_;
@@ -115,7 +125,20 @@ class TForm1 : public QWidget {
     std::optional<std::string> loadedAtStart_;  // the fingerprint of the snapshot 自动调入 loaded
 
     std::uint64_t savedRevision_ = 0;  // the board's revision at the last snapshot save or load
-    std::int64_t lastArchiveSecond_ = -1;
+    // The daily archive: when it is due, the thread that writes it, and what it was handed.
+    enum class WorkerJob { kNone, kArchive };
+    ArchiveSchedule schedule_{std::nullopt};
+    ArchiveWorker* worker_ = nullptr;
+    WorkerJob workerJob_ = WorkerJob::kNone;
+    struct HandedOver {
+        QString notePad;
+        int jobCount = 0;
+        QString file;
+        ArchiveSchedule::Archive archive{};
+        std::shared_ptr<std::int64_t> firstLine;  // the day file's line the NotePad's first line went to
+    } handed_;
+    bool recordErrorShown_ = false;
+    bool closing_ = false;
     bool closeRefusedOnce_ = false;
     bool closed_ = false;
     bool closeRecorded_ = false;

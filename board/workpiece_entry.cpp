@@ -8,7 +8,9 @@ namespace kerfolio {
 std::optional<std::string> ApplyWorkpieceEntry(TJobBoard& board, std::string_view name,
                                                std::string_view amount) {
     if (name.empty() || amount.empty()) return msg::kEntryEmpty;
-    if (!IsIntegerText(amount)) return msg::kEntryNotInteger;
+    // A negative amount would pass as a job and later put the estimated finish before the mount.
+    const std::optional<std::int32_t> value = TryParseIntegerText(amount);
+    if (!value || *value < 0) return msg::kEntryNotInteger;
     const int machine = board.EntryMachine;
     TMachineRow& row = board.Row(machine);
     row.WorkName = name;

@@ -32,7 +32,14 @@ TStatusBar::TStatusBar(QWidget* parent) : QFrame(parent) {
 }
 
 void TStatusBar::SetPanelText(int panel, const QString& text) {
-    panels_.at(static_cast<std::size_t>(panel - 1))->setText(text);
+    QLabel* label = panels_.at(static_cast<std::size_t>(panel - 1));
+    label->setText(text);
+    if (!label->toolTip().isEmpty()) label->setToolTip(QString());  // it spoke of the text replaced
+}
+
+void TStatusBar::SetPanelNote(int panel, const QString& text, const QString& more) {
+    SetPanelText(panel, text);
+    panels_.at(static_cast<std::size_t>(panel - 1))->setToolTip(more);
 }
 
 QString TStatusBar::PanelText(int panel) const {

@@ -14,6 +14,8 @@ class TStatusBar : public QFrame {
     explicit TStatusBar(QWidget* parent);
     void SetPanelText(int panel, const QString& text);  // panel 1..4
     QString PanelText(int panel) const;
+    // A text with more to say when the pointer rests on it (a whole file path).
+    void SetPanelNote(int panel, const QString& text, const QString& more);
 
   private:
     std::array<QLabel*, 4> panels_{};

@@ -24,7 +24,7 @@ void ArchiveAtNoon(Window& w, const QString& folder) {
     w.form.findChild<QLineEdit*>("Edit43")->setText(folder);
     w.form.findChild<QTimeEdit*>("DateTimePicker1")->setTime(QTime(12, 0, 0));
     w.clock.now = std::floor(w.clock.now) + 1.5;  // each run on a day of its own, noon
-    w.form.Timer1Timer();
+    w.Tick();
 }
 
 // Properties of machine 4 with a new name and 修改; a refused store leaves the dialog open, so close it.

@@ -8,8 +8,13 @@
 #include <QTimeEdit>
 
 #include "app/pages/status_bar.h"
+#include "board/clock_tick.h"
+#include "storage/archive_record.h"
+#include "storage/daily_archive.h"
+#include "storage/file_lock.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
+#include "storage/work_snapshot.h"
 #include "tests/app/form_window.h"
 
 namespace kerfolio::test {
@@ -31,6 +36,15 @@ QString DayFile(const QString& folder, const FixedClock& clock) {
     return folder + "/" + date + ".txt";
 }
 
+// Day d after the test's first day (46'000, 2025-12-09), at a time of day.
+TDateTime At(int d, int h, int m, int s = 0) {
+    return 46'000.0 + d + (h * 3600 + m * 60 + s) / 86'400.0;
+}
+
+QStringList DayFiles(const QString& folder) {
+    return QDir(folder).entryList({"*.txt"}, QDir::Files);
+}
+
 QByteArray Gbk(const QString& text) {
     return QByteArray::fromStdString(ToGbk(text.toStdString()));
 }
@@ -43,11 +57,11 @@ TEST(FormArchive, AtItsSecondTheNotePadGoesToTheDayFileAndNumberingStartsAgain) 
     SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
 
     w.clock.Set(23, 54, 59);
-    w.form.Timer1Timer();
+    w.Tick();
     EXPECT_EQ(w.form.NotePad()->toPlainText(), firstLine) << "one second early: nothing happens";
     w.clock.now = 46'000.0 + (23 * 3600 + 55 * 60 + 0.6) / 86'400.0;  // inside the matching second
-    w.form.Timer1Timer();
-    w.form.Timer1Timer();  // a second tick within the same second archives nothing more
+    w.Tick();
+    w.Tick();  // a second tick within the same second archives nothing more
     EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine));
     EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
@@ -61,7 +75,7 @@ TEST(FormArchive, AtItsSecondTheNotePadGoesToTheDayFileAndNumberingStartsAgain) 
     // The archive time moved later the same day: the day's file keeps the first lines.
     SetArchive(w, true, folder.Path() + "/", QTime(23, 59, 0));
     w.clock.Set(23, 59, 0);
-    w.form.Timer1Timer();
+    w.Tick();
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine + "\r\n" + secondLine));
     EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
 }
@@ -74,12 +88,12 @@ TEST(FormArchive, OffOrFailingTheNotePadAndNumberingStay) {
     w.clock.Set(12, 0, 0);
 
     SetArchive(w, false, folder.Path(), QTime(12, 0, 0));
-    w.form.Timer1Timer();
+    w.Tick();
     EXPECT_EQ(QDir(folder.Path()).entryList({"*.txt"}), QStringList());
 
     SetArchive(w, true, folder.Path() + "/missing", QTime(12, 0, 0));
     w.clock.Set(12, 0, 0);
-    w.form.Timer1Timer();
+    w.Tick();
     ASSERT_EQ(w.messages.errors.size(), 1);
     EXPECT_TRUE(w.messages.errors[0].startsWith("Cannot create file \"" +
                                                 DayFile(folder.Path() + "/missing", w.clock)))
@@ -98,9 +112,10 @@ TEST(FormArchive, RunsWhileTheCompletionDialogIsOpen) {
     w.clock.Set(0, 0, 0);
     w.ClickCell(11, {Press("OKBtn")});
     w.ClickCell(14, {[&](QWidget* completion) {
-                    w.form.Timer1Timer();
+                    w.form.Timer1Timer();  // the day file is written while the job is confirmed
                     Click(completion, "OKBtn");
                 }});
+    w.Settle();
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine));
     EXPECT_TRUE(w.form.NotePad()->toPlainText().startsWith("1    机床:机床2"));
     EXPECT_EQ(w.form.Board().JobCount, 1);
@@ -120,7 +135,7 @@ TEST(FormArchive, AKillRightAfterTheArchiveArchivesNoJobTwice) {
         ASSERT_TRUE(w.form.SaveSnapshot());  // the last timed save, the job still in the NotePad
         SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
         w.clock.Set(23, 55, 0);
-        w.form.Timer1Timer();
+        w.Tick();
         firstDay = DayFile(folder.Path(), w.clock);
         archived = FileBytes(firstDay);
         ASSERT_TRUE(archived.startsWith(Gbk("1    机床:机床1")));
@@ -135,9 +150,147 @@ TEST(FormArchive, AKillRightAfterTheArchiveArchivesNoJobTwice) {
     SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
     w.clock.Set(23, 55, 0);
     w.clock.now += 1;  // the next day's archive
-    w.form.Timer1Timer();
+    w.Tick();
     EXPECT_EQ(FileBytes(firstDay), archived);
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), QByteArray()) << "no job archived twice";
+}
+
+const QString kLastRunLines =
+    QStringLiteral("1    机床:机床1   工件名称:凹模\n2    机床:机床3   工件名称:凸模");
+
+// What an earlier run left: the options, the record of its last archive, its NotePad in temp.sav.
+void LeaveLastRun(const QString& folder, QTime time, bool on, std::optional<TDateTime> archived) {
+    SettingsFile settings(folder.toStdString() + "/save.ini");
+    ASSERT_TRUE(settings.WriteEntries({{"file", "dir", folder.toStdString() + "/archive"},
+                                       {"time", "time1", time.toString("H:mm:ss").toStdString()},
+                                       {"checkbox2", "checked", "true"},
+                                       {"checkbox3", "checked", on ? "true" : "false"}}));
+    if (archived) {
+        ASSERT_TRUE(WriteArchiveRecord(settings, SecondOf(*archived)));
+    }
+    WorkSnapshot snapshot;
+    snapshot.notePad = kLastRunLines.toStdString();
+    snapshot.jobCount = 2;
+    ASSERT_EQ(SaveWorkSnapshot(folder.toStdString(), snapshot), std::nullopt);
+}
+
+TEST(FormArchive, AMissedMomentIsMadeUpOnceUnderTheFirstMissedDate) {
+    struct Row {
+        const char* name;
+        QTime time;
+        bool on;
+        std::optional<TDateTime> archived;  // the last archive moment recorded
+        TDateTime start;
+        std::optional<TDateTime> jump;  // a tick after the clock jumped (a PC suspended)
+        std::optional<int> fileDay;     // the day whose file gets the NotePad
+        bool said;                      // that a missed archive was made up
+    } rows[] = {
+        {"closed across the moment", {23, 50}, true, At(-1, 23, 50), At(1, 7, 45), {}, 0, true},
+        {"PC off three days", {23, 50}, true, At(-1, 23, 50), At(3, 7, 45), {}, 0, true},
+        {"back before the moment", {23, 50}, true, At(-1, 23, 50), At(0, 18, 0), {}, {}, false},
+        {"off at night, archive at midnight", {0, 0}, true, At(0, 0, 0), At(1, 7, 45), {}, 1, true},
+        {"suspended", {23, 50}, true, At(-1, 23, 50), At(0, 23, 49, 59), At(1, 8, 0), 0, true},
+        {"first run: no record", {23, 50}, true, {}, At(1, 7, 45), {}, {}, false},
+        {"archive off", {23, 50}, false, At(-1, 23, 50), At(3, 7, 45), {}, {}, false},
+        {"clock put back", {23, 50}, true, At(5, 23, 50), At(0, 14, 0), At(0, 23, 50), 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        const QString archive = folder.Path() + "/archive";
+        ASSERT_TRUE(QDir().mkpath(archive));
+        LeaveLastRun(folder.Path(), row.time, row.on, row.archived);
+        Window w(folder.Path(), row.start);
+        if (row.jump) {
+            w.clock.now = *row.jump;
+            w.Tick();
+        }
+        EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
+        if (row.fileDay) {
+            const FixedClock day(At(*row.fileDay, 12, 0));
+            EXPECT_EQ(DayFiles(archive), QStringList{QFileInfo(DayFile(archive, day)).fileName()});
+            EXPECT_EQ(FileBytes(DayFile(archive, day)), Gbk(kLastRunLines.split('\n').join("\r\n")));
+            EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
+            EXPECT_EQ(w.form.Board().JobCount, 0);
+        } else {
+            EXPECT_EQ(DayFiles(archive), QStringList());
+            EXPECT_EQ(w.form.NotePad()->toPlainText(), kLastRunLines);
+        }
+        const QString hint = w.form.StatusBar()->PanelText(4);
+        EXPECT_EQ(
+            hint.contains("错过") && row.fileDay &&
+                hint.endsWith(QFileInfo(DayFile(archive, FixedClock(At(*row.fileDay, 0, 0)))).fileName()),
+            row.said)
+            << hint.toStdString();
+    }
+}
+
+TEST(FormArchive, AFailedArchiveIsTriedEveryMinuteUnderItsDateUntilTheNextMoment) {
+    struct Row {
+        const char* name;
+        int backAfter;           // seconds after the moment the folder is there again
+        std::vector<int> ticks;  // seconds after the moment
+        int fileDay;
+        int boxes;
+    } rows[] = {
+        {"back after 30 s", 30, {30, 59, 60}, 0, 1},
+        {"back after two minutes", 90, {60, 120}, 0, 1},
+        {"back only after the next moment", 86'400 + 30, {60, 120, 3'600, 86'400, 86'460}, 1, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        const QString away = folder.Path() + "/away";
+        Window w(folder.Path());
+        FillDay(w);
+        const QString lines = w.form.NotePad()->toPlainText();
+        SetArchive(w, true, away, QTime(23, 55, 0));
+        w.clock.now = At(0, 23, 55);
+        w.Tick();
+        ASSERT_EQ(w.messages.errors.size(), 1);
+        EXPECT_EQ(w.form.NotePad()->toPlainText(), lines);
+        for (const int tick : row.ticks) {
+            if (tick >= row.backAfter) QDir().mkpath(away);
+            w.clock.now = At(0, 23, 55) + tick / 86'400.0;
+            w.Tick();
+        }
+        EXPECT_EQ(w.messages.errors.size(), row.boxes);
+        const FixedClock day(At(row.fileDay, 12, 0));
+        EXPECT_EQ(DayFiles(away), QStringList{QFileInfo(DayFile(away, day)).fileName()});
+        EXPECT_EQ(FileBytes(DayFile(away, day)), Gbk(lines));
+        EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
+        EXPECT_TRUE(w.form.StatusBar()->PanelText(4).contains("重试存档成功"))
+            << w.form.StatusBar()->PanelText(4).toStdString();
+    }
+}
+
+// A share that hangs holds the archive up: the window goes on ticking, and a job finished meanwhile
+// stays in the NotePad as the new day's first.
+TEST(FormArchive, TheWindowTicksWhileTheArchiveWaitsAndKeepsLinesAddedMeanwhile) {
+    TempFolder folder;
+    Window w(folder.Path());
+    FillDay(w);
+    const QString firstLine = w.form.NotePad()->toPlainText();
+    SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
+    w.clock.now = At(0, 23, 55);
+    FileLock other;  // another PC archiving into the folder
+    ASSERT_EQ(other.Take(ArchiveLockPath(DayFile(folder.Path(), w.clock).toStdString()),
+                         std::chrono::milliseconds(0)),
+              0);
+    w.form.Timer1Timer();
+    ASSERT_TRUE(w.form.ArchiveBusy());
+    w.clock.now = At(0, 23, 56);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.StatusBar()->PanelText(1) == "23:56:00"; }, 3'000));
+    FinishMachine2(w);
+    ASSERT_TRUE(w.form.ArchiveBusy());
+    other.Release();
+    w.Settle();
+    EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
+    EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine));
+    EXPECT_TRUE(w.form.NotePad()->toPlainText().startsWith("1    机床:机床2"))
+        << w.form.NotePad()->toPlainText().toStdString();
+    EXPECT_EQ(w.form.NotePad()->document()->blockCount(), 1);
+    EXPECT_EQ(w.form.Board().JobCount, 1);
 }
 
 }  // namespace

@@ -12,7 +12,21 @@ namespace kerfolio::test {
 
 // The real main window on a test folder, with a fixed clock and recorded message boxes.
 struct Window {
-    explicit Window(const QString& folder) : form({folder.toStdString(), &messages, &clock}) {}
+    explicit Window(const QString& folder) : Window(folder, FixedClock().now) {}
+    // Started at the given time, its start-up archive work done.
+    Window(const QString& folder, TDateTime start)
+        : clock(start), form({folder.toStdString(), &messages, &clock}) {
+        Settle();
+    }
+    // The archive folder's file work runs on a thread of its own: wait until it is done.
+    void Settle() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form.ArchiveBusy(); }, 10'000));
+    }
+    // A clock tick and the archive work it starts.
+    void Tick() {
+        form.Timer1Timer();
+        Settle();
+    }
     void Press(const char* button) { Click(&form, QString::fromLatin1(button)); }
     void Unlock() { Press("BitBtn2"); }
     QString Cell(int n) { return TextOf(&form, QStringLiteral("Edit%1").arg(n)); }

@@ -42,6 +42,8 @@ class RecordingMessages : public Messages {
 // A clock the test sets by hand.
 class FixedClock : public Clock {
   public:
+    FixedClock() = default;
+    explicit FixedClock(TDateTime start) : now(start) {}
     TDateTime Now() const override { return now; }
     // The instant of now in the local zone.
     ClockReading Read() const override {

@@ -65,7 +65,7 @@ TEST(LongDay, TwoThousandJobsWithSnapshotsAndArchivesKeepNumberingFilesAndMemory
         }
         if (job % 250 == 249) {
             w.clock.now = day + 23.0 / 24;  // the archive time of that day
-            w.form.Timer1Timer();
+            w.Tick();
             ASSERT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
             ASSERT_EQ(w.form.NotePad()->toPlainText(), "");
             sinceArchive = 0;

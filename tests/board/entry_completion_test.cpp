@@ -11,15 +11,18 @@ TDateTime At(int h, int m, int s) {
     return 46'000.0 + (h * 3600 + m * 60 + s) / 86'400.0;
 }
 
+// A negative amount is refused like a bad one; "$FFFFFFFF" reads as -1.
 TEST(WorkpieceEntry, RefusalsLeaveTheBoardAlone) {
     struct Case {
         const char *name, *amount, *message;
     } cases[] = {
-        {"", "", msg::kEntryEmpty},          {"", "abc", msg::kEntryEmpty},
-        {"A", "", msg::kEntryEmpty},         {"A", "12 ", msg::kEntryNotInteger},
-        {"A", "1.5", msg::kEntryNotInteger}, {"A", "12mm", msg::kEntryNotInteger},
-        {"A", "-", msg::kEntryNotInteger},   {"A", "$", msg::kEntryNotInteger},
-        {"A", "+-5", msg::kEntryNotInteger}, {"A", "2147483648", msg::kEntryNotInteger},
+        {"", "", msg::kEntryEmpty},           {"", "abc", msg::kEntryEmpty},
+        {"A", "", msg::kEntryEmpty},          {"A", "12 ", msg::kEntryNotInteger},
+        {"A", "1.5", msg::kEntryNotInteger},  {"A", "12mm", msg::kEntryNotInteger},
+        {"A", "-", msg::kEntryNotInteger},    {"A", "$", msg::kEntryNotInteger},
+        {"A", "+-5", msg::kEntryNotInteger},  {"A", "2147483648", msg::kEntryNotInteger},
+        {"A", "-5", msg::kEntryNotInteger},   {"A", "-2147483648", msg::kEntryNotInteger},
+        {"A", "-0x1", msg::kEntryNotInteger}, {"A", "$FFFFFFFF", msg::kEntryNotInteger},
     };
     for (const auto& c : cases) {
         TJobBoard board;
@@ -36,7 +39,7 @@ TEST(WorkpieceEntry, RefusalsLeaveTheBoardAlone) {
 }
 
 TEST(WorkpieceEntry, StoresTextsAsTypedAndTheClickTime) {
-    for (const char* amount : {"0", "-5", "+7", "  12", "$1F", "0x1f", "x10", "-2147483648", "$FFFFFFFF"}) {
+    for (const char* amount : {"0", "-0", "+7", "  12", "$1F", "0x1f", "x10", "2147483647", "$7FFFFFFF"}) {
         TJobBoard board;
         board.EntryMachine = 2;
         board.EventTime = At(8, 20, 40);
