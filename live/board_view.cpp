@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include "board/conversion_error.h"
 #include "board/estimate.h"
+#include "board/integer_text.h"
+#include "board/time_text.h"
 
 namespace kerfolio::live {
 
@@ -28,14 +31,35 @@ MachineState StateOf(const TMachineRow& row) {
 
 namespace {
 
+// The estimate's finish (mount + amount / efficiency + the jumps closed so far) placed on the calendar
+// by the mount time, and how far now is past it.
+std::optional<TDateTime> OverdueBy(const TMachineRow& row, const std::optional<TDateTime>& mountedAt,
+                                   const std::string& efficiency, TDateTime now) {
+    if (!mountedAt) return std::nullopt;
+    try {
+        const double perMinute = ParseIntegerText(efficiency);
+        if (perMinute <= 0) return std::nullopt;
+        const double amount = ParseIntegerText(row.WorkAmount);
+        const TDateTime finish = *mountedAt + amount / perMinute / 60 / 24 + ParseTimeText(row.JumpTotal);
+        // Whole seconds: a job is not overdue by a rounding.
+        const double past = std::floor((now - finish) * 86'400) / 86'400;
+        if (past >= 1.0 / 86'400) return past;
+    } catch (const ConversionError&) {
+    }
+    return std::nullopt;
+}
+
 MachineView ViewOf(const TJobBoard& board, int machine, const std::string& efficiency, TDateTime now) {
     const TMachineRow& row = board.Row(machine);
     MachineView view;
     view.number = machine;
     view.name = row.Caption();
     view.state = StateOf(row);
-    view.workpiece = row.WorkName;
-    view.amount = row.WorkAmount;
+    // The name and amount are the last job's until this machine starts the next one.
+    if (!row.IsEmpty(ecStart)) {
+        view.workpiece = row.WorkName;
+        view.amount = row.WorkAmount;
+    }
     view.mountText = row.Cell(ecMount);
     view.startText = row.Cell(ecStart);
     view.mountedAt = PlaceTimeOfDay(view.mountText, now);
@@ -58,6 +82,8 @@ MachineView ViewOf(const TJobBoard& board, int machine, const std::string& effic
         view.estimateIsError = true;
     } else {
         view.estimate = std::move(estimate.message);
+        if (view.state != MachineState::Mounted && view.state != MachineState::Idle)
+            view.overdueBy = OverdueBy(row, view.mountedAt, efficiency, now);
     }
     return view;
 }
