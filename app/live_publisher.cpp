@@ -55,9 +55,10 @@ QString LivePublisher::Start() {
     if (!setting.address) return {};
 
     std::string key = settings.Read(kWebSection, "key", "");
-    // Values are read up to 99 bytes: a key that long may have been cut, and the cut key would be asked
-    // of browsers that carry the whole one. Refused rather than served on a key nobody wrote.
-    if (ToGbk(key).size() >= SettingsFile::kMaxValueBytes) return message(live::msg::kKeyTooLong);
+    // Values are read up to 99 bytes, never half a character: a key of 98 or more may have been cut,
+    // and the cut key would be asked of browsers that carry the whole one. Refused rather than served
+    // on a key nobody wrote.
+    if (ToGbk(key).size() + 1 >= SettingsFile::kMaxValueBytes) return message(live::msg::kKeyTooLong);
     auto server = std::make_unique<live::LiveServer>(std::move(key));
     if (const auto error = server->Start(*setting.address)) return message(*error);
     server_ = std::move(server);

@@ -83,7 +83,8 @@ void BM_ThirdViewerBesideIdleAndSlowClients(benchmark::State& state) {
     Served served;
     for (auto _ : state) {
         int quietFailed = 0;
-        const std::vector<double> quiet = ViewerMillis(served.Port(), 200, std::chrono::seconds(20), quietFailed);
+        const std::vector<double> quiet =
+            ViewerMillis(served.Port(), 200, std::chrono::seconds(20), quietFailed);
 
         std::vector<std::unique_ptr<RawClient>> idle;
         for (int window = 0; window < 2; ++window) {
@@ -109,7 +110,8 @@ void BM_ThirdViewerBesideIdleAndSlowClients(benchmark::State& state) {
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         int loadFailed = 0;
-        const std::vector<double> loaded = ViewerMillis(served.Port(), 60, std::chrono::seconds(40), loadFailed);
+        const std::vector<double> loaded =
+            ViewerMillis(served.Port(), 60, std::chrono::seconds(40), loadFailed);
         stop = true;
         slow.join();
 

@@ -41,9 +41,9 @@ std::optional<TDateTime> OverdueBy(const TMachineRow& row, const std::optional<T
         if (perMinute <= 0) return std::nullopt;
         const double amount = ParseIntegerText(row.WorkAmount);
         const TDateTime finish = *mountedAt + amount / perMinute / 60 / 24 + ParseTimeText(row.JumpTotal);
-        // Whole seconds: a job is not overdue by a rounding.
-        const double past = std::floor((now - finish) * 86'400) / 86'400;
-        if (past >= 1.0 / 86'400) return past;
+        // Whole seconds, from whole milliseconds: a job is not overdue by a rounding.
+        const double seconds = std::floor(std::nearbyint((now - finish) * kMsPerDay) / 1000);
+        if (seconds >= 1) return seconds / 86'400;
     } catch (const ConversionError&) {
     }
     return std::nullopt;
@@ -97,8 +97,10 @@ std::shared_ptr<const View> BuildView(const TJobBoard& board,
     auto view = std::make_shared<View>();
     view->now = now;
     view->utcOffsetMinutes = utcOffsetMinutes;
-    for (int m = 1; m <= kMachineCount; ++m)
-        view->machines[m - 1] = ViewOf(board, m, efficiencies[m - 1], now);
+    for (int m = 1; m <= kMachineCount; ++m) {
+        const auto index = static_cast<std::size_t>(m - 1);
+        view->machines[index] = ViewOf(board, m, efficiencies[index], now);
+    }
     view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();
     return view;
 }

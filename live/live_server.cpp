@@ -42,8 +42,8 @@ bool SameSecret(std::string_view given, std::string_view secret) {
     if (secret.empty()) return given.empty();
     unsigned difference = given.size() == secret.size() ? 0 : 1;
     for (std::size_t i = 0; i < given.size(); ++i)
-        difference |=
-            static_cast<unsigned char>(given[i]) ^ static_cast<unsigned char>(secret[i % secret.size()]);
+        difference |= static_cast<unsigned>(static_cast<unsigned char>(given[i]) ^
+                                            static_cast<unsigned char>(secret[i % secret.size()]));
     return difference == 0;
 }
 
@@ -161,8 +161,8 @@ struct LiveServer::Impl {
     // Every refusal ends its connection: whatever the client sent after it is never read as a request.
     static MHD_Result Refuse(MHD_Connection* connection, unsigned status, const char* text,
                              const char* allow = nullptr) {
-        MHD_Response* response =
-            MHD_create_response_from_buffer(std::strlen(text), const_cast<char*>(text), MHD_RESPMEM_PERSISTENT);
+        MHD_Response* response = MHD_create_response_from_buffer(std::strlen(text), const_cast<char*>(text),
+                                                                 MHD_RESPMEM_PERSISTENT);
         if (!response) return MHD_NO;
         CommonHeaders(response);
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain; charset=utf-8");
@@ -176,7 +176,8 @@ struct LiveServer::Impl {
     std::optional<std::string> Argument(MHD_Connection* connection, MHD_ValueKind kind, const char* name) {
         const char* value = nullptr;
         std::size_t size = 0;
-        if (MHD_lookup_connection_value_n(connection, kind, name, std::strlen(name), &value, &size) != MHD_YES ||
+        if (MHD_lookup_connection_value_n(connection, kind, name, std::strlen(name), &value, &size) !=
+                MHD_YES ||
             value == nullptr)
             return std::nullopt;
         return std::string(value, size);
@@ -197,7 +198,8 @@ struct LiveServer::Impl {
         std::string cookieHeader;
         if (key.empty()) {
             const auto host = Argument(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
-            if (!host || !localNames.Has(*host)) return Refuse(connection, MHD_HTTP_FORBIDDEN, msg::kForeignHost);
+            if (!host || !localNames.Has(*host))
+                return Refuse(connection, MHD_HTTP_FORBIDDEN, msg::kForeignHost);
         } else {
             const auto given = Argument(connection, MHD_GET_ARGUMENT_KIND, "key");
             const auto carried = Argument(connection, MHD_COOKIE_KIND, kKeyCookie);
@@ -283,16 +285,16 @@ std::optional<std::string> LiveServer::Start(const ListenAddress& address) {
     unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;
     if (storage.ss_family == AF_INET6) flags |= MHD_USE_IPv6;
     const ServerLimits& l = d.limits;
-    d.daemon = MHD_start_daemon(
-        flags, static_cast<std::uint16_t>(address.port), nullptr, nullptr, &Impl::Access, &d,
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&storage),  //
-        MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(l.threads > 0 ? l.threads : 1),
-        MHD_OPTION_CONNECTION_LIMIT, l.connections,                    //
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, l.connectionsPerClient,   //
-        MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(l.idleTimeout.count()),
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, l.requestMemory,          //
-        MHD_OPTION_LISTEN_BACKLOG_SIZE, l.backlog,                    //
-        MHD_OPTION_END);
+    d.daemon =
+        MHD_start_daemon(flags, static_cast<std::uint16_t>(address.port), nullptr, nullptr, &Impl::Access, &d,
+                         MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&storage),  //
+                         MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(l.threads > 0 ? l.threads : 1),
+                         MHD_OPTION_CONNECTION_LIMIT, l.connections,                  //
+                         MHD_OPTION_PER_IP_CONNECTION_LIMIT, l.connectionsPerClient,  //
+                         MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(l.idleTimeout.count()),
+                         MHD_OPTION_CONNECTION_MEMORY_LIMIT, l.requestMemory,  //
+                         MHD_OPTION_LISTEN_BACKLOG_SIZE, l.backlog,            //
+                         MHD_OPTION_END);
     if (d.daemon == nullptr) return WhyNoBind(address);
     const MHD_DaemonInfo* info = MHD_get_daemon_info(d.daemon, MHD_DAEMON_INFO_BIND_PORT);
     d.port = info ? info->port : address.port;

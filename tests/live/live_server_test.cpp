@@ -13,9 +13,9 @@ namespace kerfolio::live {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using testing::At;
 using testing::Answer;
 using testing::Ask;
+using testing::At;
 using testing::RawClient;
 
 const std::array<std::string, kMachineCount> kEfficiencies = {"30", "30", "30", "30", "30", "30"};
@@ -184,10 +184,11 @@ TEST(LiveServer, HostileRequestsGetOneBoundedAnswer) {
         int status;
         bool closes;
     } cases[] = {
-        {"many ranges", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\nConnection: close\r\n\r\n",
-         200, true},
-        {"one range", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-9\r\nConnection: close\r\n\r\n", 200,
+        {"many ranges",
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\nConnection: close\r\n\r\n", 200,
          true},
+        {"one range", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-9\r\nConnection: close\r\n\r\n",
+         200, true},
         {"body on GET",
          "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(smuggled.size()) +
              "\r\n\r\n" + smuggled,
@@ -196,14 +197,15 @@ TEST(LiveServer, HostileRequestsGetOneBoundedAnswer) {
          "HEAD / HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n" + smuggled, 400,
          true},
         {"two lengths",
-         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" + smuggled, 400,
-         true},
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" + smuggled,
+         400, true},
         {"length with chunks",
-         "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n" +
+         "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\nTransfer-Encoding: "
+         "chunked\r\n\r\n0\r\n\r\n" +
              smuggled,
          400, true},
-        {"body on POST", "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n\r\nhello" + smuggled, 405,
-         true},
+        {"body on POST", "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n\r\nhello" + smuggled,
+         405, true},
         {"not found", "GET /x HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + smuggled, 404, true},
         {"foreign host", "GET / HTTP/1.1\r\nHost: board.example.com\r\n\r\n" + smuggled, 403, true},
         {"foreign host with our port", "GET /board.json HTTP/1.1\r\nHost: 10.66.0.1.nip.example:8470\r\n\r\n",

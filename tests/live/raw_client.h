@@ -81,7 +81,8 @@ struct Answer {
         std::size_t at = head.find("\r\n");
         while (at != std::string::npos && at + 2 < head.size()) {
             const std::size_t end = head.find("\r\n", at + 2);
-            const std::string_view line(head.data() + at + 2, (end == std::string::npos ? head.size() : end) - at - 2);
+            const std::string_view line(head.data() + at + 2,
+                                        (end == std::string::npos ? head.size() : end) - at - 2);
             const std::size_t colon = line.find(':');
             if (colon == name.size()) {
                 bool same = true;
@@ -116,11 +117,27 @@ inline Answer Parse(const std::string& all, bool closed) {
 inline Answer Ask(int port, std::string_view method, std::string_view target, std::string_view headers = {},
                   std::string_view host = "127.0.0.1") {
     RawClient client(port);
-    std::string request = std::string(method) + " " + std::string(target) + " HTTP/1.1\r\nHost: " +
-                          std::string(host) + "\r\n" + std::string(headers) + "Connection: close\r\n\r\n";
+    std::string request = std::string(method) + " " + std::string(target) +
+                          " HTTP/1.1\r\nHost: " + std::string(host) + "\r\n" + std::string(headers) +
+                          "Connection: close\r\n\r\n";
     client.Send(request);
     const std::string all = client.ReceiveAll();
     return Parse(all, client.ClosedByServer());
+}
+
+// A loopback port free a moment ago, for a settings file that may not name port 0.
+inline int FreeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
 }
 
 }  // namespace kerfolio::live::testing
