@@ -16,4 +16,11 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKERFOLIO_SANITIZE=O
     -DKERFOLIO_WERROR="$werror"
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
+# The live board's server, the one code with threads of its own, under ThreadSanitizer (its tests only).
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_TSAN=ON -DKERFOLIO_WITH_QT=OFF \
+    -DKERFOLIO_BUILD_BENCH=OFF -DKERFOLIO_WERROR="$werror"
+cmake --build build-tsan
+# Without address-space randomisation: the sanitizer's fixed memory layout clashes with a kernel's
+# wider randomisation on some systems.
+TSAN_OPTIONS=halt_on_error=1 setarch "$(uname -m)" -R ctest --test-dir build-tsan --output-on-failure -j2
 ctest --test-dir build --output-on-failure -j2

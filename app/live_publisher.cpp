@@ -6,8 +6,6 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "app/clock.h"
 #include "board/job_board.h"
@@ -16,19 +14,13 @@
 #include "live/messages.h"
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
+#include "storage/gbk.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
 namespace {
 
 constexpr std::string_view kWebSection = "web";
-
-std::string FileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 // The PC's offset from UTC at the local time now.
 int UtcOffsetMinutes(TDateTime now) {
@@ -63,7 +55,12 @@ QString LivePublisher::Start() {
     if (!setting.error.empty()) return message(setting.error);
     if (!setting.address) return {};
 
-    auto server = std::make_unique<live::LiveServer>(settings.Read(kWebSection, "key", ""));
+    std::string key = settings.Read(kWebSection, "key", "");
+    // Values are read up to 99 bytes, never half a character: a key of 98 or more may have been cut,
+    // and the cut key would be asked of browsers that carry the whole one. Refused rather than served
+    // on a key nobody wrote.
+    if (ToGbk(key).size() + 1 >= SettingsFile::kMaxValueBytes) return message(live::msg::kKeyTooLong);
+    auto server = std::make_unique<live::LiveServer>(std::move(key));
     if (const auto error = server->Start(*setting.address)) return message(*error);
     server_ = std::move(server);
 
@@ -102,17 +99,28 @@ void LivePublisher::NotePadChanged(int position) {
 
 void LivePublisher::Publish() {
     if (!server_) return;
-    // The efficiencies as the estimate reads them, from one reading of the settings file.
-    const std::string settings = FileBytes(settingsPath_);
-    std::array<std::string, kMachineCount> efficiencies;
-    for (int m = 1; m <= kMachineCount; ++m) {
-        efficiencies[m - 1] =
-            SettingsFile::ReadFrom(settings, kParamsSection, MachineKey(m, 6), kDefaultEfficiency);
-    }
+    RefreshEfficiencies();
     const TDateTime now = clock_.Now();
     // The jobs as the journal took them, while it holds every one the NotePad lists.
     auto today = journal_.Jobs(today_ ? today_->jobs.size() : 0);
-    server_->Publish(live::BuildView(board_, efficiencies, today ? today : today_, now, UtcOffsetMinutes(now)));
+    server_->Publish(live::BuildView(board_, efficiencies_, today ? today : today_, now, UtcOffsetMinutes(now)));
+}
+
+void LivePublisher::RefreshEfficiencies() {
+    // Only a look at the file's time each tick; it is read again, through the reader that takes
+    // nothing but a regular file of sensible size, when it has changed.
+    std::error_code error;
+    std::filesystem::file_time_type stamp{};
+    if (std::filesystem::is_regular_file(settingsPath_, error)) {
+        stamp = std::filesystem::last_write_time(settingsPath_, error);
+    }
+    if (efficienciesRead_ && stamp == efficienciesStamp_) return;
+    efficienciesRead_ = true;
+    efficienciesStamp_ = stamp;
+    const SettingsFile settings(settingsPath_);
+    for (int m = 1; m <= kMachineCount; ++m)
+        efficiencies_[static_cast<std::size_t>(m - 1)] =
+            settings.Read(kParamsSection, MachineKey(m, 6), kDefaultEfficiency);
 }
 
 }  // namespace kerfolio

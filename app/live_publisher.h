@@ -2,10 +2,13 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "live/journal_today.h"
+#include "board/job_board.h"
 #include "live/today_jobs.h"
 
 class QPlainTextEdit;
@@ -22,8 +25,8 @@ struct TodayJobs;
 }  // namespace live
 
 // Hands the live board's server a fresh view of the board, the NotePad and the time, from the window's
-// thread. Switched on only by the settings file's [web] listen key; off, it reads nothing after the
-// start and nothing listens.
+// thread. Switched on only by the settings file's [web] listen key, read once at the start; off, it reads
+// nothing after the start and nothing listens.
 class LivePublisher : public QObject {
     Q_OBJECT
   public:
@@ -44,6 +47,8 @@ class LivePublisher : public QObject {
 
   private:
     void NotePadChanged(int position);
+    // The machines' efficiencies, read again only when the settings file has changed.
+    void RefreshEfficiencies();
 
     std::filesystem::path settingsPath_;
     const TJobBoard& board_;
@@ -54,6 +59,9 @@ class LivePublisher : public QObject {
     live::TodayJobsReader reader_;
     live::JournalTodayJobs journal_;
     std::shared_ptr<const live::TodayJobs> today_;
+    std::array<std::string, kMachineCount> efficiencies_;
+    std::filesystem::file_time_type efficienciesStamp_{};
+    bool efficienciesRead_ = false;
 };
 
 }  // namespace kerfolio

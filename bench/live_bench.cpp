@@ -1,32 +1,41 @@
-// The live board's /board.json against the very same bytes served as a static file by the same HTTP
-// library in the same run: requests per second and 99th-percentile latency over a kept-alive loopback
-// connection. The goal is /board.json within twice the static file's cost. Also what building a view and
-// rendering it costs, which is the window's share.
+// The live board's server under the clients an office network brings, each figure against a baseline
+// measured in the same run:
+//  - a third viewer's p99 for /board.json beside idle browser sockets (kept-alive and preconnected) and
+//    twenty clients that send a byte a second, as a ratio to the quiet p99 (goal: within 2x);
+//  - 1,000 connection attempts at once: how many are neither answered nor refused after 2 s (goal: 0);
+//  - the process's RSS after eight clients that ask for thousands of ranges and never read (goal: less
+//    than 10 MB above before).
+// Also what building a view and rendering it costs, which is the window's share.
 //
 // "live_bench --serve-sample PORT SECONDS" serves the sample board on 127.0.0.1:PORT instead, for a
 // browser or a screenshot.
 #include <benchmark/benchmark.h>
-#include <httplib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "bench/bench_folder.h"
 #include "bench/live_sample.h"
 #include "live/live_server.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
+#include "tests/live/raw_client.h"
 
 namespace {
 
 using namespace kerfolio;
+using live::testing::RawClient;
 using Clock = std::chrono::steady_clock;
 
 constexpr TDateTime kDay = 46364;  // 2026-12-08
@@ -37,70 +46,186 @@ std::shared_ptr<const live::View> SampleView() {
     return live::BuildView(board, efficiencies, SampleNotePad(40), kDay + ParseTimeText("9:20:05"), 480);
 }
 
-// Both servers, started once for the whole run.
-struct Servers {
-    Servers() {
-        view = SampleView();
-        live.Publish(view);
-        if (live.Start({"127.0.0.1", 0, "127.0.0.1:0"})) std::abort();
-        std::ofstream(folder.Path() / "board.json", std::ios::binary) << live::RenderJson(*view);
-        plain.set_mount_point("/", folder.Path().string());
-        plain.set_tcp_nodelay(true);  // as the live server's connections
-        plainPort = plain.bind_to_any_port("127.0.0.1");
-        plainThread = std::thread([this] { plain.listen_after_bind(); });
-        while (!plain.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+struct Served {
+    Served() {
+        server.Publish(SampleView());
+        if (server.Start({"127.0.0.1", 0, "127.0.0.1:0"})) std::abort();
     }
-    ~Servers() {
-        plain.stop();
-        plainThread.join();
-    }
-    std::shared_ptr<const live::View> view;
-    BenchFolder folder;
-    live::LiveServer live{""};
-    httplib::Server plain;
-    int plainPort = 0;
-    std::thread plainThread;
+    live::LiveServer server{""};
+    int Port() const { return server.Port(); }
 };
 
-Servers& Both() {
-    static Servers servers;
-    return servers;
+double Percentile(std::vector<double> values, int percent) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, values.size() * static_cast<std::size_t>(percent) / 100)];
 }
 
-void Fetch(benchmark::State& state, int port) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
-    std::vector<double> micros;
-    std::size_t bytes = 0;
-    for (auto _ : state) {
+// Times /board.json for a viewer that opens a connection per request; an unanswered request counts as
+// its whole wait (10 s). Stops early once the budget is spent.
+std::vector<double> ViewerMillis(int port, int requests, std::chrono::seconds budget, int& failed) {
+    std::vector<double> millis;
+    const auto end = Clock::now() + budget;
+    for (int i = 0; i < requests && Clock::now() < end; ++i) {
         const auto start = Clock::now();
-        const auto result = client.Get("/board.json");
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-        if (!result || result->status != 200) {
-            state.SkipWithError("request failed");
-            return;
-        }
-        bytes += result->body.size();
+        RawClient client(port, 10'000);
+        client.Send("GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+        const auto answer = live::testing::Parse(client.ReceiveAll(), client.ClosedByServer());
+        if (answer.status != 200) ++failed;
+        millis.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::sort(micros.begin(), micros.end());
-    state.counters["p99_us"] = micros.empty() ? 0 : micros[micros.size() * 99 / 100];
-    state.counters["p50_us"] = micros.empty() ? 0 : micros[micros.size() / 2];
-    state.counters["requests_per_s"] =
-        benchmark::Counter(static_cast<double>(micros.size()), benchmark::Counter::kIsRate);
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    return millis;
 }
 
-void BM_BoardJson(benchmark::State& state) {
-    Fetch(state, Both().live.Port());
-}
-BENCHMARK(BM_BoardJson)->UseRealTime();
+// Two browser windows (each a kept-alive connection after its page and three preconnected sockets),
+// twenty clients that send one byte a second, and a third viewer beside them.
+void BM_ThirdViewerBesideIdleAndSlowClients(benchmark::State& state) {
+    Served served;
+    for (auto _ : state) {
+        int quietFailed = 0;
+        const std::vector<double> quiet =
+            ViewerMillis(served.Port(), 200, std::chrono::seconds(20), quietFailed);
 
-void BM_StaticFileSameBytes(benchmark::State& state) {
-    Fetch(state, Both().plainPort);
+        std::vector<std::unique_ptr<RawClient>> idle;
+        for (int window = 0; window < 2; ++window) {
+            idle.push_back(std::make_unique<RawClient>(served.Port(), 2000));
+            idle.back()->Send("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            char buffer[65536];
+            [[maybe_unused]] const ssize_t got = ::recv(idle.back()->Fd(), buffer, sizeof buffer, 0);
+            for (int preconnect = 0; preconnect < 3; ++preconnect)
+                idle.push_back(std::make_unique<RawClient>(served.Port()));
+        }
+        std::atomic<bool> stop{false};
+        std::thread slow([&] {
+            std::vector<std::unique_ptr<RawClient>> clients;
+            for (int i = 0; i < 20; ++i)
+                clients.push_back(std::make_unique<RawClient>(served.Port()));
+            const std::string request = "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+            for (std::size_t at = 0; !stop && at < request.size(); ++at) {
+                for (auto& client : clients)
+                    client->Send(request.substr(at, 1));
+                for (int tenth = 0; tenth < 10 && !stop; ++tenth)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        int loadFailed = 0;
+        const std::vector<double> loaded =
+            ViewerMillis(served.Port(), 60, std::chrono::seconds(40), loadFailed);
+        stop = true;
+        slow.join();
+
+        const double quietP99 = Percentile(quiet, 99);
+        const double loadedP99 = Percentile(loaded, 99);
+        state.counters["quiet_p99_ms"] = quietP99;
+        state.counters["loaded_p99_ms"] = loadedP99;
+        state.counters["loaded_p50_ms"] = Percentile(loaded, 50);
+        state.counters["p99_ratio"] = quietP99 > 0 ? loadedP99 / quietP99 : 0;
+        state.counters["loaded_requests"] = static_cast<double>(loaded.size());
+        state.counters["loaded_failed"] = loadFailed;
+        state.counters["quiet_failed"] = quietFailed;
+    }
 }
-BENCHMARK(BM_StaticFileSameBytes)->UseRealTime();
+BENCHMARK(BM_ThirdViewerBesideIdleAndSlowClients)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+// 1,000 connection attempts at once, each sending a request: how many neither got an answer nor were
+// refused (reset or closed) within 2 s.
+void BM_ThousandConnectionsAtOnce(benchmark::State& state) {
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    Served served;
+    constexpr int kAttempts = 1000;
+    const std::string request = "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    for (auto _ : state) {
+        std::vector<pollfd> fds(kAttempts);
+        std::vector<int> phase(kAttempts, 0);  // 0 connecting, 1 sent, 2 settled
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<unsigned short>(served.Port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const auto start = Clock::now();
+        int answered = 0, refused = 0;
+        for (auto& fd : fds) {
+            fd.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fd.events = POLLOUT;
+            if (::connect(fd.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+                errno != EINPROGRESS) {
+                ++refused;
+                phase[static_cast<std::size_t>(&fd - fds.data())] = 2;
+                fd.events = 0;
+            }
+        }
+        std::vector<double> settledMs;
+        while (Clock::now() - start < std::chrono::seconds(2) && answered + refused < kAttempts) {
+            if (::poll(fds.data(), fds.size(), 50) <= 0) continue;
+            for (std::size_t i = 0; i < fds.size(); ++i) {
+                if (phase[i] == 2 || fds[i].revents == 0) continue;
+                const bool failed = (fds[i].revents & (POLLERR | POLLHUP)) != 0 && phase[i] == 0;
+                if (!failed && phase[i] == 0) {
+                    [[maybe_unused]] const ssize_t sent =
+                        ::send(fds[i].fd, request.data(), request.size(), MSG_NOSIGNAL);
+                    phase[i] = 1;
+                    fds[i].events = POLLIN;
+                    continue;
+                }
+                char buffer[512];
+                const ssize_t got = failed ? -1 : ::recv(fds[i].fd, buffer, sizeof buffer, 0);
+                if (got < 0 && (errno == EAGAIN || errno == EINTR) && !failed) continue;
+                (got > 0 ? answered : refused) += 1;
+                phase[i] = 2;
+                fds[i].events = 0;
+                settledMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            }
+        }
+        for (auto& fd : fds)
+            ::close(fd.fd);
+        state.counters["answered"] = answered;
+        state.counters["refused"] = refused;
+        state.counters["unsettled_after_2s"] = kAttempts - answered - refused;
+        state.counters["slowest_settled_ms"] = settledMs.empty() ? 0 : Percentile(settledMs, 100);
+    }
+}
+BENCHMARK(BM_ThousandConnectionsAtOnce)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+double ResidentMb() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Eight clients that ask for the page in thousands of ranges and never read the answer.
+void BM_ManyRangesNeverRead(benchmark::State& state) {
+    Served served;
+    std::string ranges = "bytes=0-";
+    for (int i = 1; i < 2600; ++i)
+        ranges += ",0-";
+    const std::string request = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\n\r\n";
+    for (auto _ : state) {
+        // Warmed up: the page rendered once and a worker or two have run.
+        for (int i = 0; i < 4; ++i)
+            live::testing::Ask(served.Port(), "GET", "/");
+        const double before = ResidentMb();
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < 8; ++i) {
+            clients.push_back(std::make_unique<RawClient>(served.Port()));
+            const int small = 4096;
+            ::setsockopt(clients.back()->Fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+            clients.back()->Send(request);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const double after = ResidentMb();
+        state.counters["rss_before_mb"] = before;
+        state.counters["rss_after_mb"] = after;
+        state.counters["rss_growth_mb"] = after - before;
+        int failed = 0;
+        state.counters["viewer_ms_meanwhile"] =
+            Percentile(ViewerMillis(served.Port(), 5, std::chrono::seconds(30), failed), 100);
+    }
+}
+BENCHMARK(BM_ManyRangesNeverRead)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 // What the window pays at every tick and change: building the view.
 void BM_BuildView(benchmark::State& state) {

@@ -5,7 +5,6 @@
 // A short run by default; KERFOLIO_LOAD_SECONDS=60 (and KERFOLIO_LOAD_RATE, requests per second, 200 by
 // default) gives the long run.
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,6 +28,7 @@
 #include "app/messages.h"
 #include "bench/bench_folder.h"
 #include "storage/settings_file.h"
+#include "tests/live/raw_client.h"
 
 namespace {
 
@@ -46,23 +46,20 @@ double ResidentKiB() {
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1024.0;
 }
 
-// Requests at a steady rate from several kept-alive clients, until stopped.
+// Requests at a steady rate from several clients, a connection each, until stopped.
 class Load {
   public:
     Load(int port, int perSecond, int clients) {
         for (int c = 0; c < clients; ++c) {
             threads_.emplace_back(
                 [this, port, c, period = std::chrono::microseconds(1'000'000 * clients / perSecond)] {
-                    httplib::Client client("127.0.0.1", port);
-                    client.set_keep_alive(true);
-                    client.set_tcp_nodelay(true);
-                    client.set_read_timeout(5);
                     auto next = SteadyClock::now() + period * c / 4;
                     for (int i = 0; !stop_; ++i) {
                         std::this_thread::sleep_until(next);
                         next += period;
-                        const auto result = client.Get(i % 2 ? "/board.json" : "/");
-                        (result && result->status == 200 ? ok_ : failed_)++;
+                        const auto answer =
+                            kerfolio::live::testing::Ask(port, "GET", i % 2 ? "/board.json" : "/");
+                        (answer.status == 200 ? ok_ : failed_)++;
                     }
                 });
         }
@@ -83,7 +80,9 @@ class Load {
 
 struct Window {
     Window() {
-        kerfolio::SettingsFile(folder.Path() / "save.ini").Write("web", "listen", "127.0.0.1:0");
+        kerfolio::SettingsFile(folder.Path() / "save.ini")
+            .Write("web", "listen",
+                   "127.0.0.1:" + std::to_string(kerfolio::live::testing::FreeLoopbackPort()));
         form = std::make_unique<kerfolio::TForm1>(kerfolio::FormContext{folder.Path(), &messages, &clock});
         form->show();
     }

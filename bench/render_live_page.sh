@@ -1,6 +1,7 @@
 #!/bin/sh
 # Renders the sample live board in headless Chromium: the page must come out with its machines and
-# states, without scripts. A screenshot goes to $3 when given.
+# states, without scripts, and print in black and white (checked where poppler-utils is installed). A
+# screenshot goes to $3 when given.
 # Usage: render_live_page.sh LIVE_BENCH CHROMIUM [SCREENSHOT.png]
 set -eu
 server=$1
@@ -9,9 +10,10 @@ shot=${3:-}
 log=$(mktemp)
 dom=$(mktemp)
 profile=$(mktemp -d)
+printed=$(mktemp -d)
 "$server" --serve-sample 0 90 >"$log" 2>&1 &
 pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$profile" "$log" "$dom"' EXIT
+trap 'kill $pid 2>/dev/null || true; rm -rf "$profile" "$printed" "$log" "$dom"' EXIT
 for _ in $(seq 100); do
     grep -q serving "$log" && break
     sleep 0.1
@@ -26,6 +28,18 @@ for text in 线切割机床看板 快走丝1号 加工中 已上机 跳步中 �
     grep -q "$text" "$dom" || { echo "the rendered page lacks: $text"; exit 1; }
 done
 if grep -qi '<script' "$dom"; then echo "the page has a script"; exit 1; fi
+if command -v pdftocairo >/dev/null && command -v pdftotext >/dev/null; then
+    # shellcheck disable=SC2086
+    timeout 60 "$chromium" $flags --no-pdf-header-footer --print-to-pdf="$printed/page.pdf" \
+        "http://127.0.0.1:$port/" >/dev/null 2>&1
+    [ -s "$printed/page.pdf" ] || { echo "no printed page"; exit 1; }
+    pdftotext "$printed/page.pdf" - | grep -q 加工中 || { echo "the printed page lacks its states"; exit 1; }
+    pdftocairo -svg "$printed/page.pdf" "$printed/page.svg"
+    # Every colour drawn is a grey: red, green and blue the same.
+    colours=$(grep -o 'rgb([^)]*)' "$printed/page.svg" | sort -u |
+        awk -F'[(),%]+' '$2 != $3 || $3 != $4 { print }')
+    [ -z "$colours" ] || { echo "the printed page has colours:" $colours; exit 1; }
+fi
 if [ -n "$shot" ]; then
     # shellcheck disable=SC2086
     timeout 60 "$chromium" $flags --screenshot="$shot" --window-size=1200,1400 "http://127.0.0.1:$port/" \

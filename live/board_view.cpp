@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include "board/conversion_error.h"
 #include "board/estimate.h"
+#include "board/integer_text.h"
+#include "board/time_text.h"
 
 namespace kerfolio::live {
 
@@ -28,14 +31,35 @@ MachineState StateOf(const TMachineRow& row) {
 
 namespace {
 
+// The estimate's finish (mount + amount / efficiency + the jumps closed so far) placed on the calendar
+// by the mount time, and how far now is past it.
+std::optional<TDateTime> OverdueBy(const TMachineRow& row, const std::optional<TDateTime>& mountedAt,
+                                   const std::string& efficiency, TDateTime now) {
+    if (!mountedAt) return std::nullopt;
+    try {
+        const double perMinute = ParseIntegerText(efficiency);
+        if (perMinute <= 0) return std::nullopt;
+        const double amount = ParseIntegerText(row.WorkAmount);
+        const TDateTime finish = *mountedAt + amount / perMinute / 60 / 24 + ParseTimeText(row.JumpTotal);
+        // Whole seconds, from whole milliseconds: a job is not overdue by a rounding.
+        const double seconds = std::floor(std::nearbyint((now - finish) * kMsPerDay) / 1000);
+        if (seconds >= 1) return seconds / 86'400;
+    } catch (const ConversionError&) {
+    }
+    return std::nullopt;
+}
+
 MachineView ViewOf(const TJobBoard& board, int machine, const std::string& efficiency, TDateTime now) {
     const TMachineRow& row = board.Row(machine);
     MachineView view;
     view.number = machine;
     view.name = row.Caption();
     view.state = StateOf(row);
-    view.workpiece = row.WorkName;
-    view.amount = row.WorkAmount;
+    // The name and amount are the last job's until this machine starts the next one.
+    if (!row.IsEmpty(ecStart)) {
+        view.workpiece = row.WorkName;
+        view.amount = row.WorkAmount;
+    }
     view.mountText = row.Cell(ecMount);
     view.startText = row.Cell(ecStart);
     view.mountedAt = PlaceTimeOfDay(view.mountText, now);
@@ -58,6 +82,8 @@ MachineView ViewOf(const TJobBoard& board, int machine, const std::string& effic
         view.estimateIsError = true;
     } else {
         view.estimate = std::move(estimate.message);
+        if (view.state != MachineState::Mounted && view.state != MachineState::Idle)
+            view.overdueBy = OverdueBy(row, view.mountedAt, efficiency, now);
     }
     return view;
 }
@@ -71,8 +97,10 @@ std::shared_ptr<const View> BuildView(const TJobBoard& board,
     auto view = std::make_shared<View>();
     view->now = now;
     view->utcOffsetMinutes = utcOffsetMinutes;
-    for (int m = 1; m <= kMachineCount; ++m)
-        view->machines[m - 1] = ViewOf(board, m, efficiencies[m - 1], now);
+    for (int m = 1; m <= kMachineCount; ++m) {
+        const auto index = static_cast<std::size_t>(m - 1);
+        view->machines[index] = ViewOf(board, m, efficiencies[index], now);
+    }
     view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();
     return view;
 }

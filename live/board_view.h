@@ -34,6 +34,8 @@ struct MachineView {
     // What the estimate of the caption's menu shows: its message, or its error box's text.
     std::string estimate;
     bool estimateIsError = false;
+    // How long a running job is past its estimated finish; empty before it or when nothing is estimated.
+    std::optional<TDateTime> overdueBy;
 };
 
 // Everything the page and the JSON show, taken at one moment. Never changed once built, so the server's

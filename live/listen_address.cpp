@@ -35,6 +35,11 @@ ListenSetting ParseListenSetting(std::string_view text) {
     const bool portOk = error == std::errc() && end == portText.data() + portText.size() &&
                         !portText.empty() && std::isdigit(static_cast<unsigned char>(portText.front())) &&
                         port >= 0 && port <= 65535;
+    if (portOk && port == 0) {
+        // The system would pick a port nobody could be told of.
+        setting.error = msg::kPortZero;
+        return setting;
+    }
     if (host.empty() || !portOk || !IsNumericAddress(std::string(host))) {
         setting.error = msg::kBadAddress;
         return setting;

@@ -1,19 +1,17 @@
 #include "live/live_server.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <microhttpd.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <thread>
+#include <string_view>
 
-#include "live/bounded_connection.h"
+#include "live/local_names.h"
 #include "live/messages.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
@@ -27,8 +25,7 @@ struct Rendered {
     std::string html;
 };
 
-// The key as a cookie value: its bytes in hexadecimal. The library decodes percent signs in every header
-// it reads, so a percent-encoded value would come back split at a decoded ";".
+// The key as a cookie value: its bytes in hexadecimal, so that no byte of it needs quoting in a header.
 std::string CookieValue(std::string_view key) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
@@ -45,35 +42,9 @@ bool SameSecret(std::string_view given, std::string_view secret) {
     if (secret.empty()) return given.empty();
     unsigned difference = given.size() == secret.size() ? 0 : 1;
     for (std::size_t i = 0; i < given.size(); ++i)
-        difference |=
-            static_cast<unsigned char>(given[i]) ^ static_cast<unsigned char>(secret[i % secret.size()]);
+        difference |= static_cast<unsigned>(static_cast<unsigned char>(given[i]) ^
+                                            static_cast<unsigned char>(secret[i % secret.size()]));
     return difference == 0;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool CookieCarries(const httplib::Request& request, std::string_view value) {
-    const auto [first, last] = request.headers.equal_range("Cookie");
-    for (auto header = first; header != last; ++header) {
-        std::string_view rest = header->second;
-        while (!rest.empty()) {
-            const std::size_t semicolon = rest.find(';');
-            const std::string_view pair = TrimBlanks(rest.substr(0, semicolon));
-            rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
-            const std::size_t equals = pair.find('=');
-            if (equals != std::string_view::npos && pair.substr(0, equals) == kKeyCookie &&
-                SameSecret(pair.substr(equals + 1), value)) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 std::string Reason(int error) {
@@ -90,23 +61,31 @@ std::string Reason(int error) {
     }
 }
 
-// The library says only that binding failed; the same bind tried once more says why.
+// Fills address from host and port; false when host is not a numeric address.
+bool SocketAddress(const ListenAddress& address, sockaddr_storage& storage, socklen_t& length) {
+    storage = {};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
+    if (inet_pton(AF_INET, address.host.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(address.port));
+        length = sizeof *v4;
+        return true;
+    }
+    if (inet_pton(AF_INET6, address.host.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(address.port));
+        length = sizeof *v6;
+        return true;
+    }
+    return false;
+}
+
+// The library says only that it could not start; the same bind tried once more says why.
 std::string WhyNoBind(const ListenAddress& address) {
     sockaddr_storage storage{};
     socklen_t length = 0;
-    auto& v4 = reinterpret_cast<sockaddr_in&>(storage);
-    auto& v6 = reinterpret_cast<sockaddr_in6&>(storage);
-    if (inet_pton(AF_INET, address.host.c_str(), &v4.sin_addr) == 1) {
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(static_cast<std::uint16_t>(address.port));
-        length = sizeof v4;
-    } else if (inet_pton(AF_INET6, address.host.c_str(), &v6.sin6_addr) == 1) {
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(static_cast<std::uint16_t>(address.port));
-        length = sizeof v6;
-    } else {
-        return msg::kBadAddress;
-    }
+    if (!SocketAddress(address, storage, length)) return msg::kBadAddress;
     const int probe = ::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe < 0) return Reason(errno);
     const int yes = 1;
@@ -117,55 +96,38 @@ std::string WhyNoBind(const ListenAddress& address) {
     return bound == 0 ? std::strerror(EADDRINUSE) : Reason(error);
 }
 
-}  // namespace
-
-// The library's server with our connection handling: each connection is read through a BoundedStream.
-class BoundedServer : public httplib::Server {
-  public:
-    BoundedServer(const ServerLimits& limits, int stopFd) : limits_(limits), stopFd_(stopFd) {}
-
-  private:
-    bool process_and_close_socket(int socket) override {
-        if (BoundedPool::RejectingNow()) {
-            static constexpr char kBusyAnswer[] =
-                "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n"
-                "Retry-After: 1\r\n\r\n";
-            [[maybe_unused]] const ssize_t ignored =
-                ::send(socket, kBusyAnswer, sizeof kBusyAnswer - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-        } else {
-            Serve(socket);
-        }
-        ::shutdown(socket, SHUT_RDWR);
-        ::close(socket);
-        return true;
-    }
-
-    void Serve(int socket) {
-        // Headers and body go out in separate writes; waiting to merge them costs a browser 40 ms.
-        const int yes = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        BoundedStream stream(socket, stopFd_, limits_);
-        for (int served = 0; served < limits_.requestsPerConnection; ++served) {
-            if (served > 0 && !stream.WaitForRequest()) return;
-            stream.BeginRequest();
-            bool closed = false;
-            const bool last = served + 1 == limits_.requestsPerConnection;
-            if (!process_request(stream, last, closed, nullptr) || closed) return;
-        }
-    }
-
-    const ServerLimits& limits_;
-    int stopFd_;
+// What the request's headers say about a body: how many Content-Length headers and whether any
+// Transfer-Encoding.
+struct Framing {
+    int contentLengths = 0;
+    bool nonZeroLength = false;
+    bool transferEncoding = false;
 };
+
+MHD_Result CountFraming(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto& framing = *static_cast<Framing*>(cls);
+    if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+        ++framing.contentLengths;
+        framing.nonZeroLength = framing.nonZeroLength || std::string_view(value ? value : "") != "0";
+    } else if (strcasecmp(key, MHD_HTTP_HEADER_TRANSFER_ENCODING) == 0) {
+        framing.transferEncoding = true;
+    }
+    return MHD_YES;
+}
+
+void FreeShared(void* cls) {
+    delete static_cast<std::shared_ptr<const Rendered>*>(cls);
+}
+
+}  // namespace
 
 struct LiveServer::Impl {
     std::string key;
     std::string cookie;  // the key as its cookie value
     ServerLimits limits;
-    int stopFd = -1;
-    std::unique_ptr<BoundedServer> server;
-    std::thread thread;
+    MHD_Daemon* daemon = nullptr;
     int port = 0;
+    LocalNames localNames;
 
     std::mutex viewMutex;  // only ever held for a pointer copy
     std::shared_ptr<const View> view;
@@ -187,72 +149,121 @@ struct LiveServer::Impl {
         return rendered;
     }
 
-    httplib::Server::HandlerResponse Guard(const httplib::Request& request, httplib::Response& response) {
-        if (request.method != "GET" && request.method != "HEAD") {
-            response.status = 405;
-            response.set_header("Allow", "GET, HEAD");
-            response.set_content(msg::kMethodNotAllowed, "text/plain; charset=utf-8");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        if (key.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        if (request.has_param("key") && SameSecret(request.get_param_value("key"), key)) {
-            // Later visits, the page's own refreshes among them, need not carry the key in the address.
-            response.set_header("Set-Cookie", std::string(kKeyCookie) + "=" + cookie +
-                                                  "; Path=/; Max-Age=31536000; HttpOnly; SameSite=Strict");
-            return httplib::Server::HandlerResponse::Unhandled;
-        }
-        if (CookieCarries(request, cookie)) return httplib::Server::HandlerResponse::Unhandled;
-        response.status = 403;
-        response.set_content(msg::kForbidden, "text/plain; charset=utf-8");
-        return httplib::Server::HandlerResponse::Handled;
+    static void CommonHeaders(MHD_Response* response) {
+        MHD_add_response_header(response, "Cache-Control", "no-store");
+        MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+        MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+        MHD_add_response_header(response, "X-Frame-Options", "DENY");
+        MHD_add_response_header(response, "Content-Security-Policy",
+                                "default-src 'none'; style-src 'unsafe-inline'");
     }
 
-    void Answer(httplib::Response& response, bool json) {
-        const std::shared_ptr<const Rendered> page = Current();
-        if (!page) {
-            response.status = 503;
-            response.set_content(msg::kNotPublished, "text/plain; charset=utf-8");
-            return;
-        }
-        if (json) {
-            response.set_content(page->json, "application/json; charset=utf-8");
+    // Every refusal ends its connection: whatever the client sent after it is never read as a request.
+    static MHD_Result Refuse(MHD_Connection* connection, unsigned status, const char* text,
+                             const char* allow = nullptr) {
+        MHD_Response* response = MHD_create_response_from_buffer(std::strlen(text), const_cast<char*>(text),
+                                                                 MHD_RESPMEM_PERSISTENT);
+        if (!response) return MHD_NO;
+        CommonHeaders(response);
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain; charset=utf-8");
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+        if (allow) MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, allow);
+        const MHD_Result queued = MHD_queue_response(connection, status, response);
+        MHD_destroy_response(response);
+        return queued;
+    }
+
+    std::optional<std::string> Argument(MHD_Connection* connection, MHD_ValueKind kind, const char* name) {
+        const char* value = nullptr;
+        std::size_t size = 0;
+        if (MHD_lookup_connection_value_n(connection, kind, name, std::strlen(name), &value, &size) !=
+                MHD_YES ||
+            value == nullptr)
+            return std::nullopt;
+        return std::string(value, size);
+    }
+
+    MHD_Result Handle(MHD_Connection* connection, std::string_view url, std::string_view method) {
+        Framing framing;
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountFraming, &framing);
+        // Two lengths, or a length beside chunks, are read differently by different servers: refused.
+        if (framing.contentLengths > 1 || (framing.contentLengths > 0 && framing.transferEncoding))
+            return Refuse(connection, MHD_HTTP_BAD_REQUEST, msg::kBadRequest);
+        if (method != MHD_HTTP_METHOD_GET && method != MHD_HTTP_METHOD_HEAD)
+            return Refuse(connection, MHD_HTTP_METHOD_NOT_ALLOWED, msg::kMethodNotAllowed, "GET, HEAD");
+        if (framing.nonZeroLength || framing.transferEncoding)
+            return Refuse(connection, MHD_HTTP_BAD_REQUEST, msg::kBadRequest);
+
+        const char* setCookie = nullptr;
+        std::string cookieHeader;
+        if (key.empty()) {
+            const auto host = Argument(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
+            if (!host || !localNames.Has(*host))
+                return Refuse(connection, MHD_HTTP_FORBIDDEN, msg::kForeignHost);
         } else {
-            response.set_content(page->html, "text/html; charset=utf-8");
+            const auto given = Argument(connection, MHD_GET_ARGUMENT_KIND, "key");
+            const auto carried = Argument(connection, MHD_COOKIE_KIND, kKeyCookie);
+            const bool keyGiven = given && SameSecret(*given, key);
+            const bool cookieCarried = carried && SameSecret(*carried, cookie);
+            if (!keyGiven && !cookieCarried) return Refuse(connection, MHD_HTTP_FORBIDDEN, msg::kForbidden);
+            if (keyGiven && cookieCarried && url == "/") {
+                // The cookie took: the key leaves the address bar and the history.
+                MHD_Response* response = MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT);
+                if (!response) return MHD_NO;
+                CommonHeaders(response);
+                MHD_add_response_header(response, MHD_HTTP_HEADER_LOCATION, "/");
+                const MHD_Result queued = MHD_queue_response(connection, MHD_HTTP_SEE_OTHER, response);
+                MHD_destroy_response(response);
+                return queued;
+            }
+            if (keyGiven) {
+                // Later visits, the page's own refreshes among them, need not carry the key in the address.
+                cookieHeader = std::string(kKeyCookie) + "=" + cookie +
+                               "; Path=/; Max-Age=31536000; HttpOnly; SameSite=Strict";
+                setCookie = cookieHeader.c_str();
+            }
         }
+
+        const bool json = url == "/board.json";
+        if (!json && url != "/") {
+            if (setCookie == nullptr) return Refuse(connection, MHD_HTTP_NOT_FOUND, msg::kNotFound);
+            MHD_Response* response = MHD_create_response_from_buffer(
+                std::strlen(msg::kNotFound), const_cast<char*>(msg::kNotFound), MHD_RESPMEM_PERSISTENT);
+            if (!response) return MHD_NO;
+            CommonHeaders(response);
+            MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain; charset=utf-8");
+            MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+            MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, setCookie);
+            const MHD_Result queued = MHD_queue_response(connection, MHD_HTTP_NOT_FOUND, response);
+            MHD_destroy_response(response);
+            return queued;
+        }
+        auto page = std::make_unique<std::shared_ptr<const Rendered>>(Current());
+        if (!*page) return Refuse(connection, MHD_HTTP_SERVICE_UNAVAILABLE, msg::kNotPublished);
+        const std::string& body = json ? (*page)->json : (*page)->html;
+        // The answer is the rendered page itself, shared by every client that asks for this view.
+        MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+            body.size(), const_cast<char*>(body.data()), &FreeShared, page.get());
+        if (!response) return MHD_NO;
+        page.release();
+        CommonHeaders(response);
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE,
+                                json ? "application/json; charset=utf-8" : "text/html; charset=utf-8");
+        if (setCookie) MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, setCookie);
+        const MHD_Result queued = MHD_queue_response(connection, MHD_HTTP_OK, response);
+        MHD_destroy_response(response);
+        return queued;
     }
 
-    void Route() {
-        server->set_default_headers(
-            {{"Cache-Control", "no-store"},
-             {"X-Content-Type-Options", "nosniff"},
-             {"Referrer-Policy", "no-referrer"},
-             {"X-Frame-Options", "DENY"},
-             {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"}});
-        // The library's default also sets SO_REUSEPORT, which would let a second program (or a second
-        // Kerfolio) bind the same port and take half the requests; a taken port must be an error.
-        server->set_socket_options([](int socket) {
-            const int yes = 1;
-            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        });
-        server->new_task_queue = [this] { return new BoundedPool(limits.threads, limits.queuedConnections); };
-        // Each send waits at most this long, however big the answer.
-        const auto ioSeconds = std::chrono::duration_cast<std::chrono::seconds>(limits.ioTimeout).count();
-        server->set_write_timeout(std::max<time_t>(1, ioSeconds));
-        // Only for the Keep-Alive header the library writes: what Serve really allows.
-        server->set_keep_alive_max_count(static_cast<std::size_t>(limits.requestsPerConnection));
-        server->set_keep_alive_timeout(std::max<time_t>(1, ioSeconds));
-        server->set_payload_max_length(limits.maxRequestBytes);
-        server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
-            return Guard(request, response);
-        });
-        server->Get(
-            "/", [this](const httplib::Request&, httplib::Response& response) { Answer(response, false); });
-        server->Get("/board.json",
-                    [this](const httplib::Request&, httplib::Response& response) { Answer(response, true); });
-        server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
-            if (response.status == 404 && response.body.empty())
-                response.set_content(msg::kNotFound, "text/plain; charset=utf-8");
-        });
+    static MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const char* method,
+                             const char*, const char*, std::size_t* uploadSize, void** state) {
+        // Every request is answered on its first call, once its headers are in; a body is never read.
+        if (*state != nullptr) {
+            *uploadSize = 0;
+            return MHD_YES;
+        }
+        *state = cls;
+        return static_cast<Impl*>(cls)->Handle(connection, url, method);
     }
 };
 
@@ -268,27 +279,25 @@ LiveServer::~LiveServer() {
 
 std::optional<std::string> LiveServer::Start(const ListenAddress& address) {
     Impl& d = *impl_;
-    d.stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (d.stopFd < 0) return std::string(std::strerror(errno));
-    d.server = std::make_unique<BoundedServer>(d.limits, d.stopFd);
-    d.Route();
-    bool bound = false;
-    if (address.port == 0) {
-        d.port = d.server->bind_to_any_port(address.host);
-        bound = d.port > 0;
-    } else {
-        bound = d.server->bind_to_port(address.host, address.port);
-        d.port = bound ? address.port : 0;
-    }
-    if (!bound) {
-        d.port = 0;
-        d.server.reset();
-        return WhyNoBind(address);
-    }
-    d.thread = std::thread([server = d.server.get()] { server->listen_after_bind(); });
-    // A stop before the accept loop runs would go unnoticed and leave the loop running for good.
-    for (int waited = 0; !d.server->is_running() && waited < 2000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    if (!SocketAddress(address, storage, length)) return std::string(msg::kBadAddress);
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;
+    if (storage.ss_family == AF_INET6) flags |= MHD_USE_IPv6;
+    const ServerLimits& l = d.limits;
+    d.daemon =
+        MHD_start_daemon(flags, static_cast<std::uint16_t>(address.port), nullptr, nullptr, &Impl::Access, &d,
+                         MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&storage),  //
+                         MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(l.threads > 0 ? l.threads : 1),
+                         MHD_OPTION_CONNECTION_LIMIT, l.connections,                  //
+                         MHD_OPTION_PER_IP_CONNECTION_LIMIT, l.connectionsPerClient,  //
+                         MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(l.idleTimeout.count()),
+                         MHD_OPTION_CONNECTION_MEMORY_LIMIT, l.requestMemory,  //
+                         MHD_OPTION_LISTEN_BACKLOG_SIZE, l.backlog,            //
+                         MHD_OPTION_END);
+    if (d.daemon == nullptr) return WhyNoBind(address);
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(d.daemon, MHD_DAEMON_INFO_BIND_PORT);
+    d.port = info ? info->port : address.port;
     return std::nullopt;
 }
 
@@ -306,15 +315,8 @@ void LiveServer::Publish(std::shared_ptr<const View> view) {
 
 void LiveServer::Stop() {
     Impl& d = *impl_;
-    if (d.server) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t ignored = ::write(d.stopFd, &one, sizeof one);
-        d.server->stop();
-        if (d.thread.joinable()) d.thread.join();
-        d.server.reset();
-    }
-    if (d.stopFd >= 0) ::close(d.stopFd);
-    d.stopFd = -1;
+    if (d.daemon) MHD_stop_daemon(d.daemon);
+    d.daemon = nullptr;
     d.port = 0;
 }
 

@@ -11,28 +11,32 @@
 
 namespace kerfolio::live {
 
-// How much one client may take. A client over a limit is cut off; the others and the window go on.
+// How much one client, and all of them, may take. Connections wait for data in one event loop, so an
+// idle or slow one holds no thread; one over a limit is closed, the others and the window go on.
 struct ServerLimits {
-    int threads = 4;                                  // connections served at once
-    std::size_t queuedConnections = 16;               // accepted and waiting; beyond that a 503 at once
-    std::size_t maxRequestBytes = 16 * 1024;          // request line, headers and any body, per request
-    int maxRequestLines = 64;                         // request line and headers, per request
-    std::chrono::milliseconds ioTimeout{5000};        // each wait for a read or a write
-    std::chrono::milliseconds connectionTime{10000};  // a whole connection, keep-alive included
-    int requestsPerConnection = 20;
+    int threads = 2;                        // event loops serving the connections
+    unsigned connections = 256;             // open at once, all clients together
+    unsigned connectionsPerClient = 32;     // open at once from one address
+    std::size_t requestMemory = 32 * 1024;  // request line and headers, per connection
+    std::chrono::seconds idleTimeout{5};    // a connection that sends or reads nothing is closed
+    unsigned backlog = 512;                 // connections the system holds before they are accepted
 };
 
-// The live board's HTTP server: "/" (the page) and "/board.json", GET and HEAD only, read-only. It
-// serves from threads of its own and reads only the latest published view.
+// The live board's HTTP server: "/" (the page) and "/board.json", GET and HEAD only, read-only, each
+// answer the whole page or nothing (no ranges). It serves from threads of its own and reads only the
+// latest published view.
 class LiveServer {
   public:
     // key: when not empty, every request must carry it as ?key=... or in the cookie the page sets.
+    // Without a key only requests addressed to this PC (its addresses, its name, localhost) are
+    // answered, so a web page elsewhere cannot read the board through a name of its own.
     explicit LiveServer(std::string key, ServerLimits limits = {});
     ~LiveServer();
     LiveServer(const LiveServer&) = delete;
     LiveServer& operator=(const LiveServer&) = delete;
 
-    // Binds and starts serving; the reason in words when the address cannot be used.
+    // Binds and starts serving; the reason in words when the address cannot be used. Port 0 takes any
+    // free port (for tests; the settings never ask for it).
     std::optional<std::string> Start(const ListenAddress& address);
     // The port bound, 0 before a successful start.
     int Port() const;

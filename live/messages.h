@@ -20,6 +20,7 @@ inline constexpr char kOpen[] = "未结束";
 inline constexpr char kSince[] = "自";
 inline constexpr char kLasting[] = "已持续";
 inline constexpr char kEstimate[] = "加工估算";
+inline constexpr char kOverdue[] = "已超出估算";
 inline constexpr char kToday[] = "今日完成（记事本）";
 inline constexpr char kTodayCount[] = "件数";
 inline constexpr char kTodayAmount[] = "加工量合计";
@@ -33,12 +34,15 @@ inline constexpr int kRefreshSeconds = 5;
 inline constexpr char kNotFound[] = "没有这个页面";
 inline constexpr char kForbidden[] = "需要访问密钥";
 inline constexpr char kMethodNotAllowed[] = "只允许 GET 和 HEAD";
-inline constexpr char kBusy[] = "服务器忙，请稍后再试";
+inline constexpr char kBadRequest[] = "请求格式不被接受";
+inline constexpr char kForeignHost[] = "请用本机的地址或名称访问";
 inline constexpr char kNotPublished[] = "看板尚未就绪";
 
 // Start-up: the address the live board could not use, and why.
 inline constexpr char kCannotListen[] = "实时看板无法在 %1 上监听：%2";
 inline constexpr char kBadAddress[] = "地址应为 IP:端口，例如 127.0.0.1:8470 或 0.0.0.0:8470";
+inline constexpr char kPortZero[] = "端口应在 1 到 65535 之间";
+inline constexpr char kKeyTooLong[] = "访问密钥最长 97 个字节（设置文件每项只读前 99 个字节），请改短";
 inline constexpr char kAddressInUse[] = "端口已被占用";
 inline constexpr char kNoPermission[] = "没有权限使用这个端口";
 inline constexpr char kNoSuchAddress[] = "本机没有这个地址";

@@ -16,11 +16,11 @@ h1{font-size:1.4em;margin:0 0 0.2em}
 .machine{background:#fff;border:1px solid #ccc;border-left:0.5em solid #9ca3af;border-radius:0.3em;padding:0.5em 0.8em}
 .machine h2{font-size:1.15em;margin:0 0 0.3em;display:flex;justify-content:space-between;gap:0.5em}
 .state{font-weight:bold;white-space:nowrap}
-.s-mounted{border-left-color:#2563eb}.s-mounted .state{color:#1d4ed8}
+@media screen{.s-mounted{border-left-color:#2563eb}.s-mounted .state{color:#1d4ed8}
 .s-machining{border-left-color:#16a34a}.s-machining .state{color:#15803d}
 .s-jumping{border-left-color:#d97706}.s-jumping .state{color:#b45309}
 .s-wire_broken{border-left-color:#dc2626}.s-wire_broken .state{color:#b91c1c}
-.s-idle .state{color:#6b7280}
+.s-idle .state{color:#6b7280}}
 dl{display:grid;grid-template-columns:auto 1fr;gap:0.1em 0.8em;margin:0}
 dt{color:#555}dd{margin:0;overflow-wrap:anywhere}
 .open{color:#b91c1c;font-weight:bold}.error{color:#b91c1c}
@@ -105,6 +105,7 @@ void Machine(std::string& out, const MachineView& m, const View& view) {
         out += "</dd>";
     }
     Row(out, msg::kEstimate, m.estimate, m.estimateIsError ? "error" : nullptr);
+    if (m.overdueBy) Row(out, msg::kOverdue, FormatSpan(*m.overdueBy), "open");
     out += "</dl></section>\n";
 }
 

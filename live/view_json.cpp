@@ -147,6 +147,12 @@ void WriteMachine(JsonWriter& json, const MachineView& m, const View& view) {
     json.Key("estimate").Open('{');
     json.Key("text").String(m.estimate);
     json.Key("is_error").Bool(m.estimateIsError);
+    json.Key("overdue_text");
+    if (m.overdueBy) {
+        json.String(FormatSpan(*m.overdueBy));
+    } else {
+        json.Null();
+    }
     json.Close('}');
     json.Close('}');
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    libcpp-httplib-dev
+    libmicrohttpd-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libsqlite3-dev
     libpq-dev postgresql-15

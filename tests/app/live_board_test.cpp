@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -52,14 +54,17 @@ int ListeningSockets() {
     return count;
 }
 
+using live::testing::Ask;
+using live::testing::RawClient;
+
 QJsonObject BoardJson(int port, const std::string& key) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_read_timeout(5);
-    const auto result = client.Get(("/board.json?key=" + key).c_str());
-    EXPECT_TRUE(result);
-    if (!result) return {};
-    EXPECT_EQ(result->status, 200);
-    return QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
+    const auto answer = Ask(port, "GET", "/board.json?key=" + key);
+    EXPECT_EQ(answer.status, 200);
+    return QJsonDocument::fromJson(QByteArray::fromStdString(answer.body)).object();
+}
+
+std::string AnyPort() {
+    return "127.0.0.1:" + std::to_string(live::testing::FreeLoopbackPort());
 }
 
 class LiveBoard : public ::testing::Test {
@@ -92,17 +97,39 @@ TEST_F(LiveBoard, OffUnlessTheSettingsNameAnAddress) {
 }
 
 TEST_F(LiveBoard, AnAddressThatCannotBeUsedIsOneErrorBoxAndTheWindowRunsOn) {
-    httplib::Server occupant;
-    const int taken = occupant.bind_to_any_port("127.0.0.1");
-    ASSERT_GT(taken, 0);
-    const std::string takenText = "127.0.0.1:" + std::to_string(taken);
+    const int occupant = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(occupant, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(occupant, 1), 0);
+    ::getsockname(occupant, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string takenText = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const std::string longKey(99, 'k');
     const struct {
         std::string listen;
+        std::string key;
         const char* reason;
-    } cases[] = {{takenText, live::msg::kAddressInUse}, {"localhost:8470", live::msg::kBadAddress}};
+    } cases[] = {
+        {takenText, "", live::msg::kAddressInUse},
+        {"localhost:8470", "", live::msg::kBadAddress},
+        {"127.0.0.1:0", "", live::msg::kPortZero},
+        {AnyPort(), longKey, live::msg::kKeyTooLong},
+        {AnyPort(),
+         [] {
+             std::string key;
+             for (int i = 0; i < 50; ++i)
+                 key += "密";  // 100 bytes in GBK, read back as 49 whole characters
+             return key;
+         }(),
+         live::msg::kKeyTooLong},
+    };
     for (const auto& c : cases) {
         TempFolder folder;
-        SettingsFile(folder.Path().toStdString() + "/save.ini").Write("web", "listen", c.listen);
+        SettingsFile settings(folder.Path().toStdString() + "/save.ini");
+        settings.Write("web", "listen", c.listen);
+        if (!c.key.empty()) settings.Write("web", "key", c.key);
         Window w(folder.Path());
         ASSERT_EQ(w.messages.errors.size(), 1) << c.listen;
         EXPECT_EQ(w.messages.errors[0],
@@ -112,10 +139,11 @@ TEST_F(LiveBoard, AnAddressThatCannotBeUsedIsOneErrorBoxAndTheWindowRunsOn) {
         w.ClickCell(1, {Press("OKBtn")});  // the board works as ever
         EXPECT_FALSE(w.Cell(1).isEmpty());
     }
+    ::close(occupant);
 }
 
 TEST_F(LiveBoard, ABrowserSeesAClickAndTheNotePadWithinATick) {
-    Web("127.0.0.1:0", "k1");
+    Web(AnyPort().c_str(), "k1");
     const int before = ListeningSockets();
     Window w(folder_.Path());
     const int port = w.form.Live()->Port();
@@ -153,52 +181,106 @@ TEST_F(LiveBoard, ABrowserSeesAClickAndTheNotePadWithinATick) {
 }
 
 TEST_F(LiveBoard, HostileClientsGetErrorsAndTheClockKeepsTicking) {
-    Web("127.0.0.1:0", "k1");
+    Web(AnyPort().c_str(), "k1");
+    Window w(folder_.Path());
+    const int port = w.form.Live()->Port();
+    ASSERT_GT(port, 0);
+    QTest::qWait(20);  // the first view published
+    QTimer* clock = w.form.findChild<QTimer*>(QStringLiteral("Timer1"));
+    ASSERT_NE(clock, nullptr);
+    QSignalSpy ticks(clock, &QTimer::timeout);
+
+    std::string ranges = "bytes=0-";
+    for (int i = 1; i < 3000; ++i)
+        ranges += ",0-";
+    const std::string smuggled = "GET /board.json?key=k1 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string request;
+        int status;
+    } cases[] = {
+        {"many ranges", "GET /board.json?key=k1 HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\n\r\n",
+         200},
+        {"body on GET",
+         "GET /board.json?key=k1 HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 45\r\n\r\n" + smuggled, 400},
+        {"two lengths",
+         "GET /?key=k1 HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" + smuggled,
+         400},
+        {"length with chunks",
+         "POST /?key=k1 HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\nTransfer-Encoding: "
+         "chunked\r\n\r\n0\r\n\r\n",
+         400},
+        {"post", "POST /board.json?key=k1 HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\n\r\nx", 405},
+        {"no key", "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", 403},
+        {"wrong key", "GET /?key=k2 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", 403},
+        {"key, cookie taken", "GET /?key=k1 HTTP/1.1\r\nHost: x\r\nCookie: kerfolio_key=6b31\r\n\r\n", 303},
+        {"oversized",
+         "GET /?key=k1 HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(64 * 1024, 'x') + "\r\n\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        RawClient client(port, 3000);
+        client.Send(c.request);
+        const std::string all = client.ReceiveAll();
+        const auto answer = live::testing::Parse(all, client.ClosedByServer());
+        if (c.status != 0) {
+            EXPECT_EQ(answer.status, c.status) << c.name;
+        } else {
+            EXPECT_NE(answer.status, 200) << c.name;  // whatever refusal, never the page
+        }
+        EXPECT_EQ(all.find("HTTP/1.1", 1), std::string::npos) << c.name << ": answered twice";
+        EXPECT_LT(all.size(), 64u * 1024) << c.name;
+    }
+
+    // Two browsers' idle sockets (kept alive and preconnected), clients sending a byte at a time and a
+    // flood of connections: another viewer is answered meanwhile and every tick still comes.
+    const int ticksBefore = static_cast<int>(ticks.count());
+    std::atomic<int> viewerStatus = 0;
+    std::atomic<long long> viewerMs = 0;
+    std::thread others([&] {
+        std::vector<std::unique_ptr<RawClient>> idle;
+        for (int i = 0; i < 8; ++i) {
+            idle.push_back(std::make_unique<RawClient>(port));
+            if (i % 4 == 0) idle.back()->Send("GET /?key=k1 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        }
+        std::vector<std::unique_ptr<RawClient>> slow;
+        for (int i = 0; i < 10; ++i)
+            slow.push_back(std::make_unique<RawClient>(port));
+        std::vector<std::unique_ptr<RawClient>> flood;
+        for (int i = 0; i < 200; ++i)
+            flood.push_back(std::make_unique<RawClient>(port, 100));
+        const std::string request = "GET /board.json?key=k1 HTTP/1.1\r\nHost: x\r\n\r\n";
+        for (std::size_t i = 0; i < 3; ++i) {
+            for (auto& client : slow)
+                client->Send(request.substr(i, 1));
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+        flood.clear();  // one address's connections over its limit would refuse this viewer too
+        const auto start = std::chrono::steady_clock::now();
+        viewerStatus = Ask(port, "GET", "/board.json?key=k1").status;
+        viewerMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                .count();
+    });
+    QTest::qWait(4200);
+    others.join();
+    EXPECT_EQ(viewerStatus, 200);
+    EXPECT_LT(viewerMs, 1000);
+    EXPECT_GE(ticks.count() - ticksBefore, 4);
+}
+
+TEST_F(LiveBoard, WithoutAKeyOnlyThisPcsNamesAreAnswered) {
+    Web(AnyPort().c_str());
     Window w(folder_.Path());
     const int port = w.form.Live()->Port();
     ASSERT_GT(port, 0);
     QTest::qWait(20);
-    httplib::Client client("127.0.0.1", port);
-    client.set_read_timeout(5);
-    EXPECT_EQ(client.Get("/board.json?key=k1")->status, 200);
-    EXPECT_EQ(client.Get("/?key=k1")->status, 200);
-    EXPECT_EQ(client.Get("/board.json")->status, 403);
-    EXPECT_EQ(client.Get("/?key=k2")->status, 403);
-    EXPECT_EQ(client.Post("/board.json?key=k1", "x", "text/plain")->status, 405);
-    EXPECT_EQ(client.Get("/admin?key=k1")->status, 404);
-    {
-        live::testing::RawClient oversized(port);
-        oversized.Send("GET /?key=k1 HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(64 * 1024, 'x') +
-                       "\r\n\r\n");
-        EXPECT_EQ(oversized.ReceiveAll().find("200 OK"), std::string::npos);
-    }
-
-    // One byte a second from one client; another is answered meanwhile and every tick still comes.
-    QTimer* clock = w.form.findChild<QTimer*>(QStringLiteral("Timer1"));
-    ASSERT_NE(clock, nullptr);
-    QSignalSpy ticks(clock, &QTimer::timeout);
-    std::atomic<bool> slowDone = false;
-    std::atomic<int> otherStatus = 0;
-    std::thread slow([&] {
-        live::testing::RawClient trickle(port);
-        const std::string request = "GET /board.json?key=k1 HTTP/1.1\r\nHost: x\r\n\r\n";
-        for (std::size_t i = 0; i < 4 && trickle.Send(request.substr(i, 1)); ++i)
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-        slowDone = true;
-    });
-    std::thread other([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        httplib::Client quick("127.0.0.1", port);
-        quick.set_read_timeout(5);
-        const auto result = quick.Get("/board.json?key=k1");
-        otherStatus = result ? result->status : -1;
-    });
-    QTest::qWait(4200);
-    other.join();
-    slow.join();
-    EXPECT_TRUE(slowDone);
-    EXPECT_EQ(otherStatus, 200);
-    EXPECT_GE(ticks.count(), 4);
+    const std::string ours = "127.0.0.1:" + std::to_string(port);
+    const struct {
+        std::string host;
+        int status;
+    } cases[] = {{ours, 200}, {"localhost", 200}, {"board.example.com", 403}, {"127.0.0.1.example.com", 403}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Ask(port, "GET", "/board.json", {}, c.host).status, c.status) << c.host;
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ const std::array<std::string, kMachineCount> kEfficiencies = {"30", "30", "30", 
 
 TEST(LiveView, EachStateAsTheRulesLeaveIt) {
     TJobBoard board;
+    // Machine 2 finished a job and has the next one mounted: the finished job's name is not this one's.
+    Click(board, 2, ecMount, At("6:00:00"));
+    Click(board, 2, ecStart, At("6:05:00"), "凹模2", "1500");
+    CompleteJob(board, *ClickCell(board, CellNumber(2, ecUnmount), At("7:37:36")).completion);
     Click(board, 2, ecMount, At("8:00:00"));
     Click(board, 3, ecMount, At("8:00:00"));
     Click(board, 3, ecStart, At("8:05:00"), "凹模", "600");
@@ -40,13 +44,14 @@ TEST(LiveView, EachStateAsTheRulesLeaveIt) {
         const char* amount;
         std::size_t open;
         const char* jumpTotal;
+        const char* overdueBy;  // past the estimate (mount + amount / 30 per minute + jumps)
     } expected[] = {
-        {MachineState::Idle, "", "", 0, "0:00:00"},
-        {MachineState::Mounted, "", "", 0, "0:00:00"},
-        {MachineState::Machining, "凹模", "600", 0, "0:00:00"},
-        {MachineState::Jumping, "凸模", "1200", 1, "0:00:00"},
-        {MachineState::WireBroken, "凸模", "1200", 1, "0:00:00"},
-        {MachineState::Machining, "凸模", "1200", 0, "0:15:30"},
+        {MachineState::Idle, "", "", 0, "0:00:00", nullptr},
+        {MachineState::Mounted, "", "", 0, "0:00:00", nullptr},
+        {MachineState::Machining, "凹模", "600", 0, "0:00:00", "1:10:00"},
+        {MachineState::Jumping, "凸模", "1200", 1, "0:00:00", "0:50:00"},
+        {MachineState::WireBroken, "凸模", "1200", 1, "0:00:00", "0:50:00"},
+        {MachineState::Machining, "凸模", "1200", 0, "0:15:30", "0:34:30"},
     };
     for (int m = 0; m < kMachineCount; ++m) {
         const MachineView& machine = view->machines[m];
@@ -56,7 +61,12 @@ TEST(LiveView, EachStateAsTheRulesLeaveIt) {
         EXPECT_EQ(machine.amount, expected[m].amount) << m + 1;
         EXPECT_EQ(machine.open.size(), expected[m].open) << m + 1;
         EXPECT_EQ(machine.jumpTotal, expected[m].jumpTotal) << m + 1;
+        EXPECT_EQ(machine.overdueBy ? FormatSpan(*machine.overdueBy) : "-",
+                  expected[m].overdueBy ? expected[m].overdueBy : "-")
+            << m + 1;
     }
+    // Before its estimate a running job is not overdue.
+    EXPECT_FALSE(BuildView(board, kEfficiencies, nullptr, At("8:19:59"), 480)->machines[2].overdueBy);
     EXPECT_FALSE(view->machines[0].mountedAt);
     EXPECT_EQ(FormatIsoTime(*view->machines[2].mountedAt, 480), "2026-12-08T08:00:00+08:00");
     EXPECT_EQ(FormatIsoTime(*view->machines[2].startedAt, 480), "2026-12-08T08:05:00+08:00");

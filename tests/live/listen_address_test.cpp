@@ -19,7 +19,7 @@ TEST(ListenSetting, AddressesPortsAndOff) {
         {" 0.0.0.0:8470 ", true, "0.0.0.0", 8470, false},
         {"[::1]:8470", true, "::1", 8470, false},
         {"[::]:80", true, "::", 80, false},
-        {"127.0.0.1:0", true, "127.0.0.1", 0, false},
+        {"127.0.0.1:0", false, "", 0, true},  // any free port: no address to give anyone
         {"127.0.0.1:65535", true, "127.0.0.1", 65535, false},
         {"127.0.0.1:65536", false, "", 0, true},
         {"127.0.0.1:-1", false, "", 0, true},

@@ -1,7 +1,6 @@
 #include "live/live_server.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <chrono>
 #include <thread>
@@ -14,6 +13,8 @@ namespace kerfolio::live {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::Answer;
+using testing::Ask;
 using testing::At;
 using testing::RawClient;
 
@@ -44,18 +45,6 @@ class Served {
     LiveServer server_;
 };
 
-httplib::Result Ask(int port, const std::string& method, const std::string& path,
-                    httplib::Headers headers = {}) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5);
-    client.set_read_timeout(5);
-    httplib::Request request;
-    request.method = method;
-    request.path = path;
-    request.headers = std::move(headers);
-    return client.send(request);
-}
-
 TEST(LiveServer, AnswersOnlyReadsOfItsTwoPages) {
     Served served;
     const struct {
@@ -82,21 +71,21 @@ TEST(LiveServer, AnswersOnlyReadsOfItsTwoPages) {
     };
     for (const auto& c : cases) {
         const auto result = Ask(served.Port(), c.method, c.path);
-        ASSERT_TRUE(result) << c.method << " " << c.path << " " << httplib::to_string(result.error());
-        EXPECT_EQ(result->status, c.status) << c.method << " " << c.path;
+        ASSERT_NE(result.status, 0) << c.method << " " << c.path;
+        EXPECT_EQ(result.status, c.status) << c.method << " " << c.path;
         if (c.contentType) {
-            EXPECT_EQ(result->get_header_value("Content-Type"), c.contentType) << c.path;
+            EXPECT_EQ(result.Header("Content-Type"), c.contentType) << c.path;
         }
         if (c.bodyHas) {
-            EXPECT_NE(result->body.find(c.bodyHas), std::string::npos) << c.method << " " << c.path;
+            EXPECT_NE(result.body.find(c.bodyHas), std::string::npos) << c.method << " " << c.path;
         }
         if (std::string(c.method) == "HEAD") {
-            EXPECT_EQ(result->body, "") << c.path;
+            EXPECT_EQ(result.body, "") << c.path;
         }
         if (c.status == 405) {
-            EXPECT_EQ(result->get_header_value("Allow"), "GET, HEAD");
+            EXPECT_EQ(result.Header("Allow"), "GET, HEAD");
         }
-        EXPECT_EQ(result->get_header_value("Cache-Control"), "no-store");
+        EXPECT_EQ(result.Header("Cache-Control"), "no-store");
     }
 }
 
@@ -123,53 +112,48 @@ TEST(LiveServer, AKeyInTheSettingsIsAskedOfEveryRequest) {
         {"/nothing?key=s3cret%3B%3D", nullptr, 404, true},
     };
     for (const auto& c : cases) {
-        httplib::Headers headers;
-        if (c.cookie) headers.emplace("Cookie", c.cookie);
-        const auto result = Ask(served.Port(), "GET", c.path, headers);
-        ASSERT_TRUE(result) << c.path;
-        EXPECT_EQ(result->status, c.status) << c.path << " " << (c.cookie ? c.cookie : "");
+        const std::string cookie = c.cookie ? std::string("Cookie: ") + c.cookie + "\r\n" : "";
+        const auto result = Ask(served.Port(), "GET", c.path, cookie);
+        ASSERT_NE(result.status, 0) << c.path;
+        EXPECT_EQ(result.status, c.status) << c.path << " " << (c.cookie ? c.cookie : "");
         if (c.status == 403) {
-            EXPECT_EQ(result->body.find("machines"), std::string::npos);
+            EXPECT_EQ(result.body.find("machines"), std::string::npos);
         }
-        const std::string cookie = result->get_header_value("Set-Cookie");
-        EXPECT_EQ(!cookie.empty(), c.setsCookie) << c.path;
+        const std::string setCookie = result.Header("Set-Cookie");
+        EXPECT_EQ(!setCookie.empty(), c.setsCookie) << c.path;
         if (c.setsCookie) {
-            EXPECT_EQ(cookie.rfind("kerfolio_key=7333637265743b3d; Path=/;", 0), 0u) << cookie;
+            EXPECT_EQ(setCookie.rfind("kerfolio_key=7333637265743b3d; Path=/;", 0), 0u) << setCookie;
         }
     }
     // The method is refused before the key is asked for: nothing but reads, with or without it.
-    EXPECT_EQ(Ask(served.Port(), "POST", "/")->status, 405);
+    EXPECT_EQ(Ask(served.Port(), "POST", "/").status, 405);
 }
 
 TEST(LiveServer, BeforeTheFirstViewTheAnswerIsUnavailable) {
     LiveServer server("");
     ASSERT_FALSE(server.Start(Loopback()));
-    EXPECT_EQ(Ask(server.Port(), "GET", "/board.json")->status, 503);
+    EXPECT_EQ(Ask(server.Port(), "GET", "/board.json").status, 503);
     server.Publish(SomeView());
-    EXPECT_EQ(Ask(server.Port(), "GET", "/board.json")->status, 200);
+    EXPECT_EQ(Ask(server.Port(), "GET", "/board.json").status, 200);
 }
 
 TEST(LiveServer, RequestsOverTheirBudgetAreRefusedAndTheServerGoesOn) {
     Served served;
-    const std::string longLine = "GET /" + std::string(20'000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n";
-    std::string manyHeaders = "GET / HTTP/1.1\r\nHost: x\r\n";
-    for (int i = 0; i < 100; ++i)
-        manyHeaders += "X-" + std::to_string(i) + ": 1\r\n";
-    manyHeaders += "\r\n";
+    const std::string longLine = "GET /" + std::string(40'000, 'a') + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     const std::string bigHeader =
-        "GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(17'000, 'b') + "\r\n\r\n";
+        "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + std::string(40'000, 'b') + "\r\n\r\n";
     const std::string bigBody =
-        "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n" + std::string(100'000, 'c');
-    for (const std::string& request : {longLine, manyHeaders, bigHeader, bigBody}) {
+        "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 100000\r\n\r\n" + std::string(100'000, 'c');
+    for (const std::string& request : {longLine, bigHeader, bigBody}) {
         RawClient client(served.Port());
         ASSERT_TRUE(client.Connected());
         client.Send(request);
         const std::string answer = client.ReceiveAll();
         EXPECT_EQ(answer.find("HTTP/1.1 200"), std::string::npos) << answer.substr(0, 80);
-        EXPECT_EQ(Ask(served.Port(), "GET", "/board.json")->status, 200);
+        EXPECT_EQ(Ask(served.Port(), "GET", "/board.json").status, 200);
     }
     // Just inside the budget is still a request.
-    std::string fine = "GET / HTTP/1.1\r\nHost: x\r\n";
+    std::string fine = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n";
     for (int i = 0; i < 50; ++i)
         fine += "X-" + std::to_string(i) + ": 1\r\n";
     RawClient client(served.Port());
@@ -177,50 +161,131 @@ TEST(LiveServer, RequestsOverTheirBudgetAreRefusedAndTheServerGoesOn) {
     EXPECT_EQ(client.ReceiveAll().rfind("HTTP/1.1 200", 0), 0u);
 }
 
-TEST(LiveServer, ASlowClientIsCutOffAndNeverHoldsUpAnother) {
-    ServerLimits limits;
-    limits.ioTimeout = std::chrono::milliseconds(1000);
-    limits.connectionTime = std::chrono::milliseconds(1500);
-    Served served("", limits);
-    RawClient slow(served.Port());
-    ASSERT_TRUE(slow.Connected());
-    const std::string request = "GET / HTTP/1.1\r\nHost: x\r\n\r\n";
-    const auto start = Clock::now();
-    bool cutOff = false;
-    for (std::size_t i = 0; i < request.size(); ++i) {
-        // One byte at a time, each well inside the wait for a read, never the whole request in time.
-        if (!slow.Send(request.substr(i, 1))) {
-            cutOff = true;
-            break;
-        }
-        if (i == 2) {
-            EXPECT_EQ(Ask(served.Port(), "GET", "/board.json")->status, 200);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        if (Clock::now() - start > std::chrono::seconds(4)) break;
-    }
-    // The server closed the connection without an answer, long before the request was complete.
-    EXPECT_EQ(slow.ReceiveAll().find("HTTP/1.1 200"), std::string::npos);
-    EXPECT_TRUE(cutOff || slow.ClosedByServer());
+int Answers(const std::string& all) {
+    int count = 0;
+    for (std::size_t at = all.find("HTTP/1."); at != std::string::npos; at = all.find("HTTP/1.", at + 1))
+        ++count;
+    return count;
 }
 
-TEST(LiveServer, ConnectionsBeyondTheWaitingRoomGetBusyAtOnce) {
+// Requests shaped to swell the answer, to smuggle a second request, or to be read two ways: each gets
+// one bounded answer, and a refusal ends its connection so nothing after it is taken for a request.
+TEST(LiveServer, HostileRequestsGetOneBoundedAnswer) {
+    Served served;
+    const std::size_t pageSize = Ask(served.Port(), "GET", "/").body.size();
+    ASSERT_GT(pageSize, 0u);
+    std::string ranges = "bytes=0-";
+    for (int i = 1; i < 2600; ++i)
+        ranges += ",0-";
+    const std::string smuggled = "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string request;
+        int status;
+        bool closes;
+    } cases[] = {
+        {"many ranges",
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\nConnection: close\r\n\r\n", 200,
+         true},
+        {"one range", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-9\r\nConnection: close\r\n\r\n",
+         200, true},
+        {"body on GET",
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(smuggled.size()) +
+             "\r\n\r\n" + smuggled,
+         400, true},
+        {"chunked body on HEAD",
+         "HEAD / HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n" + smuggled, 400,
+         true},
+        {"two lengths",
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" + smuggled,
+         400, true},
+        {"length with chunks",
+         "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\nTransfer-Encoding: "
+         "chunked\r\n\r\n0\r\n\r\n" +
+             smuggled,
+         400, true},
+        {"body on POST", "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n\r\nhello" + smuggled,
+         405, true},
+        {"not found", "GET /x HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + smuggled, 404, true},
+        {"foreign host", "GET / HTTP/1.1\r\nHost: board.example.com\r\n\r\n" + smuggled, 403, true},
+        {"foreign host with our port", "GET /board.json HTTP/1.1\r\nHost: 10.66.0.1.nip.example:8470\r\n\r\n",
+         403, true},
+        {"no host", "GET / HTTP/1.0\r\n\r\n", 403, true},
+        {"localhost", "GET / HTTP/1.1\r\nHost: LocalHost:8470\r\nConnection: close\r\n\r\n", 200, true},
+    };
+    for (const auto& c : cases) {
+        RawClient client(served.Port(), 3000);
+        ASSERT_TRUE(client.Connected());
+        client.Send(c.request);
+        const std::string all = client.ReceiveAll();
+        const Answer answer = testing::Parse(all, client.ClosedByServer());
+        EXPECT_EQ(answer.status, c.status) << c.name;
+        EXPECT_EQ(Answers(all), 1) << c.name << ": " << all.substr(0, 200);
+        EXPECT_EQ(answer.closed, c.closes) << c.name;
+        EXPECT_LE(all.size(), pageSize + 1024) << c.name;
+    }
+}
+
+// Sockets that are open but send nothing (a browser's kept-alive and preconnected ones), clients that
+// send a byte at a time, and a flood of connections: a viewer beside them is answered at once.
+TEST(LiveServer, IdleSlowAndFloodingClientsNeverHoldUpAViewer) {
+    Served served;
+    const auto viewerWait = [&] {
+        const auto start = Clock::now();
+        EXPECT_EQ(Ask(served.Port(), "GET", "/board.json").status, 200);
+        return Clock::now() - start;
+    };
+    std::vector<std::unique_ptr<RawClient>> others;
+    for (int i = 0; i < 8; ++i) {
+        others.push_back(std::make_unique<RawClient>(served.Port()));
+        if (i % 2 == 0) {
+            others.back()->Send("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");  // then kept alive, idle
+        }
+    }
+    EXPECT_LT(viewerWait(), std::chrono::milliseconds(1500)) << "beside idle sockets";
+    for (int i = 0; i < 12; ++i) {
+        others.push_back(std::make_unique<RawClient>(served.Port()));
+        others.back()->Send("GE");
+    }
+    for (int i = 0; i < 3; ++i) {
+        for (std::size_t c = 8; c < others.size(); ++c)
+            others[c]->Send("T");
+        EXPECT_LT(viewerWait(), std::chrono::milliseconds(1500)) << "beside slow senders";
+    }
+    others.clear();
+    // More connections from one client than it may hold: those over the limit are closed at once.
+    std::vector<std::unique_ptr<RawClient>> flood;
+    for (int i = 0; i < 300; ++i)
+        flood.push_back(std::make_unique<RawClient>(served.Port(), 3000));
+    int closed = 0;
+    for (auto& client : flood) {
+        client->Send("GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    }
+    const auto start = Clock::now();
+    for (auto& client : flood) {
+        const std::string all = client->ReceiveAll();
+        closed += client->ClosedByServer() ? 1 : 0;
+    }
+    EXPECT_EQ(closed, 300);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    flood.clear();
+    EXPECT_LT(viewerWait(), std::chrono::milliseconds(1500)) << "after a flood";
+}
+
+TEST(LiveServer, AnIdleConnectionIsClosed) {
     ServerLimits limits;
-    limits.threads = 1;
-    limits.queuedConnections = 1;
+    limits.idleTimeout = std::chrono::seconds(1);
     Served served("", limits);
-    RawClient served1(served.Port());  // taken by the only worker, waiting for its request
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    RawClient waiting(served.Port());  // in the waiting room
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    RawClient turnedAway(served.Port(), 3000);
-    EXPECT_EQ(turnedAway.ReceiveAll().rfind("HTTP/1.1 503", 0), 0u);
+    RawClient idle(served.Port(), 4000);
+    const auto start = Clock::now();
+    idle.ReceiveAll();
+    EXPECT_TRUE(idle.ClosedByServer());
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST(LiveServer, StopEndsOpenConnectionsAtOnce) {
     ServerLimits limits;
-    limits.ioTimeout = std::chrono::milliseconds(60'000);
-    limits.connectionTime = std::chrono::milliseconds(60'000);
+    limits.idleTimeout = std::chrono::seconds(60);
     auto served = std::make_unique<Served>("", limits);
     std::vector<std::unique_ptr<RawClient>> idle;
     for (int i = 0; i < 6; ++i) {
@@ -230,8 +295,7 @@ TEST(LiveServer, StopEndsOpenConnectionsAtOnce) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto start = Clock::now();
     served->Server().Stop();
-    // Far below the minute the connections could otherwise hold a thread.
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(LiveServer, AnAddressThatCannotBeBoundSaysWhy) {
