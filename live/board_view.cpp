@@ -72,7 +72,7 @@ std::shared_ptr<const View> BuildView(const TJobBoard& board,
     view->now = now;
     view->utcOffsetMinutes = utcOffsetMinutes;
     for (int m = 1; m <= kMachineCount; ++m)
-        view->machines[m - 1] = ViewOf(board, m, efficiencies[m - 1], now);
+        view->machines[MachineIndex(m)] = ViewOf(board, m, efficiencies[MachineIndex(m)], now);
     view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();
     return view;
 }

@@ -30,6 +30,7 @@ double Miss(const JobFigures& job, double efficiency) {
 
 double MedianMiss(const std::vector<JobFigures>& jobs, double efficiency) {
     std::vector<double> misses;
+    misses.reserve(jobs.size());
     for (const JobFigures& job : jobs)
         misses.push_back(Miss(job, efficiency));
     return Median(std::move(misses));
@@ -102,7 +103,8 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<int>& 
         advice.machine = names[std::size_t(machine)];
         const std::size_t held = history.recent.size();
         const std::vector<Recent> recent(
-            history.recent.begin() + (held - std::min<std::size_t>(held, kLearningJobs)),
+            history.recent.begin() +
+                static_cast<std::ptrdiff_t>(held - std::min<std::size_t>(held, kLearningJobs)),
             history.recent.end());
         const MachineRecord* record = FindRecord(records, recordNames[std::size_t(history.recordName)]);
         if (record) advice.stored = record->efficiency;
@@ -129,6 +131,7 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<int>& 
         } else {
             const double efficiency = ParseIntegerText(record->efficiency);
             std::vector<double> actuals;
+            actuals.reserve(recent.size());
             for (const Recent& r : recent)
                 actuals.push_back(MachiningSeconds(r.job.mount, r.job.finish) / 60.0);
             advice.offMinutes = MedianMiss(jobs, efficiency);

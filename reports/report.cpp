@@ -179,6 +179,7 @@ Report BuildReport(const ReportRequest& request) {
 
     std::vector<std::string> prefixes;
     const std::vector<std::string> labels = FolderLabels(request.folders);
+    prefixes.reserve(labels.size());
     for (const std::string& label : labels)
         prefixes.push_back(request.folders.size() > 1 ? label + "/" : std::string());
     MachineNames names(std::move(prefixes));

@@ -110,6 +110,7 @@ void AppendLegend(std::string& out, double y,
 
 std::vector<std::string> Labels(const std::vector<Period>& periods) {
     std::vector<std::string> labels;
+    labels.reserve(periods.size());
     for (const Period& period : periods)
         labels.push_back(period.label);
     return labels;

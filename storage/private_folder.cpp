@@ -42,7 +42,7 @@ std::filesystem::path ChoosePrivateTempFolder(const std::filesystem::path& temp,
     const std::string base = "kerfolio-" + std::to_string(::geteuid());
     std::optional<std::string> first;
     for (int i = 0; i < kNamesTried; ++i) {
-        const std::filesystem::path folder = temp / (i == 0 ? base : base + "-" + std::to_string(i));
+        std::filesystem::path folder = temp / (i == 0 ? base : base + "-" + std::to_string(i));
         const auto refusal = PrivateFolderProblem(folder, true);
         if (!refusal) {
             problem.clear();

@@ -33,7 +33,7 @@ WorkSnapshot TakeSnapshot(const TJobBoard& board, std::string notePad) {
     WorkSnapshot snapshot;
     for (int machine = 1; machine <= kMachineCount; ++machine) {
         const TMachineRow& row = board.Row(machine);
-        SnapshotRow& saved = snapshot.rows[machine - 1];
+        SnapshotRow& saved = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i)
             saved.cells[i] = row.Cell(kSnapshotColumns[i]);
         saved.jumpTotal = row.JumpTotal;
@@ -48,7 +48,7 @@ WorkSnapshot TakeSnapshot(const TJobBoard& board, std::string notePad) {
 
 void RestoreSnapshot(const WorkSnapshot& snapshot, TJobBoard& board) {
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        const SnapshotRow& saved = snapshot.rows[machine - 1];
+        const SnapshotRow& saved = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
             board.SetCell(machine, kSnapshotColumns[i], saved.cells[i]);
         }
@@ -66,18 +66,19 @@ std::vector<std::pair<std::string, std::string>> SnapshotKeys(const WorkSnapshot
     keys.reserve(49);
     for (int machine = 1; machine <= kMachineCount; ++machine) {
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
-            keys.emplace_back(CellKey(machine, kSnapshotColumns[i]), snapshot.rows[machine - 1].cells[i]);
+            keys.emplace_back(CellKey(machine, kSnapshotColumns[i]),
+                              snapshot.rows[MachineIndex(machine)].cells[i]);
         }
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('t', machine), snapshot.rows[machine - 1].jumpTotal);
-        keys.emplace_back(MachineKey('d', machine), snapshot.rows[machine - 1].breakTotal);
+        keys.emplace_back(MachineKey('t', machine), snapshot.rows[MachineIndex(machine)].jumpTotal);
+        keys.emplace_back(MachineKey('d', machine), snapshot.rows[MachineIndex(machine)].breakTotal);
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('m', machine), snapshot.rows[machine - 1].workName);
+        keys.emplace_back(MachineKey('m', machine), snapshot.rows[MachineIndex(machine)].workName);
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('j', machine), snapshot.rows[machine - 1].workAmount);
+        keys.emplace_back(MachineKey('j', machine), snapshot.rows[MachineIndex(machine)].workAmount);
     }
     keys.emplace_back(kJobCountKey, std::to_string(snapshot.jobCount));
     return keys;
@@ -118,7 +119,7 @@ std::string NotePadFromFileBytes(std::string_view fileBytes) {
 SnapshotLoad ParseWorkSnapshot(std::string_view settingsBytes, std::string_view notePadBytes) {
     WorkSnapshot snapshot;
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        SnapshotRow& row = snapshot.rows[machine - 1];
+        SnapshotRow& row = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
             row.cells[i] = ReadKey(settingsBytes, CellKey(machine, kSnapshotColumns[i]), "");
         }
