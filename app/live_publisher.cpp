@@ -16,12 +16,13 @@
 #include "live/messages.h"
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
 namespace {
 
-constexpr std::string_view kWebSection = "web";
+using save_ini::kWebSection;
 
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -53,7 +54,7 @@ LivePublisher::~LivePublisher() = default;
 
 QString LivePublisher::Start() {
     const SettingsFile settings(settingsPath_);
-    const std::string listen = settings.Read(kWebSection, "listen", "");
+    const std::string listen = settings.Read(kWebSection, save_ini::kWebListenKey, "");
     const live::ListenSetting setting = live::ParseListenSetting(listen);
     const auto message = [&](const std::string& reason) {
         return QString::fromUtf8(live::msg::kCannotListen)
@@ -62,7 +63,7 @@ QString LivePublisher::Start() {
     if (!setting.error.empty()) return message(setting.error);
     if (!setting.address) return {};
 
-    auto server = std::make_unique<live::LiveServer>(settings.Read(kWebSection, "key", ""));
+    auto server = std::make_unique<live::LiveServer>(settings.Read(kWebSection, save_ini::kWebAccessKey, ""));
     if (const auto error = server->Start(*setting.address)) return message(*error);
     server_ = std::move(server);
 

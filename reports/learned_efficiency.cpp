@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "board/integer_text.h"
+#include "board/job_board.h"
+#include "machines/machine_params.h"
 #include "reports/messages.h"
 #include "storage/settings_file.h"
 
@@ -54,10 +56,9 @@ double FittingEfficiency(const std::vector<JobFigures>& jobs) {
 std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& settingsFile) {
     const SettingsFile settings(settingsFile);
     std::vector<MachineRecord> records;
-    for (int machine = 1; machine <= 6; ++machine) {
-        const std::string prefix = std::string("a") + char('a' + machine - 1);
-        records.push_back({settings.Read("save", prefix + "1", "机床" + std::to_string(machine)),
-                           settings.Read("save", prefix + "6", "30")});
+    for (int machine = 1; machine <= kMachineCount; ++machine) {
+        TMachineParams params = ReadMachineParams(settings, machine, "机床" + std::to_string(machine));
+        records.push_back({std::move(params.Caption), std::move(params.Efficiency)});
     }
     return records;
 }

@@ -6,16 +6,13 @@
 
 #include "storage/atomic_file.h"
 #include "storage/file_lock.h"
+#include "storage/file_names.h"
 #include "storage/work_snapshot.h"
 
 namespace kerfolio {
 
 std::filesystem::path ArchiveFilePath(std::string_view folderText, std::string_view dateText) {
-    std::string name(dateText);
-    for (char& c : name) {
-        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '-';
-    }
-    return std::filesystem::path(std::string(folderText) + "/" + name + ".txt");
+    return std::filesystem::path(std::string(folderText) + "/" + ArchiveFileName(dateText));
 }
 
 std::filesystem::path ArchiveLockPath(const std::filesystem::path& file) {

@@ -6,13 +6,14 @@
 #include "storage/data_folder.h"
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 #include "storage/shared_file.h"
 
 namespace kerfolio {
 namespace {
 
-constexpr char kSection[] = "save";
+constexpr std::string_view kSection = save_ini::kSnapshotSection;
 constexpr char kJobCountKey[] = "E";
 
 std::string CellKey(int machine, TEventColumn column) {
