@@ -298,9 +298,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::ArchiveNotePad(TDateTime now) {
-    const std::int64_t second = SecondOf(now);
-    const std::int64_t day = second >= 0 ? second / 86'400 : (second - 86'399) / 86'400;
-    const QDate date = QDate(1899, 12, 30).addDays(day);
+    const QDate date = QDate(1899, 12, 30).addDays(SplitDateTime(now).day);
     const QString dateText = QLocale::system().toString(date, QLocale::ShortFormat);
     const auto file = ArchiveFilePath(options_->ArchiveFolder().toStdString(), dateText.toStdString());
     if (const auto error = AppendToArchive(file, memo1_->toPlainText().toStdString())) {

@@ -33,10 +33,9 @@ std::string FileBytes(const std::filesystem::path& path) {
 
 // The PC's offset from UTC at the local time now.
 int UtcOffsetMinutes(TDateTime now) {
-    const auto ms = static_cast<qint64>(std::llround(now * kMsPerDay));
-    const qint64 day = ms >= 0 ? ms / 86'400'000 : (ms - 86'399'999) / 86'400'000;
-    const QDateTime local(QDate(1899, 12, 30).addDays(day),
-                          QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - day * 86'400'000)));
+    const DayAndMs split = SplitDateTime(now);
+    const QDateTime local(QDate(1899, 12, 30).addDays(split.day),
+                          QTime::fromMSecsSinceStartOfDay(static_cast<int>(split.ms)));
     return local.offsetFromUtc() / 60;
 }
 
