@@ -151,15 +151,11 @@ SnapshotLoad LoadWorkSnapshot(const std::filesystem::path& folder) {
     // A missing save.ini means no key was ever saved: every key takes its default. One that exists but
     // cannot be read must not wipe the board with defaults.
     std::string settingsBytes;
-    std::string error;
-    const std::filesystem::path settingsPath = SettingsPath(folder);
-    if (!ReadWholeFile(settingsPath, settingsBytes, &error, kMaxSettingsFileBytes)) {
-        std::error_code ec;
-        if (std::filesystem::status(settingsPath, ec).type() != std::filesystem::file_type::not_found) {
-            return {std::nullopt, error};
-        }
+    if (auto failure = ReadFile(SettingsPath(folder), settingsBytes, kMaxSettingsFileBytes)) {
+        if (!failure->IsMissing()) return {std::nullopt, std::move(failure->message)};
         settingsBytes.clear();
     }
+    std::string error;
     std::string notePadBytes;
     if (!ReadWholeFile(NotePadPath(folder), notePadBytes, &error, kMaxNotePadFileBytes)) {
         return {std::nullopt, error};
