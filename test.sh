@@ -2,11 +2,13 @@
 # Builds Kerfolio with every test and runs them all headless: ./test.sh
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh clang libclang-rt-14-dev desktop-file-utils dpkg-dev lintian appstream
+scripts/install-deps.sh clang clang-format clang-tidy libclang-rt-14-dev desktop-file-utils dpkg-dev lintian appstream
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_WERROR="$werror"
 cmake --build build
+# Layout of every C++ file and clang-tidy on the Qt-free layers.
+scripts/check-style.sh build
 # A short fuzz run of the settings, snapshot, start-up, archive-line and whole-report readers (20 s per
 # target); long runs: scripts/long-checks.sh
 scripts/fuzz.sh 20

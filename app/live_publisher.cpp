@@ -15,19 +15,19 @@
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
 #include "storage/gbk.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
 namespace {
 
-constexpr std::string_view kWebSection = "web";
+using save_ini::kWebSection;
 
 // The PC's offset from UTC at the local time now.
 int UtcOffsetMinutes(TDateTime now) {
-    const auto ms = static_cast<qint64>(std::llround(now * kMsPerDay));
-    const qint64 day = ms >= 0 ? ms / 86'400'000 : (ms - 86'399'999) / 86'400'000;
-    const QDateTime local(QDate(1899, 12, 30).addDays(day),
-                          QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - day * 86'400'000)));
+    const DayAndMs split = SplitDateTime(now);
+    const QDateTime local(QDate(1899, 12, 30).addDays(split.day),
+                          QTime::fromMSecsSinceStartOfDay(static_cast<int>(split.ms)));
     return local.offsetFromUtc() / 60;
 }
 
@@ -46,7 +46,7 @@ LivePublisher::~LivePublisher() = default;
 
 QString LivePublisher::Start() {
     const SettingsFile settings(settingsPath_);
-    const std::string listen = settings.Read(kWebSection, "listen", "");
+    const std::string listen = settings.Read(kWebSection, save_ini::kWebListenKey, "");
     const live::ListenSetting setting = live::ParseListenSetting(listen);
     const auto message = [&](const std::string& reason) {
         return QString::fromUtf8(live::msg::kCannotListen)
@@ -55,7 +55,7 @@ QString LivePublisher::Start() {
     if (!setting.error.empty()) return message(setting.error);
     if (!setting.address) return {};
 
-    std::string key = settings.Read(kWebSection, "key", "");
+    std::string key = settings.Read(kWebSection, save_ini::kWebAccessKey, "");
     // Values are read up to 99 bytes, never half a character: a key of 98 or more may have been cut,
     // and the cut key would be asked of browsers that carry the whole one. Refused rather than served
     // on a key nobody wrote.

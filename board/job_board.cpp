@@ -25,7 +25,7 @@ const TMachineRow& TJobBoard::Row(int machine) const {
 }
 
 void TJobBoard::SetCell(int machine, TEventColumn column, std::string text) {
-    Row(machine).cells_[column - 1] = std::move(text);
+    Row(machine).cells_[ColumnIndex(column)] = std::move(text);
     ++revision_;
     if (observer_) observer_(machine, column);
 }

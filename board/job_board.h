@@ -35,6 +35,13 @@ constexpr int MachineOfCell(int cell) {
 constexpr TEventColumn ColumnOfCell(int cell) {
     return TEventColumn((cell - 1) % kColumnCount + 1);
 }
+// Where machine 1..6 or column 1..7 sits in an array of six or seven; the caller has the number in range.
+constexpr std::size_t MachineIndex(int machine) {
+    return static_cast<std::size_t>(machine - 1);
+}
+constexpr std::size_t ColumnIndex(TEventColumn column) {
+    return static_cast<std::size_t>(column - 1);
+}
 
 class TMachineRow {
   public:
@@ -45,7 +52,7 @@ class TMachineRow {
     std::string WorkAmount;
 
     const std::string& Caption() const { return caption_; }
-    const std::string& Cell(TEventColumn column) const { return cells_[column - 1]; }
+    const std::string& Cell(TEventColumn column) const { return cells_[ColumnIndex(column)]; }
     bool IsEmpty(TEventColumn column) const { return Cell(column).empty(); }
 
   private:

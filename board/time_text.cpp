@@ -50,11 +50,16 @@ std::optional<TDateTime> TryParse(std::string_view text) {
 
 }  // namespace
 
-std::string FormatTimeText(TDateTime value) {
+DayAndMs SplitDateTime(TDateTime value) {
     constexpr std::int64_t msPerDay = 86'400'000;
     // nearbyint rounds halves to the even neighbour in the default rounding mode.
-    auto ms = static_cast<std::int64_t>(std::nearbyint(value * kMsPerDay));
-    ms = ((ms % msPerDay) + msPerDay) % msPerDay;  // also sane for values before the epoch
+    const auto ms = static_cast<std::int64_t>(std::nearbyint(value * kMsPerDay));
+    const std::int64_t day = ms >= 0 ? ms / msPerDay : (ms - (msPerDay - 1)) / msPerDay;
+    return {day, ms - day * msPerDay};
+}
+
+std::string FormatTimeText(TDateTime value) {
+    const std::int64_t ms = SplitDateTime(value).ms;
     const auto h = ms / 3'600'000;
     const auto m = (ms / 60'000) % 60;
     const auto s = (ms / 1'000) % 60;
@@ -79,6 +84,8 @@ TDateTime ParseTimeText(std::string_view text) {
 std::string AddInterval(std::string_view total, std::string_view start, std::string_view end) {
     const TDateTime s = ParseTimeText(start);
     const TDateTime e = ParseTimeText(end);
+    // Across midnight: up to 23:59:59, the one second from there to midnight, then the end. The texts
+    // cannot hold 24:00:00, so the day's end is spelt as the last second plus one.
     const TDateTime interval = s > e ? (ParseTimeText("23:59:59") - s) + e + ParseTimeText("0:0:1") : e - s;
     return FormatTimeText(ParseTimeText(total) + interval);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,15 @@ namespace kerfolio {
 using TDateTime = double;
 
 constexpr double kMsPerDay = 86'400'000.0;
+
+// A TDateTime taken to the nearest millisecond (halves to even, as the clock and the time texts
+// round), then split into its day since the epoch (floored, also before it) and the milliseconds into
+// that day, 0 .. 86'399'999.
+struct DayAndMs {
+    std::int64_t day;
+    std::int64_t ms;
+};
+DayAndMs SplitDateTime(TDateTime value);
 
 // "H:MM:SS" of the time of day of value; whole days are dropped, the value is taken to the nearest
 // millisecond first and then the milliseconds are cut.

@@ -97,10 +97,8 @@ std::shared_ptr<const View> BuildView(const TJobBoard& board,
     auto view = std::make_shared<View>();
     view->now = now;
     view->utcOffsetMinutes = utcOffsetMinutes;
-    for (int m = 1; m <= kMachineCount; ++m) {
-        const auto index = static_cast<std::size_t>(m - 1);
-        view->machines[index] = ViewOf(board, m, efficiencies[index], now);
-    }
+    for (int m = 1; m <= kMachineCount; ++m)
+        view->machines[MachineIndex(m)] = ViewOf(board, m, efficiencies[MachineIndex(m)], now);
     view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();
     return view;
 }

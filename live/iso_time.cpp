@@ -10,10 +10,9 @@ namespace kerfolio::live {
 std::string FormatIsoTime(TDateTime localTime, int utcOffsetMinutes) {
     using namespace std::chrono;
     // Cut to the second, as the board's time texts are.
-    const auto seconds = static_cast<long long>(std::floor(std::nearbyint(localTime * kMsPerDay) / 1000));
-    const long long dayNumber = seconds >= 0 ? seconds / 86'400 : (seconds - 86'399) / 86'400;
-    const long long intoDay = seconds - dayNumber * 86'400;
-    const year_month_day date{sys_days{year{1899} / December / 30} + days{dayNumber}};
+    const DayAndMs split = SplitDateTime(localTime);
+    const long long intoDay = split.ms / 1000;
+    const year_month_day date{sys_days{year{1899} / December / 30} + days{split.day}};
     const int offset = std::abs(utcOffsetMinutes);
     char text[96];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02lld:%02lld:%02lld%c%02d:%02d", int(date.year()),

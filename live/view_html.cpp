@@ -2,7 +2,7 @@
 
 #include "live/iso_time.h"
 #include "live/messages.h"
-#include "reports/svg_charts.h"
+#include "reports/xml_escape.h"
 
 namespace kerfolio::live {
 namespace {

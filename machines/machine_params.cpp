@@ -28,7 +28,8 @@ TMachineParams ReadMachineParams(const SettingsFile& settings, int machine, std:
     const auto fields = params.Fields();
     for (int digit = 1; digit <= 7; ++digit) {
         const std::string_view fallback = digit == 1 ? caption : digit == 6 ? kDefaultEfficiency : "";
-        *fields[digit - 1] = settings.Read(kParamsSection, MachineKey(machine, digit), fallback);
+        *fields[static_cast<std::size_t>(digit - 1)] =
+            settings.Read(kParamsSection, MachineKey(machine, digit), fallback);
     }
     return params;
 }
@@ -41,7 +42,7 @@ bool WriteMachineParams(SettingsFile& settings, int machine, const TMachineParam
     std::vector<std::pair<std::string, std::string>> entries;
     const auto fields = params.Fields();
     for (int digit = 1; digit <= 7; ++digit)
-        entries.emplace_back(MachineKey(machine, digit), *fields[digit - 1]);
+        entries.emplace_back(MachineKey(machine, digit), *fields[static_cast<std::size_t>(digit - 1)]);
     return settings.WriteMany(kParamsSection, entries);
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "storage/save_ini.h"
+
 namespace kerfolio {
 
 class SettingsFile;
@@ -25,8 +27,8 @@ struct TMachineParams {
     bool operator==(const TMachineParams&) const = default;
 };
 
-inline constexpr std::string_view kParamsSection = "save";
-inline constexpr std::string_view kDefaultEfficiency = "30";
+using save_ini::kDefaultEfficiency;
+using save_ini::kParamsSection;
 
 // "a" for machine 1 .. "f" for machine 6.
 char MachineKeyLetter(int machine);

@@ -9,30 +9,14 @@
 
 #include "reports/messages.h"
 #include "storage/atomic_file.h"
+#include "storage/file_descriptor.h"
 
 namespace kerfolio {
-namespace {
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-}  // namespace
 
 std::optional<std::string> ArchiveFileReader::Read(const std::filesystem::path& file, ArchiveLineSink& sink) {
     // Without O_NONBLOCK opening a FIFO waits for a writer that never comes; the type is then checked on
     // what was opened, so a link swapped in between is no way around it.
-    const Descriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (in.Get() < 0) return rmsg::kFileUnreadable + CannotOpenMessage(file, errno);
     struct stat status {};
     if (::fstat(in.Get(), &status) != 0) return rmsg::kFileUnreadable + CannotOpenMessage(file, errno);

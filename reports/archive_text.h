@@ -42,7 +42,7 @@ class ArchiveLineSink {
 // of rubbish does not fill the report, or memory.
 class ArchiveScanner {
   public:
-    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+    static constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
     static constexpr std::size_t kListedProblems = 100;
 
     explicit ArchiveScanner(ArchiveLineSink& sink) : sink_(sink) {}

@@ -16,7 +16,11 @@ std::string FormatIsoDate(Day day);
 // A real calendar date, or nothing (31 February, month 13).
 std::optional<Day> MakeDay(int year, int month, int day);
 
+// Always spelled Grouping::Day, so the enumerator hides nothing; GCC still calls it a shadow of Day.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class Grouping { Day, Week, Month };
+#pragma GCC diagnostic pop
 
 // The calendar day, week (Monday to Sunday) or month a day falls in.
 struct Period {

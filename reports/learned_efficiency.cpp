@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "board/integer_text.h"
+#include "board/job_board.h"
+#include "machines/machine_params.h"
 #include "reports/messages.h"
 #include "storage/settings_file.h"
 
@@ -31,6 +33,7 @@ double Miss(const JobFigures& job, double efficiency) {
 
 double MedianMiss(const std::vector<JobFigures>& jobs, double efficiency) {
     std::vector<double> misses;
+    misses.reserve(jobs.size());
     for (const JobFigures& job : jobs)
         misses.push_back(Miss(job, efficiency));
     return Median(std::move(misses));
@@ -54,10 +57,9 @@ double FittingEfficiency(const std::vector<JobFigures>& jobs) {
 std::vector<MachineRecord> ReadMachineRecords(const std::filesystem::path& settingsFile) {
     const SettingsFile settings(settingsFile);
     std::vector<MachineRecord> records;
-    for (int machine = 1; machine <= 6; ++machine) {
-        const std::string prefix = std::string("a") + char('a' + machine - 1);
-        records.push_back({settings.Read("save", prefix + "1", "机床" + std::to_string(machine)),
-                           settings.Read("save", prefix + "6", "30")});
+    for (int machine = 1; machine <= kMachineCount; ++machine) {
+        TMachineParams params = ReadMachineParams(settings, machine, "机床" + std::to_string(machine));
+        records.push_back({std::move(params.Caption), std::move(params.Efficiency)});
     }
     return records;
 }
@@ -103,7 +105,8 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<int>& 
         advice.machine = names[std::size_t(machine)];
         const std::size_t held = history.recent.size();
         const std::vector<Recent> recent(
-            history.recent.begin() + (held - std::min<std::size_t>(held, kLearningJobs)),
+            history.recent.begin() +
+                static_cast<std::ptrdiff_t>(held - std::min<std::size_t>(held, kLearningJobs)),
             history.recent.end());
         const MachineRecord* record = FindRecord(records, recordNames[std::size_t(history.recordName)]);
         if (record) advice.stored = record->efficiency;
@@ -130,6 +133,7 @@ std::vector<EfficiencyAdvice> EfficiencyLearner::Advice(const std::vector<int>& 
         } else {
             const double efficiency = ParseIntegerText(record->efficiency);
             std::vector<double> actuals;
+            actuals.reserve(recent.size());
             for (const Recent& r : recent)
                 actuals.push_back(MachiningSeconds(r.job.mount, r.job.finish) / 60.0);
             advice.offMinutes = MedianMiss(jobs, efficiency);

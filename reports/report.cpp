@@ -367,6 +367,7 @@ Report BuildReport(const ReportRequest& request) {
 
     std::vector<std::string> prefixes;
     const std::vector<std::string> labels = FolderLabels(groups);
+    prefixes.reserve(labels.size());
     for (const std::string& label : labels)
         prefixes.push_back(groups.size() > 1 ? label + "/" : std::string());
     MachineNames names(std::move(prefixes));

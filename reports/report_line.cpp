@@ -40,7 +40,7 @@ struct GbkLabels {
 const GbkLabels& Labels() {
     static const GbkLabels labels = [] {
         GbkLabels made;
-        for (int field = 0; field < kLabels; ++field) {
+        for (std::size_t field = 0; field < kLabels; ++field) {
             const std::string_view label = msg::kCompletionLabels[field];
             std::string& name = made.names[field];
             name = ToGbk(label.substr(0, label.size() - 1));
@@ -91,19 +91,20 @@ void FindLabels(std::string_view line, const GbkLabels& labels, std::vector<Hit>
             for (unsigned candidates = labels.labelsLeadingWith[static_cast<unsigned char>(data[pos])];
                  candidates != 0; candidates &= candidates - 1) {
                 const int candidate = std::countr_zero(candidates);
-                if (labels.secondBytes[candidate] == data[pos + 1]) {
+                if (labels.secondBytes[static_cast<std::size_t>(candidate)] == data[pos + 1]) {
                     field = candidate;
                     break;
                 }
             }
         }
         if (field >= 0) {
-            const std::string& name = labels.names[field];
+            const auto slot = static_cast<std::size_t>(field);
+            const std::string& name = labels.names[slot];
             const std::size_t end = pos + name.size();
             bool same;
             if (pos + sizeof word <= size && name.size() <= sizeof word) {
                 std::memcpy(&word, data + pos, sizeof word);
-                same = (word & labels.masks[field]) == labels.words[field];
+                same = (word & labels.masks[slot]) == labels.words[slot];
             } else {
                 same = end <= size && line.compare(pos, name.size(), name) == 0;
             }

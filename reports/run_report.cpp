@@ -23,6 +23,7 @@
 #include "reports/table_writer.h"
 #include "storage/atomic_file.h"
 #include "storage/data_folder.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 
 extern char** environ;
@@ -113,7 +114,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
             return 1;
         }
         line.settings = settings;
-        line.folders = {SettingsFile(settings).Read("file", "dir", "nil")};
+        line.folders = {SettingsFile(settings).Read(save_ini::kFolderSection, save_ini::kFolderKey,
+                                                    save_ini::kFolderDefault)};
         if (std::filesystem::exists(data / "journal.sqlite", error)) line.journals = {data / "journal.sqlite"};
         line.grouping = Grouping::Day;
         line.to = environment.today;
@@ -172,7 +174,9 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     if (line.archiveSecond) {
         request.archiveSecond = *line.archiveSecond;
     } else if (line.settings) {
-        const std::string text = SettingsFile(*line.settings).Read("time", "time1", "0:00:00");
+        const std::string text =
+            SettingsFile(*line.settings)
+                .Read(save_ini::kTimeSection, save_ini::kTimeKey, save_ini::kTimeDefault);
         try {
             request.archiveSecond = static_cast<int>(std::lround(ParseTimeText(text) * 86'400.0));
         } catch (const ConversionError& conversion) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cctype>
 
+#include "storage/file_names.h"
+
 namespace kerfolio {
 namespace {
 
@@ -13,19 +15,6 @@ struct Token {
     int letters = 0;   // how many times the letter stood
     std::string text;  // for Text
 };
-
-bool Forbidden(char c) {
-    return std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
-}
-
-// Text as it reaches a file name.
-std::string AsInFileName(std::string_view text) {
-    std::string name(text);
-    for (char& c : name) {
-        if (Forbidden(c)) c = '-';
-    }
-    return name;
-}
 
 std::vector<Token> Tokens(std::string_view pattern) {
     std::vector<Token> tokens;

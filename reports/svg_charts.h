@@ -5,15 +5,12 @@
 
 #include "reports/calendar.h"
 #include "reports/period_sums.h"
+#include "reports/xml_escape.h"
 
 namespace kerfolio {
 
 // Every period from first to last, whether or not anything finished in it.
 std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping);
-
-// Text for XML content and attribute values.
-std::string EscapeXml(std::string_view text);
-void AppendEscapedXml(std::string& out, std::string_view text);
 
 // Inline SVG of one machine: stacked bars of cutting, jump and wire-break hours per period. sums holds
 // that machine's periods (any subset of periods, in order).

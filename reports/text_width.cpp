@@ -27,7 +27,7 @@ std::size_t DisplayWidth(std::string_view utf8) {
             }
             c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         }
-        width += IsWide(c) ? 2 : 1;
+        width += IsWide(c) ? 2u : 1u;
         i += length;
     }
     return width;

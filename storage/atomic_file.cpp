@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "storage/file_descriptor.h"
+
 namespace kerfolio {
 namespace {
 
@@ -26,26 +28,6 @@ std::string Message(const char* what, const std::filesystem::path& file, std::st
 std::string Message(const char* what, const std::filesystem::path& file, int errorNumber) {
     return Message(what, file, std::strerror(errorNumber));
 }
-
-// Closes the descriptor on every path out of a function.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-    // Returns 0 or the errno of close(), which can carry a delayed write error.
-    int Close() {
-        if (fd_ < 0) return 0;
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -191,16 +173,14 @@ void RemoveTemporariesIn(const std::filesystem::path& folder, std::string_view s
         });
 }
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,
-                   std::uintmax_t maxBytes) {
+std::optional<ReadError> ReadFile(const std::filesystem::path& file, std::string& bytes,
+                                  std::uintmax_t maxBytes) {
     const auto fail = [&](int errorNumber) {
-        if (error) *error = CannotOpenMessage(file, errorNumber);
-        return false;
+        return std::optional<ReadError>({errorNumber, CannotOpenMessage(file, errorNumber)});
     };
     const auto refuse = [&](const struct stat& info) {
         if (S_ISDIR(info.st_mode)) return fail(EISDIR);
-        if (error) *error = Message("Cannot open file", file, "Not a regular file");
-        return false;
+        return std::optional<ReadError>({0, Message("Cannot open file", file, "Not a regular file")});
     };
     // Asked before the open, so a device is never opened at all; asked again after it, since the
     // name may have changed hands in between. O_NONBLOCK: opening a FIFO must not wait for a writer.
@@ -226,7 +206,14 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
         if (content.size() > maxBytes) return fail(EFBIG);  // it grew while we read
     }
     bytes = std::move(content);
-    return true;
+    return std::nullopt;
+}
+
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,
+                   std::uintmax_t maxBytes) {
+    auto failure = ReadFile(file, bytes, maxBytes);
+    if (failure && error) *error = std::move(failure->message);
+    return !failure;
 }
 
 }  // namespace kerfolio

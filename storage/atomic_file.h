@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +24,21 @@ inline constexpr std::uintmax_t kMaxSettingsFileBytes = std::uintmax_t{4} << 20;
 inline constexpr std::uintmax_t kMaxNotePadFileBytes = std::uintmax_t{64} << 20;
 inline constexpr std::uintmax_t kMaxArchiveFileBytes = std::uintmax_t{256} << 20;
 
-// The whole content of file. Only a regular file is read (a link to one is followed): a FIFO, a device,
-// a socket or a folder in its place is refused without blocking, and so is a file of more than
-// maxBytes. On failure *error (when given) reads: Cannot open file "<full path>". <reason>
+// Why a read failed: the errno (0 when the name holds something other than a file or a folder) and the
+// message: Cannot open file "<full path>". <reason>
+struct ReadError {
+    int number = 0;
+    std::string message;
+    // Nothing by that name: a file never written may be started afresh, one that cannot be read may not.
+    bool IsMissing() const { return number == ENOENT || number == ENOTDIR; }
+};
+
+// The whole content of file into bytes, or why not. Only a regular file is read (a link to one is
+// followed): a FIFO, a device, a socket or a folder in its place is refused without blocking, and so is
+// a file of more than maxBytes.
+std::optional<ReadError> ReadFile(const std::filesystem::path& file, std::string& bytes,
+                                  std::uintmax_t maxBytes = UINTMAX_MAX);
+// The same for callers that only show the message, which goes to *error (when given).
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error = nullptr,
                    std::uintmax_t maxBytes = UINTMAX_MAX);
 

@@ -10,6 +10,7 @@
 #include "storage/archive_mount.h"
 #include "storage/atomic_file.h"
 #include "storage/file_lock.h"
+#include "storage/file_names.h"
 #include "storage/work_snapshot.h"
 
 namespace kerfolio {
@@ -98,11 +99,7 @@ void RemoveOldArchiveTemporaries(const std::filesystem::path& folder) {
 }  // namespace
 
 std::filesystem::path ArchiveFilePath(std::string_view folderText, std::string_view dateText) {
-    std::string name(dateText);
-    for (char& c : name) {
-        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '-';
-    }
-    return std::filesystem::path(std::string(folderText) + "/" + name + ".txt");
+    return std::filesystem::path(std::string(folderText) + "/" + ArchiveFileName(dateText));
 }
 
 std::filesystem::path ArchiveLockPath(const std::filesystem::path& file) {

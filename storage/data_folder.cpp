@@ -43,7 +43,7 @@ std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
 
 std::filesystem::path ChooseDataFolder(const std::filesystem::path& exeFolder,
                                        const std::filesystem::path& userFolder) {
-    const std::filesystem::path folder = FindDataFolder(exeFolder, userFolder);
+    std::filesystem::path folder = FindDataFolder(exeFolder, userFolder);
     std::error_code ignored;  // a folder we cannot create shows up as write errors naming the file
     if (folder == userFolder) std::filesystem::create_directories(userFolder, ignored);
     return folder;

@@ -14,7 +14,9 @@ constexpr char kGbkName[] = "CP936";
 class Converter {
   public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert to GBK");
+        // iconv_open's failure value is (iconv_t)-1, so the cast is the interface's own.
+        const auto failed = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+        if (cd_ == failed) throw std::runtime_error("iconv cannot convert to GBK");
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;

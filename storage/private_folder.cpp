@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "storage/file_descriptor.h"
+
 namespace kerfolio {
 namespace {
 
@@ -17,7 +19,9 @@ constexpr int kNamesTried = 10;
 std::optional<std::string> PrivateFolderProblem(const std::filesystem::path& folder, bool create) {
     if (create && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
     // Opened without following a link, and every check made on what was opened.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const FileDescriptor opened(
+        ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const int fd = opened.Get();
     if (fd < 0) {
         const int error = errno;
         struct stat link {};
@@ -34,7 +38,6 @@ std::optional<std::string> PrivateFolderProblem(const std::filesystem::path& fol
     } else if ((info.st_mode & 022) != 0 && !(create && ::fchmod(fd, 0700) == 0)) {
         problem = "Other users may write in the folder";
     }
-    ::close(fd);
     return problem;
 }
 
@@ -42,7 +45,7 @@ std::filesystem::path ChoosePrivateTempFolder(const std::filesystem::path& temp,
     const std::string base = "kerfolio-" + std::to_string(::geteuid());
     std::optional<std::string> first;
     for (int i = 0; i < kNamesTried; ++i) {
-        const std::filesystem::path folder = temp / (i == 0 ? base : base + "-" + std::to_string(i));
+        std::filesystem::path folder = temp / (i == 0 ? base : base + "-" + std::to_string(i));
         const auto refusal = PrivateFolderProblem(folder, true);
         if (!refusal) {
             problem.clear();

@@ -61,7 +61,7 @@ Line ReadLine(std::string_view text, std::size_t pos) {
     line.next = line.end;
     if (line.next < text.size()) {
         line.next +=
-            (text[line.next] == '\r' && line.next + 1 < text.size() && text[line.next + 1] == '\n') ? 2 : 1;
+            (text[line.next] == '\r' && line.next + 1 < text.size() && text[line.next + 1] == '\n') ? 2u : 1u;
     }
 
     std::size_t start = line.begin;

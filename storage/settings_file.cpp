@@ -67,12 +67,10 @@ bool SettingsFile::WriteEntries(const std::vector<SettingsEntry>& entries) {
         }
     }
     std::string bytes;
-    std::string readError;
-    if (!ReadWholeFile(file_, bytes, &readError, kMaxSettingsFileBytes)) {
+    if (auto failure = ReadFile(file_, bytes, kMaxSettingsFileBytes)) {
         // Only a missing file may be started afresh; rewriting one we cannot read would lose it.
-        std::error_code ec;
-        if (std::filesystem::status(file_, ec).type() != std::filesystem::file_type::not_found) {
-            lastError_ = readError;
+        if (!failure->IsMissing()) {
+            lastError_ = std::move(failure->message);
             return false;
         }
         bytes.clear();

@@ -6,13 +6,14 @@
 #include "storage/data_folder.h"
 #include "storage/gbk.h"
 #include "storage/profile_text.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 #include "storage/shared_file.h"
 
 namespace kerfolio {
 namespace {
 
-constexpr char kSection[] = "save";
+constexpr std::string_view kSection = save_ini::kSnapshotSection;
 constexpr char kJobCountKey[] = "E";
 
 std::string CellKey(int machine, TEventColumn column) {
@@ -33,7 +34,7 @@ WorkSnapshot TakeSnapshot(const TJobBoard& board, std::string notePad) {
     WorkSnapshot snapshot;
     for (int machine = 1; machine <= kMachineCount; ++machine) {
         const TMachineRow& row = board.Row(machine);
-        SnapshotRow& saved = snapshot.rows[machine - 1];
+        SnapshotRow& saved = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i)
             saved.cells[i] = row.Cell(kSnapshotColumns[i]);
         saved.jumpTotal = row.JumpTotal;
@@ -48,7 +49,7 @@ WorkSnapshot TakeSnapshot(const TJobBoard& board, std::string notePad) {
 
 void RestoreSnapshot(const WorkSnapshot& snapshot, TJobBoard& board) {
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        const SnapshotRow& saved = snapshot.rows[machine - 1];
+        const SnapshotRow& saved = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
             board.SetCell(machine, kSnapshotColumns[i], saved.cells[i]);
         }
@@ -66,18 +67,19 @@ std::vector<std::pair<std::string, std::string>> SnapshotKeys(const WorkSnapshot
     keys.reserve(49);
     for (int machine = 1; machine <= kMachineCount; ++machine) {
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
-            keys.emplace_back(CellKey(machine, kSnapshotColumns[i]), snapshot.rows[machine - 1].cells[i]);
+            keys.emplace_back(CellKey(machine, kSnapshotColumns[i]),
+                              snapshot.rows[MachineIndex(machine)].cells[i]);
         }
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('t', machine), snapshot.rows[machine - 1].jumpTotal);
-        keys.emplace_back(MachineKey('d', machine), snapshot.rows[machine - 1].breakTotal);
+        keys.emplace_back(MachineKey('t', machine), snapshot.rows[MachineIndex(machine)].jumpTotal);
+        keys.emplace_back(MachineKey('d', machine), snapshot.rows[MachineIndex(machine)].breakTotal);
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('m', machine), snapshot.rows[machine - 1].workName);
+        keys.emplace_back(MachineKey('m', machine), snapshot.rows[MachineIndex(machine)].workName);
     }
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        keys.emplace_back(MachineKey('j', machine), snapshot.rows[machine - 1].workAmount);
+        keys.emplace_back(MachineKey('j', machine), snapshot.rows[MachineIndex(machine)].workAmount);
     }
     keys.emplace_back(kJobCountKey, std::to_string(snapshot.jobCount));
     return keys;
@@ -118,7 +120,7 @@ std::string NotePadFromFileBytes(std::string_view fileBytes) {
 SnapshotLoad ParseWorkSnapshot(std::string_view settingsBytes, std::string_view notePadBytes) {
     WorkSnapshot snapshot;
     for (int machine = 1; machine <= kMachineCount; ++machine) {
-        SnapshotRow& row = snapshot.rows[machine - 1];
+        SnapshotRow& row = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
             row.cells[i] = ReadKey(settingsBytes, CellKey(machine, kSnapshotColumns[i]), "");
         }
@@ -149,15 +151,11 @@ SnapshotLoad LoadWorkSnapshot(const std::filesystem::path& folder) {
     // A missing save.ini means no key was ever saved: every key takes its default. One that exists but
     // cannot be read must not wipe the board with defaults.
     std::string settingsBytes;
-    std::string error;
-    const std::filesystem::path settingsPath = SettingsPath(folder);
-    if (!ReadWholeFile(settingsPath, settingsBytes, &error, kMaxSettingsFileBytes)) {
-        std::error_code ec;
-        if (std::filesystem::status(settingsPath, ec).type() != std::filesystem::file_type::not_found) {
-            return {std::nullopt, error};
-        }
+    if (auto failure = ReadFile(SettingsPath(folder), settingsBytes, kMaxSettingsFileBytes)) {
+        if (!failure->IsMissing()) return {std::nullopt, std::move(failure->message)};
         settingsBytes.clear();
     }
+    std::string error;
     std::string notePadBytes;
     if (!ReadWholeFile(NotePadPath(folder), notePadBytes, &error, kMaxNotePadFileBytes)) {
         return {std::nullopt, error};

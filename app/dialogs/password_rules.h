@@ -3,12 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "storage/save_ini.h"
+
 namespace kerfolio {
 
-// Where the access password lives in save.ini, and what it is when nobody has changed it yet.
-inline constexpr std::string_view kPasswordSection = "enter";
-inline constexpr std::string_view kPasswordKey = "1";
-inline constexpr std::string_view kDefaultPassword = "4826";
+using save_ini::kDefaultPassword, save_ini::kPasswordKey, save_ini::kPasswordSection;
 
 inline constexpr std::string_view kWrongOldPasswordText = "旧密码不对！";
 inline constexpr std::string_view kEmptyNewPasswordText = "新密码不能为空！";

@@ -23,17 +23,14 @@
 #include "storage/data_folder.h"
 #include "storage/flags.h"
 #include "storage/profile_text.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
 namespace {
 
-constexpr std::string_view kFolderSection = "file";
-constexpr std::string_view kFolderKey = "dir";
-constexpr std::string_view kFolderDefault = "nil";
-constexpr std::string_view kTimeSection = "time";
-constexpr std::string_view kTimeKey = "time1";
-constexpr std::string_view kTimeDefault = "0:00:00";
+using save_ini::kFolderDefault, save_ini::kFolderKey, save_ini::kFolderSection;
+using save_ini::kTimeDefault, save_ini::kTimeKey, save_ini::kTimeSection;
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));

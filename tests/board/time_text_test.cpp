@@ -28,6 +28,28 @@ TEST(FormatTimeText, FormsOfTheTimeOfDay) {
         EXPECT_EQ(FormatTimeText(c.value), c.text) << c.value;
 }
 
+// The day a stamp belongs to and its milliseconds into it: the archive's date and the live board's
+// times hang on this near midnight and before the epoch.
+TEST(SplitDateTime, DayIsFlooredAfterRoundingToTheMillisecond) {
+    const struct {
+        TDateTime value;
+        std::int64_t day, ms;
+    } cases[] = {
+        {0.0, 0, 0},
+        {1.5, 1, 43'200'000},
+        {-0.25, -1, 64'800'000},
+        {46'000.0 + 0.4999999 / kMsPerDay, 46'000, 0},     // rounds down within the day
+        {46'001.0 - 0.4 / kMsPerDay, 46'001, 0},           // rounds up into the next day
+        {46'001.0 - 1.0 / kMsPerDay, 46'000, 86'399'999},  // the day's last millisecond
+        {-1.0 / kMsPerDay, -1, 86'399'999},
+    };
+    for (const auto& c : cases) {
+        const DayAndMs split = SplitDateTime(c.value);
+        EXPECT_EQ(split.day, c.day) << c.value;
+        EXPECT_EQ(split.ms, c.ms) << c.value;
+    }
+}
+
 TEST(ParseTimeText, AcceptsOneOrTwoDigitFields) {
     EXPECT_DOUBLE_EQ(ParseTimeText("9:05:07"), At(9, 5, 7));
     EXPECT_DOUBLE_EQ(ParseTimeText("0:0:1"), At(0, 0, 1));

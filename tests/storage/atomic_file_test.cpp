@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +73,31 @@ TEST(AtomicFileTest, ErrorsNameTheFullPath) {
     std::filesystem::current_path(oldCurrent);
     EXPECT_EQ(error,
               "Cannot open file \"" + (folder / "nothing.ini").string() + "\". No such file or directory");
+}
+
+// Callers start a missing file afresh and refuse every other failure, so the errno must say which.
+TEST(AtomicFileTest, AFailedReadTellsAMissingFileFromOneThatCannotBeRead) {
+    TempFolder folder;
+    testing::Put(folder / "plain.ini", "x");
+    std::filesystem::create_directory(folder / "folder.ini");
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        int number;
+        bool missing;
+    } cases[] = {
+        {"missing.ini", ENOENT, true},
+        {"plain.ini/below.ini", ENOTDIR, true},
+        {"folder.ini", EISDIR, false},
+        {"fifo.ini", 0, false},
+    };
+    for (const auto& c : cases) {
+        std::string bytes;
+        const auto failure = ReadFile(folder / c.name, bytes);
+        ASSERT_TRUE(failure.has_value()) << c.name;
+        EXPECT_EQ(failure->number, c.number) << c.name;
+        EXPECT_EQ(failure->IsMissing(), c.missing) << c.name;
+    }
 }
 
 // The rename alone replaced a frozen file; root is refused too, since the owner's bits decide.
