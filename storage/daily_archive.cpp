@@ -41,8 +41,10 @@ constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 // Opens the day file, making it when missing. Asked only under the lock and with O_CREAT, which makes
 // an NFS client ask the server instead of trusting a "no such file" it cached before another PC made
 // the file. A new file is made group-writable and takes a setgid folder's group, so PCs archiving under
-// other accounts of that group can add to it. Returns the descriptor, or -errno.
-int OpenDayFile(const std::filesystem::path& file) {
+// other accounts of that group can add to it. Returns the descriptor, or -errno; madeHere says whether this
+// call made the file.
+int OpenDayFile(const std::filesystem::path& file, bool& madeHere) {
+    madeHere = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         int fd = ::open(file.c_str(), kOpenFlags | O_CREAT | O_EXCL, 0666);
         if (fd >= 0) {
@@ -56,6 +58,7 @@ int OpenDayFile(const std::filesystem::path& file) {
                     [[maybe_unused]] const int group = ::fchown(fd, static_cast<uid_t>(-1), folder.st_gid);
                 }
             }
+            madeHere = true;
             return fd;
         }
         if (errno != EEXIST) return -errno;
@@ -136,7 +139,8 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
 
     // The lines are added in place rather than by replacing the file: an SMB share refuses to replace a
     // file someone has open (an office viewer, a report run, another PC's cached handle).
-    const int opened = OpenDayFile(file);
+    bool made = false;
+    const int opened = OpenDayFile(file, made);
     if (opened < 0) return CannotCreateMessage(file, -opened);
     OpenFile day(opened);
     // The folder's lock file is removed by each holder, and an NFS client may go on seeing the removed
@@ -165,8 +169,11 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
         return CannotOpenMessage(file, errno ? errno : EIO);
     if (last != '\n' && last != '\r') bytes = "\r\n";
     bytes += added;
-    if (const int failed = Append(day.Get(), end, bytes); failed != 0)
+    if (const int failed = Append(day.Get(), end, bytes); failed != 0) {
+        // A day file this archive made and could not fill goes again, as a failed replacement left none.
+        if (made && end == 0) ::unlink(file.c_str());
         return CannotCreateMessage(file, failed);
+    }
     if (const int failed = day.Close(); failed != 0) return CannotCreateMessage(file, failed);
 
     // Where the lock does not reach the other PCs (FUSE mounts), another PC may have written at the
