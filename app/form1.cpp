@@ -1,8 +1,6 @@
 #include "app/form1.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <utility>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
@@ -200,7 +198,8 @@ void TForm1::BuildDialogs() {
             journal_->Record(journal::MachineEvent(journal::kind::kCancelled, board_, code - 50,
                                                    context_.clock->Read().stamp));
         } else if (code >= 1 && code <= kCellCount && ColumnOfCell(code) != ecStart) {
-            journal_->Record(journal::ColumnEvent(board_, MachineOfCell(code), ColumnOfCell(code), pendingStamp_));
+            journal_->Record(
+                journal::ColumnEvent(board_, MachineOfCell(code), ColumnOfCell(code), pendingStamp_));
         }
         if (!outcome.error.empty()) context_.messages->Error(Q(outcome.error));
         // The entry dialog opens on top of the confirmation, which closes after it.
@@ -395,7 +394,8 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
                     firstLine = handed_.firstLine]() -> std::optional<std::string> {
         if (auto error = AppendToArchive(file, text)) return error;
         std::string bytes;
-        if (ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) *firstLine = ArchiveFirstLine(bytes, text);
+        if (ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes))
+            *firstLine = ArchiveFirstLine(bytes, text);
         return std::nullopt;
     });
 }
@@ -501,6 +501,5 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (std::exchange(closeRecorded_, true)) return;
     journal_->Record(journal::ProgramEvent(journal::kind::kProgramClosed, context_.clock->Read().stamp));
 }
-
 
 }  // namespace kerfolio

@@ -118,8 +118,8 @@ class TForm1 : public QWidget {
     TOKBottomDlg4* okBottomDlg4_ = nullptr;
     LivePublisher* live_ = nullptr;  // the live board, when the settings switch it on
     std::unique_ptr<JournalKeeper> journal_;
-    journal::Stamp pendingStamp_;        // the click of the pending confirmation
-    journal::Stamp completionStamp_;     // the unmount click of the open completion dialog
+    journal::Stamp pendingStamp_;       // the click of the pending confirmation
+    journal::Stamp completionStamp_;    // the unmount click of the open completion dialog
     CompletionFields completionShown_;  // what that dialog showed when it opened
     bool startingUp_ = false;
     std::optional<std::string> loadedAtStart_;  // the fingerprint of the snapshot 自动调入 loaded

@@ -1,10 +1,10 @@
 // The machine captions' context menu of the main window: estimate, cancel machining, properties.
 #include <QString>
 
+#include "app/clock.h"
 #include "app/dialogs/confirm_dlg.h"
 #include "app/dialogs/params_dlg.h"
 #include "app/form1.h"
-#include "app/clock.h"
 #include "app/journal_keeper.h"
 #include "app/messages.h"
 #include "app/pages/board_page.h"
@@ -83,7 +83,7 @@ bool TForm1::StoreMachineParams(const TMachineParams& params) {
     board_.SetCaption(machine, params.Caption);
     journal::Event event =
         journal::MachineEvent(journal::kind::kParamsChanged, board_, machine, context_.clock->Read().stamp);
-    static constexpr const char* kKeys[] = {"caption", "model",      "travel", "taper",
+    static constexpr const char* kKeys[] = {"caption",   "model",      "travel", "taper",
                                             "tolerance", "efficiency", "remarks"};
     std::vector<std::pair<std::string, std::string>> fields;
     const auto values = params.Fields();

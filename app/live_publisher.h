@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "live/journal_today.h"
 #include "board/job_board.h"
+#include "live/journal_today.h"
 #include "live/today_jobs.h"
 
 class QPlainTextEdit;

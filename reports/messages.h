@@ -98,7 +98,8 @@ inline constexpr char kProgress[] = "读取存档文件";
 namespace kerfolio::rmsg {
 inline constexpr char kJournalUnreadable[] = "记录库无法读取 ";
 inline constexpr char kCorrected[] = "完成时修改了（原值 → 确认值）：";
-inline constexpr char kLongerThanDay[] = "按加工量和设定效率应超过一天，一天以上的部分无从得知；未用于效率学习";
+inline constexpr char kLongerThanDay[] =
+    "按加工量和设定效率应超过一天，一天以上的部分无从得知；未用于效率学习";
 inline constexpr char kUnordered[] = "装夹、开始、完成的时间在一天之内排不出先后；未用于效率学习";
 inline constexpr char kClockChangeUnresolved[] = "时间落在时钟调整（夏令时）之中，无法确定，按最短的读法计入";
 }  // namespace kerfolio::rmsg

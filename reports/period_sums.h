@@ -84,7 +84,7 @@ class PeriodSummer {
 
     Grouping grouping_;
     std::optional<Day> from_, to_;
-    std::map<Day, int> slotOfPeriod_;  // by the period's first day
+    std::map<Day, int> slotOfPeriod_;                        // by the period's first day
     std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
     std::array<int, 2> recentSlots_{};
     std::vector<std::vector<Totals>> totals_;  // [machine][slot of the period]

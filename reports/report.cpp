@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <set>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "reports/archive_file_reader.h"
@@ -89,7 +89,7 @@ class ReportSink final : public ArchiveLineSink {
     // The first day a counted job ran and the last it finished; the first day any job read ran.
     std::optional<Day> earliest, latest, covered;
     std::vector<ListedJob> listedJobs;
-    std::vector<int> listedMachine;  // the machine of each listed job
+    std::vector<int> listedMachine;                       // the machine of each listed job
     const std::set<std::size_t>* journalLines = nullptr;  // the file's lines a journal holds
 
     // A job read from a journal: exact, so neither a repeat nor an overlap is looked for.
@@ -341,7 +341,8 @@ Report BuildReport(const ReportRequest& request) {
     std::vector<std::size_t> groupOf(request.journals.size());
     std::vector<std::filesystem::path> groups = request.folders;
     const std::int64_t fromMs = request.from ? LocalMidnight(*request.from) * 1000 : INT64_MIN / 4;
-    const std::int64_t toMs = request.to ? LocalMidnight(*request.to + std::chrono::days(1)) * 1000 : INT64_MAX / 4;
+    const std::int64_t toMs =
+        request.to ? LocalMidnight(*request.to + std::chrono::days(1)) * 1000 : INT64_MAX / 4;
     for (std::size_t j = 0; j < journals.size(); ++j) {
         std::string why;
         if (!ReadJournalJobs(request.journals[j], fromMs, toMs, journals[j], why)) {
@@ -437,12 +438,10 @@ Report BuildReport(const ReportRequest& request) {
             const std::string label = job.archivedFile.empty() || group >= request.folders.size()
                                           ? request.journals[j].string()
                                           : (request.folders[group] / job.archivedFile).string();
-            sink.JournalJob(group,
-                            job,
-                            name != journals[j].currentNames.end() ? name->second
-                                                                   : "机床" + std::to_string(job.machine),
-                            label,
-                            journals[j].pcId);
+            sink.JournalJob(
+                group, job,
+                name != journals[j].currentNames.end() ? name->second : "机床" + std::to_string(job.machine),
+                label, journals[j].pcId);
         }
     }
 

@@ -116,7 +116,8 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         line.settings = settings;
         line.folders = {SettingsFile(settings).Read(save_ini::kFolderSection, save_ini::kFolderKey,
                                                     save_ini::kFolderDefault)};
-        if (std::filesystem::exists(data / "journal.sqlite", error)) line.journals = {data / "journal.sqlite"};
+        if (std::filesystem::exists(data / "journal.sqlite", error))
+            line.journals = {data / "journal.sqlite"};
         line.grouping = Grouping::Day;
         line.to = environment.today;
         line.from = environment.today - std::chrono::days(kRecentDays - 1);

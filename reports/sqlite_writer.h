@@ -45,7 +45,7 @@ class JobDatabase {
 
   private:
     bool Exec(const char* sql);
-    bool AddJournalColumns();               // in sqlite_journal_columns.cpp
+    bool AddJournalColumns();  // in sqlite_journal_columns.cpp
     void AddJournalFields(const ReadJob& job);
     bool Fail();
     bool Prepare(const char* sql, sqlite3_stmt** statement);

@@ -10,7 +10,7 @@ namespace kerfolio::share {
 
 namespace {
 
-std::string Trimmed(std::string text) {
+std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return {};
     const auto last = text.find_last_not_of(" \t\r\n");

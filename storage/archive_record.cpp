@@ -51,7 +51,7 @@ std::optional<std::int64_t> ParseArchiveMoment(std::string_view text) {
                                            std::chrono::day{static_cast<unsigned>(*d)}};
     if (!date.ok()) return std::nullopt;
     const std::int64_t day = (std::chrono::sys_days{date} - kEpoch).count();
-    return day * kSecondsPerDay + *h * 3600 + *mi * 60 + *s;
+    return day * kSecondsPerDay + std::int64_t{*h} * 3600 + std::int64_t{*mi} * 60 + *s;
 }
 
 std::optional<std::int64_t> ReadArchiveRecord(const SettingsFile& settings) {

@@ -201,8 +201,9 @@ TEST_F(SenderTest, ConnectionsCutMidTransactionLoseAndDoubleNothing) {
     int cuts = 0;
     for (int i = 0; i < 5; ++i) {
         cuts += WaitUntil([&] {
-            return server_->Psql("SELECT count(*) FROM (SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
-                                 " WHERE application_name = 'kerfolio' AND wait_event_type = 'Lock') t") == "1";
+            return server_->Psql(
+                       "SELECT count(*) FROM (SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                       " WHERE application_name = 'kerfolio' AND wait_event_type = 'Lock') t") == "1";
         });
     }
     PQclear(PQexec(holder, "ROLLBACK"));
