@@ -218,7 +218,8 @@ std::string LagText(const SenderStatus& status, int utcOffsetSeconds) {
 }
 
 bool LagPastHour(const SenderStatus& status, std::int64_t nowMs) {
-    return status.pending > 0 && status.pendingSinceMs && nowMs - *status.pendingSinceMs > std::int64_t{3600} * 1000;
+    return status.pending > 0 && status.pendingSinceMs &&
+           nowMs - *status.pendingSinceMs > std::int64_t{3600} * 1000;
 }
 
 }  // namespace kerfolio::share
