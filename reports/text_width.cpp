@@ -18,7 +18,7 @@ std::size_t DisplayWidth(std::string_view utf8) {
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        char32_t c = length == 1 ? lead : static_cast<char32_t>(lead & (0x3F >> (length - 1)));
         for (std::size_t k = 1; k < length; ++k) {
             if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
                 length = 1;
