@@ -9,32 +9,13 @@
 
 #include "storage/archive_mount.h"
 #include "storage/atomic_file.h"
+#include "storage/file_descriptor.h"
 #include "storage/file_lock.h"
 #include "storage/file_names.h"
 #include "storage/work_snapshot.h"
 
 namespace kerfolio {
 namespace {
-
-// Closes the descriptor on every way out; Close() reports a write error a network file system
-// delivers only then.
-class OpenFile {
-  public:
-    explicit OpenFile(int fd) : fd_(fd) {}
-    ~OpenFile() { Close(); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int Get() const { return fd_; }
-    int Close() {
-        if (fd_ < 0) return 0;
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
 
 constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
@@ -142,7 +123,7 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
     bool made = false;
     const int opened = OpenDayFile(file, made);
     if (opened < 0) return CannotCreateMessage(file, -opened);
-    OpenFile day(opened);
+    FileDescriptor day(opened);
     // The folder's lock file is removed by each holder, and an NFS client may go on seeing the removed
     // one under its name; the day file itself stays, so its lock keeps every PC out for sure, and taking
     // it makes NFS fetch the file's size afresh.
