@@ -41,9 +41,30 @@ std::optional<std::string> InsertAll(PgConnection& conn, std::string_view head, 
     return std::nullopt;
 }
 
+// Rows under this PC's id are accepted only from the role that holds the id; the first send takes it.
+// The tables' owner is not bound by that and takes nothing, so a PC later given its own role can still send.
+std::optional<std::string> ClaimPcId(PgConnection& conn, const std::string& pcId) {
+    PgResult claim = conn.Exec(
+        "INSERT INTO kerfolio.pc_owners(pc_id) SELECT $1 WHERE NOT pg_has_role("
+        "(SELECT relowner FROM pg_class WHERE oid = 'kerfolio.events'::regclass), 'USAGE')"
+        " ON CONFLICT (pc_id) DO NOTHING",
+        {pcId});
+    if (!claim.Ok()) return claim.Error();
+    PgResult holder = conn.Exec(
+        "SELECT pg_has_role((SELECT relowner FROM pg_class WHERE oid = 'kerfolio.events'::regclass), 'USAGE')"
+        " OR EXISTS (SELECT 1 FROM kerfolio.pc_owners WHERE pc_id = $1 AND owner = current_user)",
+        {pcId});
+    if (!holder.Ok()) return holder.Error();
+    if (holder.Text(0, 0) != "t") return std::string(kPcIdTaken) + pcId;
+    return std::nullopt;
+}
+
 std::optional<std::string> SendBatch(PgConnection& conn, const Batch& batch) {
     if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
-    auto problem = InsertAll(conn,
+    std::optional<std::string> problem;
+    if (!batch.events.empty() && !batch.events.front().empty() && batch.events.front()[0])
+        problem = ClaimPcId(conn, *batch.events.front()[0]);
+    if (!problem) problem = InsertAll(conn,
                              "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, machine,"
                              " machine_name, workpiece, amount, detail) VALUES ",
                              batch.events, " ON CONFLICT (pc_id, seq) DO NOTHING");

@@ -44,6 +44,33 @@ CREATE TABLE kerfolio.job_intervals(
   kind text NOT NULL, begin_utc_ms bigint NOT NULL, end_utc_ms bigint NOT NULL,
   PRIMARY KEY (pc_id, job_seq, ord));
 )sql",
+    // Each PC id belongs to the role that first sent under it: a PC's role can add rows only under
+    // its own ids. The owner of the tables is not bound (row security does not apply to it).
+    // The office board finds each machine's latest clear, change of settings and archive by index,
+    // and reads the events' detail as JSON, so a row whose detail is not JSON is refused at insert.
+    R"sql(
+CREATE TABLE kerfolio.pc_owners(
+  pc_id      text PRIMARY KEY,
+  owner      name NOT NULL DEFAULT current_user,
+  claimed_at timestamptz NOT NULL DEFAULT clock_timestamp());
+CREATE INDEX events_kind ON kerfolio.events(pc_id, machine, kind, seq);
+ALTER TABLE kerfolio.events ADD CONSTRAINT events_detail_json CHECK (detail::jsonb IS NOT NULL);
+ALTER TABLE kerfolio.pc_owners ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.pc_owners FOR SELECT USING (true);
+CREATE POLICY claim_as_self ON kerfolio.pc_owners FOR INSERT WITH CHECK (owner = current_user);
+ALTER TABLE kerfolio.events ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.events FOR SELECT USING (true);
+CREATE POLICY insert_own ON kerfolio.events FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pc_owners o WHERE o.pc_id = events.pc_id AND o.owner = current_user));
+ALTER TABLE kerfolio.jobs ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.jobs FOR SELECT USING (true);
+CREATE POLICY insert_own ON kerfolio.jobs FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pc_owners o WHERE o.pc_id = jobs.pc_id AND o.owner = current_user));
+ALTER TABLE kerfolio.job_intervals ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.job_intervals FOR SELECT USING (true);
+CREATE POLICY insert_own ON kerfolio.job_intervals FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pc_owners o WHERE o.pc_id = job_intervals.pc_id AND o.owner = current_user));
+)sql",
 };
 
 // The version the tables are at, 0 before the first step; nullopt and the error when it cannot be read.

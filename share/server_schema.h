@@ -8,7 +8,7 @@ namespace kerfolio::share {
 class PgConnection;
 
 // The newest version of the server's tables this program knows.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Brings the server's tables (schema "kerfolio") up to kSchemaVersion, each step once, recorded in
 // kerfolio.migrations. Several PCs may start at once: an advisory lock lets one do each step. A role

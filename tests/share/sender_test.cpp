@@ -12,6 +12,7 @@
 #include "share/messages.h"
 #include "share/sender.h"
 #include "share/server_report.h"
+#include "share/server_schema.h"
 #include "tests/share/pg_server.h"
 #include "tests/share/test_journal.h"
 
@@ -107,7 +108,7 @@ TEST_P(SeveralPcs, EveryEventArrivesOnceWhateverTheInterleaving) {
         ExpectAllOnceInOrder(PcId(pc), 400);
     EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.jobs"), pcs * 10);
     EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.job_intervals"), pcs * 10);
-    EXPECT_EQ(Count("SELECT max(version) FROM kerfolio.migrations"), 1);
+    EXPECT_EQ(Count("SELECT max(version) FROM kerfolio.migrations"), kSchemaVersion);
 
     // The shop-wide report: one row per PC's machine, the PC as a column.
     ServerReport report;
@@ -258,8 +259,24 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
           "UPDATE kerfolio.jobs SET amount = 0", "DELETE FROM kerfolio.jobs", "DROP TABLE kerfolio.events",
           "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
           " VALUES ('x', 1, 0, 0, 'k', '{}') ON CONFLICT (pc_id, seq) DO UPDATE SET kind = 'y'",
-          "CREATE TABLE kerfolio.mine(a int)"})
+          "CREATE TABLE kerfolio.mine(a int)",
+          // Rows under another PC's id, or that id taken in another role's name.
+          "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
+          " VALUES ('another-pc', 1, 0, 0, 'mounted', '{}')",
+          "INSERT INTO kerfolio.jobs SELECT 'another-pc', seq + 100, machine, machine_name, workpiece, amount,"
+          " mount_utc_ms, start_utc_ms, finish_utc_ms, utc_offset_s, jump_ms, break_ms, report_line,"
+          " stamped_differs FROM kerfolio.jobs",
+          "INSERT INTO kerfolio.pc_owners(pc_id, owner) VALUES ('another-pc', 'kerfolio_owner')"})
         EXPECT_NE(asPc(sql).find("ERROR"), std::string::npos) << sql;
+    // A second PC role cannot send under the id the first one holds.
+    ASSERT_EQ(server_->Psql("CREATE ROLE kerfolio_pc2 LOGIN PASSWORD 'pc2-secret' IN ROLE kerfolio_pc"), "");
+    journal.Click("mounted", 2, kMorning + 120000);
+    pcSender.Stop();
+    Sender intruder(JournalPath(0), server_->Conninfo("kerfolio_pc2", "pc2-secret", "kerfolio"), Quick());
+    intruder.Start();
+    ASSERT_TRUE(WaitUntil([&] { return !intruder.Status().lastError.empty(); }));
+    EXPECT_EQ(intruder.Status().lastError.rfind(kPcIdTaken, 0), 0u) << intruder.Status().lastError;
+    intruder.Stop();
     EXPECT_EQ(asPc("SELECT count(*) FROM kerfolio.events"), "2");
     EXPECT_EQ(server_->Psql("SELECT kind FROM kerfolio.events ORDER BY seq", "kerfolio"),
               "mounted\ncompleted");

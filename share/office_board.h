@@ -1,0 +1,64 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "live/office_view.h"
+
+namespace kerfolio::share {
+
+class PgConnection;
+
+// Every PC's machines as the server holds them: each machine's events since it was last emptied (a
+// completed job or a cancel) replayed through the board's own rules, its name and efficiency from its
+// latest events, the jobs since the PC's latest archive. pcs is left as it was when the server cannot
+// be read. nowUtcMs and officeOffsetMinutes: the office's clock.
+std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs, int officeOffsetMinutes,
+                                         std::vector<live::OfficePc>& pcs);
+
+struct OfficeBoardOptions {
+    std::chrono::milliseconds period{2000};      // between two reads of the server
+    std::chrono::milliseconds ioTimeout{5000};   // any one wait for the server
+    std::function<std::int64_t()> clock;         // the office's time, UTC ms; the system clock when empty
+};
+
+// Reads the server on a thread of its own and hands each new office view to publish; the pages are
+// served from what it last published, so a slow or absent server never holds a client. While the
+// server is away the last good view goes on, marked with the reason.
+class OfficeBoard {
+  public:
+    using Publish = std::function<void(std::shared_ptr<const live::OfficeView>)>;
+    OfficeBoard(std::string conninfo, Publish publish, OfficeBoardOptions options = {});
+    ~OfficeBoard();  // stops and joins
+    OfficeBoard(const OfficeBoard&) = delete;
+    OfficeBoard& operator=(const OfficeBoard&) = delete;
+
+    void Start();
+    void Stop();
+
+  private:
+    void Run();
+
+    const std::string conninfo_;
+    const Publish publish_;
+    const OfficeBoardOptions options_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// kerfolio-report --serve ADDRESS --postgres CONNINFO [--key-file FILE]: the office board until the
+// process is ended (SIGINT or SIGTERM). The exit status.
+int RunOfficeBoard(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kerfolio::share
