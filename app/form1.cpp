@@ -164,7 +164,10 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     live_ = new LivePublisher(context_.dataFolder, board_, memo1_, *context_.clock, this);
     connect(timer1_, &QTimer::timeout, live_, &LivePublisher::Publish);
     if (const QString problem = live_->Start(); !problem.isEmpty()) context_.messages->Error(problem);
-    new ShareLink(context_.dataFolder, *context_.messages, this);  // off unless save.ini's [share] says
+    // Off unless save.ini's [share] says. The live board says how far the shared database is behind;
+    // the link outlives live_ (see the destructor).
+    auto* share = new ShareLink(context_.dataFolder, *context_.messages, this);
+    live_->SetShareLag([share] { return share->LagText().toStdString(); });
     Timer1Timer();
 }
 

@@ -103,8 +103,8 @@ void LivePublisher::Publish() {
     const TDateTime now = clock_.Now();
     // The jobs as the journal took them, while it holds every one the NotePad lists.
     auto today = journal_.Jobs(today_ ? today_->jobs.size() : 0);
-    server_->Publish(
-        live::BuildView(board_, efficiencies_, today ? today : today_, now, UtcOffsetMinutes(now)));
+    server_->Publish(live::BuildView(board_, efficiencies_, today ? today : today_, now,
+                                     UtcOffsetMinutes(now), shareLag_ ? shareLag_() : std::string()));
 }
 
 void LivePublisher::RefreshEfficiencies() {

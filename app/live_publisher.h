@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,9 @@ class LivePublisher : public QObject {
     void BoardChanged();
     // A new view now, as at every clock tick.
     void Publish();
+    // Where the page learns how far the shared database is behind ("N events not yet sent since 14:05",
+    // empty when nothing waits). Asked at every view; must not wait for the network.
+    void SetShareLag(std::function<std::string()> lag) { shareLag_ = std::move(lag); }
 
   private:
     void NotePadChanged(int position);
@@ -62,6 +66,7 @@ class LivePublisher : public QObject {
     std::array<std::string, kMachineCount> efficiencies_;
     std::filesystem::file_time_type efficienciesStamp_{};
     bool efficienciesRead_ = false;
+    std::function<std::string()> shareLag_;
 };
 
 }  // namespace kerfolio

@@ -93,9 +93,10 @@ MachineView ViewOf(const TJobBoard& board, int machine, const std::string& effic
 std::shared_ptr<const View> BuildView(const TJobBoard& board,
                                       const std::array<std::string, kMachineCount>& efficiencies,
                                       std::shared_ptr<const TodayJobs> today, TDateTime now,
-                                      int utcOffsetMinutes) {
+                                      int utcOffsetMinutes, std::string shareLag) {
     auto view = std::make_shared<View>();
     view->now = now;
+    view->shareLag = std::move(shareLag);
     view->utcOffsetMinutes = utcOffsetMinutes;
     for (int m = 1; m <= kMachineCount; ++m)
         view->machines[MachineIndex(m)] = ViewOf(board, m, efficiencies[MachineIndex(m)], now);

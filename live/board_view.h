@@ -45,6 +45,8 @@ struct View {
     int utcOffsetMinutes = 0;  // the PC's offset at now
     std::array<MachineView, kMachineCount> machines;
     std::shared_ptr<const TodayJobs> today;  // shared between views until the NotePad changes
+    // "N events not yet sent since 14:05" when a shared database is set and behind; else empty.
+    std::string shareLag;
 };
 
 // The cells hold only a time of day: the moment meant is the last one at or before now with that time,
@@ -57,6 +59,6 @@ MachineState StateOf(const TMachineRow& row);
 std::shared_ptr<const View> BuildView(const TJobBoard& board,
                                       const std::array<std::string, kMachineCount>& efficiencies,
                                       std::shared_ptr<const TodayJobs> today, TDateTime now,
-                                      int utcOffsetMinutes);
+                                      int utcOffsetMinutes, std::string shareLag = {});
 
 }  // namespace kerfolio::live

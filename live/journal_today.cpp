@@ -3,9 +3,6 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <variant>
-
-#include "storage/gbk.h"
 
 namespace kerfolio::live {
 
@@ -62,15 +59,7 @@ bool JournalTodayJobs::Refresh() {
         if (!grown) grown = std::make_shared<TodayJobs>(*jobs_);  // a view already handed out stays as it is
         lastSeq_ = sqlite3_column_int64(newJobs_, 0);
         const auto* line = reinterpret_cast<const char*>(sqlite3_column_text(newJobs_, 1));
-        const std::string gbk = ToGbk(line ? line : "");
-        const LineReading reading = ReadReportLine(gbk);
-        if (const auto* job = std::get_if<GbkJob>(&reading)) {
-            grown->jobs.push_back(DecodedJob(*job));
-            grown->jobs.back().amount = std::int32_t(sqlite3_column_int64(newJobs_, 2));
-            grown->amount += grown->jobs.back().amount;
-        } else {
-            ++grown->unreadLines;
-        }
+        AddJournalJob(*grown, line ? line : "", sqlite3_column_int64(newJobs_, 2));
     }
     sqlite3_reset(newJobs_);
     if (grown) jobs_ = std::move(grown);

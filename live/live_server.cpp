@@ -19,12 +19,6 @@
 namespace kerfolio::live {
 namespace {
 
-struct Rendered {
-    std::shared_ptr<const View> view;
-    std::string json;
-    std::string html;
-};
-
 // The key as a cookie value: its bytes in hexadecimal, so that no byte of it needs quoting in a header.
 std::string CookieValue(std::string_view key) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -116,7 +110,7 @@ MHD_Result CountFraming(void* cls, MHD_ValueKind, const char* key, const char* v
 }
 
 void FreeShared(void* cls) {
-    delete static_cast<std::shared_ptr<const Rendered>*>(cls);
+    delete static_cast<std::shared_ptr<const Pages>*>(cls);
 }
 
 }  // namespace
@@ -131,21 +125,25 @@ struct LiveServer::Impl {
 
     std::mutex viewMutex;  // only ever held for a pointer copy
     std::shared_ptr<const View> view;
-    std::mutex renderMutex;  // the server threads' own
-    std::shared_ptr<const Rendered> rendered;
+    std::shared_ptr<const Pages> pages;  // published as they are; view is then empty
+    std::mutex renderMutex;              // the server threads' own
+    std::shared_ptr<const View> renderedView;
+    std::shared_ptr<const Pages> rendered;
 
-    std::shared_ptr<const Rendered> Current() {
+    std::shared_ptr<const Pages> Current() {
         std::shared_ptr<const View> latest;
         {
             std::lock_guard<std::mutex> lock(viewMutex);
+            if (pages) return pages;
             latest = view;
         }
         if (!latest) return nullptr;
         std::lock_guard<std::mutex> lock(renderMutex);
         // One rendering per published view, however many clients ask for it.
-        if (!rendered || rendered->view != latest)
-            rendered =
-                std::make_shared<const Rendered>(Rendered{latest, RenderJson(*latest), RenderHtml(*latest)});
+        if (!rendered || renderedView != latest) {
+            rendered = std::make_shared<const Pages>(Pages{RenderJson(*latest), RenderHtml(*latest)});
+            renderedView = latest;
+        }
         return rendered;
     }
 
@@ -238,7 +236,7 @@ struct LiveServer::Impl {
             MHD_destroy_response(response);
             return queued;
         }
-        auto page = std::make_unique<std::shared_ptr<const Rendered>>(Current());
+        auto page = std::make_unique<std::shared_ptr<const Pages>>(Current());
         if (!*page) return Refuse(connection, MHD_HTTP_SERVICE_UNAVAILABLE, msg::kNotPublished);
         const std::string& body = json ? (*page)->json : (*page)->html;
         // The answer is the rendered page itself, shared by every client that asks for this view.
@@ -306,11 +304,22 @@ int LiveServer::Port() const {
 }
 
 void LiveServer::Publish(std::shared_ptr<const View> view) {
+    std::shared_ptr<const Pages> none;
     {
         std::lock_guard<std::mutex> lock(impl_->viewMutex);
         impl_->view.swap(view);
+        impl_->pages.swap(none);
     }
     // The old view, when this was its last holder, is freed here, after the lock is let go.
+}
+
+void LiveServer::PublishPages(std::shared_ptr<const Pages> pages) {
+    std::shared_ptr<const View> none;
+    {
+        std::lock_guard<std::mutex> lock(impl_->viewMutex);
+        impl_->pages.swap(pages);
+        impl_->view.swap(none);
+    }
 }
 
 void LiveServer::Stop() {

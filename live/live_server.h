@@ -22,6 +22,12 @@ struct ServerLimits {
     unsigned backlog = 512;                 // connections the system holds before they are accepted
 };
 
+// A page and its JSON rendered once, for a server that shows something other than one PC's view.
+struct Pages {
+    std::string json;
+    std::string html;
+};
+
 // The live board's HTTP server: "/" (the page) and "/board.json", GET and HEAD only, read-only, each
 // answer the whole page or nothing (no ranges). It serves from threads of its own and reads only the
 // latest published view.
@@ -42,6 +48,8 @@ class LiveServer {
     int Port() const;
     // Only a pointer swap: never waits for a client.
     void Publish(std::shared_ptr<const View> view);
+    // The same for pages already rendered (the office board); replaces any view published before.
+    void PublishPages(std::shared_ptr<const Pages> pages);
     // Ends every connection at once and joins the server's threads. Also done by the destructor.
     void Stop();
 

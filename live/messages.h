@@ -30,6 +30,18 @@ inline constexpr const char* kJobHeaders[] = {"机床", "工件名称", "开始�
 inline constexpr char kRefreshNote[] = "本页只读，每 5 秒自动刷新";
 inline constexpr int kRefreshSeconds = 5;
 
+// The office board: every PC's machines from the shared database.
+inline constexpr char kOfficeTitle[] = "全厂线切割机床看板";
+inline constexpr char kOfficeTime[] = "办公室时间";
+inline constexpr char kPc[] = "电脑";
+inline constexpr char kLastArrived[] = "最后事件到达";
+inline constexpr char kAgo[] = "前";
+inline constexpr char kSilent[] = "已超过 10 分钟没有新事件";
+inline constexpr char kNoPcsYet[] = "共享数据库中还没有任何电脑的事件";
+inline constexpr char kServerAway[] = "共享数据库暂时无法读取：";
+inline constexpr char kDataFrom[] = "以下为上次读到的数据，读取时间";
+inline constexpr char kNeverRead[] = "尚未读到任何数据";
+
 // HTTP answers other than the page.
 inline constexpr char kNotFound[] = "没有这个页面";
 inline constexpr char kForbidden[] = "需要访问密钥";

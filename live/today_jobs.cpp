@@ -6,6 +6,18 @@
 
 namespace kerfolio::live {
 
+void AddJournalJob(TodayJobs& jobs, const std::string& reportLine, std::int64_t amount) {
+    const std::string gbk = ToGbk(reportLine);
+    const LineReading reading = ReadReportLine(gbk);
+    if (const auto* job = std::get_if<GbkJob>(&reading)) {
+        jobs.jobs.push_back(DecodedJob(*job));
+        jobs.jobs.back().amount = static_cast<std::int32_t>(amount);
+        jobs.amount += jobs.jobs.back().amount;
+    } else {
+        ++jobs.unreadLines;
+    }
+}
+
 void TodayJobsReader::Replace(std::size_t keep, const std::vector<std::string>& lines) {
     while (lines_.size() > keep) {
         const LineResult last = lines_.back();

@@ -16,6 +16,10 @@ struct TodayJobs {
     int unreadLines = 0;  // lines that are not a report line (a hand edit, a damaged snapshot)
 };
 
+// Adds a journal's job: its report line (UTF-8) read as the day file will hold it, with the amount the
+// journal took (the line's own field may be cut). A line that does not read counts as unread.
+void AddJournalJob(TodayJobs& jobs, const std::string& reportLine, std::int64_t amount);
+
 // Collects NotePad lines one at a time, so a line appended costs that line only.
 class TodayJobsReader {
   public:

@@ -28,6 +28,8 @@ dt{color:#555}dd{margin:0;overflow-wrap:anywhere}
 .today h2{font-size:1.15em;margin:0 0 0.3em}
 table{border-collapse:collapse;width:100%}th,td{border-bottom:1px solid #ddd;padding:0.2em 0.4em;text-align:left}
 td.n{text-align:right}
+.pc{margin:0 0 1.5em}.pc>h2{font-size:1.25em;margin:0 0 0.2em}.arrived{margin:0 0 0.5em;color:#333}
+.silent>h2,.silent .arrived,.away,.lag{color:#b91c1c;font-weight:bold}
 footer{margin-top:1em;color:#666;font-size:0.85em}
 @media print{body{background:#fff;font-size:10pt}.machine,.today{border:1px solid #000;border-left-width:1px;
 break-inside:avoid}.state,.open,.error{color:#000}.grid{grid-template-columns:repeat(2,1fr)}footer{display:none}}
@@ -156,39 +158,122 @@ void Today(std::string& out, const TodayJobs& today) {
     out += "</tbody></table></section>\n";
 }
 
-}  // namespace
+// Date and time of day, in a <time> that carries the offset.
+void DateTime(std::string& out, TDateTime at, int offset) {
+    out += "<time datetime=\"";
+    const std::string iso = FormatIsoTime(at, offset);
+    out += iso;
+    out += "\">";
+    out += iso.substr(0, 10);
+    out += ' ';
+    out += FormatTimeText(at);
+    out += "</time>";
+}
 
-std::string RenderHtml(const View& view) {
-    std::string out;
-    out.reserve(8192);
+// Everything up to the first line under the title: which clock, and its time.
+void Head(std::string& out, const char* title, const char* clockLabel, TDateTime now, int offset) {
     out +=
         "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
         "<meta http-equiv=\"refresh\" content=\"";
     out += std::to_string(msg::kRefreshSeconds);
     out += "\"><title>";
-    out += msg::kPageTitle;
+    out += title;
     out += "</title><style>";
     out += kStyle;
     out += "</style></head>\n<body><h1>";
-    out += msg::kPageTitle;
+    out += title;
     out += "</h1><p class=\"now\">";
-    out += msg::kPcTime;
-    out += " <time datetime=\"";
-    const std::string iso = FormatIsoTime(view.now, view.utcOffsetMinutes);
-    out += iso;
-    out += "\">";
-    out += iso.substr(0, 10);
+    out += clockLabel;
     out += ' ';
-    out += FormatTimeText(view.now);
-    out += "</time></p>\n<main class=\"grid\">\n";
+    DateTime(out, now, offset);
+    out += "</p>\n";
+}
+
+void Machines(std::string& out, const View& view) {
+    out += "<div class=\"grid\">\n";
+    for (const MachineView& machine : view.machines)
+        Machine(out, machine, view);
+    out += "</div>\n";
+}
+
+void Foot(std::string& out) {
+    out += "<footer>";
+    out += msg::kRefreshNote;
+    out += "</footer></body></html>\n";
+}
+
+}  // namespace
+
+std::string RenderHtml(const View& view) {
+    std::string out;
+    out.reserve(8192);
+    Head(out, msg::kPageTitle, msg::kPcTime, view.now, view.utcOffsetMinutes);
+    if (!view.shareLag.empty()) {
+        out += "<p class=\"lag\">";
+        Escaped(out, view.shareLag);
+        out += "</p>\n";
+    }
+    out += "<main class=\"grid\">\n";
     for (const MachineView& machine : view.machines)
         Machine(out, machine, view);
     out += "</main>\n";
     Today(out, view.today ? *view.today : TodayJobs{});
-    out += "<footer>";
-    out += msg::kRefreshNote;
-    out += "</footer></body></html>\n";
+    Foot(out);
+    return out;
+}
+
+std::string RenderOfficeHtml(const OfficeView& view) {
+    std::string out;
+    out.reserve(4096 + 8192 * view.pcs.size());
+    Head(out, msg::kOfficeTitle, msg::kOfficeTime, view.now, view.utcOffsetMinutes);
+    if (!view.problem.empty()) {
+        out += "<p class=\"away\">";
+        out += msg::kServerAway;
+        Escaped(out, view.problem);
+        out += "<br>";
+        if (view.dataAt) {
+            out += msg::kDataFrom;
+            out += ' ';
+            DateTime(out, *view.dataAt, view.utcOffsetMinutes);
+        } else {
+            out += msg::kNeverRead;
+        }
+        out += "</p>\n";
+    } else if (view.pcs.empty()) {
+        out += "<p>";
+        out += msg::kNoPcsYet;
+        out += "</p>\n";
+    }
+    out += "<main>\n";
+    for (const OfficePc& pc : view.pcs) {
+        const bool silent = pc.secondsSinceLast > kSilentSeconds;
+        out += silent ? "<section class=\"pc silent\"><h2>" : "<section class=\"pc\"><h2>";
+        out += msg::kPc;
+        out += ' ';
+        Escaped(out, pc.pcId);
+        out += "</h2><p class=\"arrived\">";
+        out += msg::kLastArrived;
+        out += ' ';
+        DateTime(out, pc.lastArrived, view.utcOffsetMinutes);
+        out += "（";
+        out += FormatSpan(static_cast<double>(pc.secondsSinceLast) / 86'400);
+        out += ' ';
+        out += msg::kAgo;
+        out += "）";
+        if (silent) {
+            out += "，";
+            out += msg::kSilent;
+        }
+        out += "</p>\n";
+        if (pc.view) {
+            Machines(out, *pc.view);
+            Today(out, pc.view->today ? *pc.view->today : TodayJobs{});
+        }
+        out += "</section>\n";
+    }
+    out += "</main>\n";
+    Foot(out);
     return out;
 }
 

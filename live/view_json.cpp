@@ -176,6 +176,15 @@ void WriteToday(JsonWriter& json, const TodayJobs& today) {
     json.Close('}');
 }
 
+void WriteMachinesAndToday(JsonWriter& json, const View& view) {
+    json.Key("machines").Open('[');
+    for (const MachineView& machine : view.machines)
+        WriteMachine(json, machine, view);
+    json.Close(']');
+    json.Key("today");
+    WriteToday(json, view.today ? *view.today : TodayJobs{});
+}
+
 }  // namespace
 
 std::string RenderJson(const View& view) {
@@ -184,12 +193,48 @@ std::string RenderJson(const View& view) {
     JsonWriter json(out);
     json.Open('{');
     json.Key("generated_at").String(FormatIsoTime(view.now, view.utcOffsetMinutes));
-    json.Key("machines").Open('[');
-    for (const MachineView& machine : view.machines)
-        WriteMachine(json, machine, view);
+    WriteMachinesAndToday(json, view);
+    json.Key("share_lag");
+    if (view.shareLag.empty()) {
+        json.Null();
+    } else {
+        json.String(view.shareLag);
+    }
+    json.Close('}');
+    out += '\n';
+    return out;
+}
+
+std::string RenderOfficeJson(const OfficeView& view) {
+    std::string out;
+    out.reserve(1024 + 4096 * view.pcs.size());
+    JsonWriter json(out);
+    const int offset = view.utcOffsetMinutes;
+    json.Open('{');
+    json.Key("generated_at").String(FormatIsoTime(view.now, offset));
+    json.Key("server_ok").Bool(view.problem.empty());
+    json.Key("server_problem");
+    if (view.problem.empty()) {
+        json.Null();
+    } else {
+        json.String(view.problem);
+    }
+    json.Key("data_at");
+    WriteTime(json, view.dataAt, offset);
+    json.Key("pcs").Open('[');
+    for (const OfficePc& pc : view.pcs) {
+        json.Open('{');
+        json.Key("pc_id").String(pc.pcId);
+        json.Key("last_arrived_at").String(FormatIsoTime(pc.lastArrived, offset));
+        json.Key("seconds_since_last").Number(pc.secondsSinceLast);
+        json.Key("silent").Bool(pc.secondsSinceLast > kSilentSeconds);
+        if (pc.view) {
+            json.Key("pc_time").String(FormatIsoTime(pc.view->now, pc.view->utcOffsetMinutes));
+            WriteMachinesAndToday(json, *pc.view);
+        }
+        json.Close('}');
+    }
     json.Close(']');
-    json.Key("today");
-    WriteToday(json, view.today ? *view.today : TodayJobs{});
     json.Close('}');
     out += '\n';
     return out;

@@ -6,6 +6,7 @@
 
 #include "reports/command_line.h"
 #include "reports/run_report.h"
+#include "share/office_board.h"
 #include "share/server_report.h"
 
 #ifdef KERFOLIO_REPORT_LOCALE
@@ -14,6 +15,9 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // The office board: every PC's machines from the shared database, until ended.
+    if (std::find(args.begin(), args.end(), "--serve") != args.end())
+        return kerfolio::share::RunOfficeBoard(args, std::cout, std::cerr);
     // Every PC's jobs from the shared database instead of archive folders.
     if (std::find(args.begin(), args.end(), "--postgres") != args.end())
         return kerfolio::share::RunServerReport(args, std::cout, std::cerr);

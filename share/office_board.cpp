@@ -132,7 +132,8 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
     }
     for (int r = 0; r < today.Rows(); ++r) {
         const auto found = states.find(today.Text(r, 0));
-        if (found != states.end()) live::AddJournalJob(*found->second.today, today.Text(r, 1), today.Integer(r, 2));
+        if (found != states.end())
+            live::AddJournalJob(*found->second.today, today.Text(r, 1), today.Integer(r, 2));
     }
 
     std::vector<live::OfficePc> read;

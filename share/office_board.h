@@ -26,9 +26,9 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
                                          std::vector<live::OfficePc>& pcs);
 
 struct OfficeBoardOptions {
-    std::chrono::milliseconds period{2000};      // between two reads of the server
-    std::chrono::milliseconds ioTimeout{5000};   // any one wait for the server
-    std::function<std::int64_t()> clock;         // the office's time, UTC ms; the system clock when empty
+    std::chrono::milliseconds period{2000};     // between two reads of the server
+    std::chrono::milliseconds ioTimeout{5000};  // any one wait for the server
+    std::function<std::int64_t()> clock;        // the office's time, UTC ms; the system clock when empty
 };
 
 // Reads the server on a thread of its own and hands each new office view to publish; the pages are

@@ -82,7 +82,8 @@ int RunOfficeBoard(const std::vector<std::string>& args, std::ostream& out, std:
             live::Pages{live::RenderOfficeJson(*view), live::RenderOfficeHtml(*view)}));
     });
     board.Start();
-    out << "kerfolio-report: 全厂看板在 " << listen.address->host << ":" << server.Port() << " 上，按 Ctrl+C 结束\n"
+    out << "kerfolio-report: 全厂看板在 " << listen.address->host << ":" << server.Port()
+        << " 上，按 Ctrl+C 结束\n"
         << std::flush;
     int signal = 0;
     sigwait(&ending, &signal);

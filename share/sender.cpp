@@ -64,10 +64,11 @@ std::optional<std::string> SendBatch(PgConnection& conn, const Batch& batch) {
     std::optional<std::string> problem;
     if (!batch.events.empty() && !batch.events.front().empty() && batch.events.front()[0])
         problem = ClaimPcId(conn, *batch.events.front()[0]);
-    if (!problem) problem = InsertAll(conn,
-                             "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, machine,"
-                             " machine_name, workpiece, amount, detail) VALUES ",
-                             batch.events, " ON CONFLICT (pc_id, seq) DO NOTHING");
+    if (!problem)
+        problem = InsertAll(conn,
+                            "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, machine,"
+                            " machine_name, workpiece, amount, detail) VALUES ",
+                            batch.events, " ON CONFLICT (pc_id, seq) DO NOTHING");
     if (!problem)
         problem = InsertAll(conn,
                             "INSERT INTO kerfolio.jobs(pc_id, seq, machine, machine_name, workpiece, amount,"

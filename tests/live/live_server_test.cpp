@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "live/messages.h"
+#include "live/view_html.h"
+#include "live/view_json.h"
 #include "live_board_driver.h"
 #include "raw_client.h"
 
@@ -31,12 +33,21 @@ ListenAddress Loopback() {
     return {"127.0.0.1", 0, "127.0.0.1:0"};
 }
 
+// How a board reaches the server: a PC's window publishes its view, the office board pages it rendered.
+enum class Source { View, Pages };
+
 class Served {
   public:
-    explicit Served(std::string key = {}, ServerLimits limits = {}) : server_(std::move(key), limits) {
+    explicit Served(std::string key = {}, ServerLimits limits = {}, Source source = Source::View)
+        : server_(std::move(key), limits) {
         const auto error = server_.Start(Loopback());
         EXPECT_FALSE(error) << *error;
-        server_.Publish(SomeView());
+        const auto view = SomeView();
+        if (source == Source::View) {
+            server_.Publish(view);
+        } else {
+            server_.PublishPages(std::make_shared<const Pages>(Pages{RenderJson(*view), RenderHtml(*view)}));
+        }
     }
     int Port() const { return server_.Port(); }
     LiveServer& Server() { return server_; }
@@ -46,87 +57,91 @@ class Served {
 };
 
 TEST(LiveServer, AnswersOnlyReadsOfItsTwoPages) {
-    Served served;
-    const struct {
-        const char* method;
-        const char* path;
-        int status;
-        const char* contentType;
-        const char* bodyHas;
-    } cases[] = {
-        {"GET", "/", 200, "text/html; charset=utf-8", "二号 &lt;机&gt;"},
-        {"GET", "/?refresh=1", 200, "text/html; charset=utf-8", "已上机"},
-        {"GET", "/board.json", 200, "application/json; charset=utf-8", "\"state\":\"mounted\""},
-        {"HEAD", "/board.json", 200, "application/json; charset=utf-8", ""},
-        {"HEAD", "/", 200, "text/html; charset=utf-8", ""},
-        {"POST", "/", 405, "text/plain; charset=utf-8", msg::kMethodNotAllowed},
-        {"PUT", "/board.json", 405, nullptr, nullptr},
-        {"DELETE", "/board.json", 405, nullptr, nullptr},
-        {"PATCH", "/", 405, nullptr, nullptr},
-        {"OPTIONS", "/", 405, nullptr, nullptr},
-        {"GET", "/index.html", 404, "text/plain; charset=utf-8", msg::kNotFound},
-        {"GET", "/board.json/", 404, nullptr, nullptr},
-        {"GET", "/../etc/passwd", 404, nullptr, nullptr},
-        {"HEAD", "/nothing", 404, nullptr, nullptr},
-    };
-    for (const auto& c : cases) {
-        const auto result = Ask(served.Port(), c.method, c.path);
-        ASSERT_NE(result.status, 0) << c.method << " " << c.path;
-        EXPECT_EQ(result.status, c.status) << c.method << " " << c.path;
-        if (c.contentType) {
-            EXPECT_EQ(result.Header("Content-Type"), c.contentType) << c.path;
+    for (const Source source : {Source::View, Source::Pages}) {
+        Served served({}, {}, source);
+        const struct {
+            const char* method;
+            const char* path;
+            int status;
+            const char* contentType;
+            const char* bodyHas;
+        } cases[] = {
+            {"GET", "/", 200, "text/html; charset=utf-8", "二号 &lt;机&gt;"},
+            {"GET", "/?refresh=1", 200, "text/html; charset=utf-8", "已上机"},
+            {"GET", "/board.json", 200, "application/json; charset=utf-8", "\"state\":\"mounted\""},
+            {"HEAD", "/board.json", 200, "application/json; charset=utf-8", ""},
+            {"HEAD", "/", 200, "text/html; charset=utf-8", ""},
+            {"POST", "/", 405, "text/plain; charset=utf-8", msg::kMethodNotAllowed},
+            {"PUT", "/board.json", 405, nullptr, nullptr},
+            {"DELETE", "/board.json", 405, nullptr, nullptr},
+            {"PATCH", "/", 405, nullptr, nullptr},
+            {"OPTIONS", "/", 405, nullptr, nullptr},
+            {"GET", "/index.html", 404, "text/plain; charset=utf-8", msg::kNotFound},
+            {"GET", "/board.json/", 404, nullptr, nullptr},
+            {"GET", "/../etc/passwd", 404, nullptr, nullptr},
+            {"HEAD", "/nothing", 404, nullptr, nullptr},
+        };
+        for (const auto& c : cases) {
+            const auto result = Ask(served.Port(), c.method, c.path);
+            ASSERT_NE(result.status, 0) << c.method << " " << c.path;
+            EXPECT_EQ(result.status, c.status) << c.method << " " << c.path;
+            if (c.contentType) {
+                EXPECT_EQ(result.Header("Content-Type"), c.contentType) << c.path;
+            }
+            if (c.bodyHas) {
+                EXPECT_NE(result.body.find(c.bodyHas), std::string::npos) << c.method << " " << c.path;
+            }
+            if (std::string(c.method) == "HEAD") {
+                EXPECT_EQ(result.body, "") << c.path;
+            }
+            if (c.status == 405) {
+                EXPECT_EQ(result.Header("Allow"), "GET, HEAD");
+            }
+            EXPECT_EQ(result.Header("Cache-Control"), "no-store");
         }
-        if (c.bodyHas) {
-            EXPECT_NE(result.body.find(c.bodyHas), std::string::npos) << c.method << " " << c.path;
-        }
-        if (std::string(c.method) == "HEAD") {
-            EXPECT_EQ(result.body, "") << c.path;
-        }
-        if (c.status == 405) {
-            EXPECT_EQ(result.Header("Allow"), "GET, HEAD");
-        }
-        EXPECT_EQ(result.Header("Cache-Control"), "no-store");
     }
 }
 
 TEST(LiveServer, AKeyInTheSettingsIsAskedOfEveryRequest) {
-    Served served("s3cret;=");
-    const struct {
-        const char* path;
-        const char* cookie;
-        int status;
-        bool setsCookie;
-    } cases[] = {
-        {"/", nullptr, 403, false},
-        {"/board.json", nullptr, 403, false},
-        {"/?key=wrong", nullptr, 403, false},
-        {"/?key=s3cret", nullptr, 403, false},
-        {"/?key=s3cret;=x", nullptr, 403, false},
-        {"/?key=s3cret%3B%3D", nullptr, 200, true},
-        {"/board.json?key=s3cret%3b%3d", nullptr, 200, true},
-        {"/", "kerfolio_key=7333637265743b3d", 200, false},
-        {"/board.json", "theme=dark; kerfolio_key=7333637265743b3d; x=1", 200, false},
-        {"/", "kerfolio_key=s3cret;=", 403, false},
-        {"/", "kerfolio_key=s3cret%3B%3D", 403, false},
-        {"/", "other_key=7333637265743b3d", 403, false},
-        {"/nothing?key=s3cret%3B%3D", nullptr, 404, true},
-    };
-    for (const auto& c : cases) {
-        const std::string cookie = c.cookie ? std::string("Cookie: ") + c.cookie + "\r\n" : "";
-        const auto result = Ask(served.Port(), "GET", c.path, cookie);
-        ASSERT_NE(result.status, 0) << c.path;
-        EXPECT_EQ(result.status, c.status) << c.path << " " << (c.cookie ? c.cookie : "");
-        if (c.status == 403) {
-            EXPECT_EQ(result.body.find("machines"), std::string::npos);
+    for (const Source source : {Source::View, Source::Pages}) {
+        Served served("s3cret;=", {}, source);
+        const struct {
+            const char* path;
+            const char* cookie;
+            int status;
+            bool setsCookie;
+        } cases[] = {
+            {"/", nullptr, 403, false},
+            {"/board.json", nullptr, 403, false},
+            {"/?key=wrong", nullptr, 403, false},
+            {"/?key=s3cret", nullptr, 403, false},
+            {"/?key=s3cret;=x", nullptr, 403, false},
+            {"/?key=s3cret%3B%3D", nullptr, 200, true},
+            {"/board.json?key=s3cret%3b%3d", nullptr, 200, true},
+            {"/", "kerfolio_key=7333637265743b3d", 200, false},
+            {"/board.json", "theme=dark; kerfolio_key=7333637265743b3d; x=1", 200, false},
+            {"/", "kerfolio_key=s3cret;=", 403, false},
+            {"/", "kerfolio_key=s3cret%3B%3D", 403, false},
+            {"/", "other_key=7333637265743b3d", 403, false},
+            {"/nothing?key=s3cret%3B%3D", nullptr, 404, true},
+        };
+        for (const auto& c : cases) {
+            const std::string cookie = c.cookie ? std::string("Cookie: ") + c.cookie + "\r\n" : "";
+            const auto result = Ask(served.Port(), "GET", c.path, cookie);
+            ASSERT_NE(result.status, 0) << c.path;
+            EXPECT_EQ(result.status, c.status) << c.path << " " << (c.cookie ? c.cookie : "");
+            if (c.status == 403) {
+                EXPECT_EQ(result.body.find("machines"), std::string::npos);
+            }
+            const std::string setCookie = result.Header("Set-Cookie");
+            EXPECT_EQ(!setCookie.empty(), c.setsCookie) << c.path;
+            if (c.setsCookie) {
+                EXPECT_EQ(setCookie.rfind("kerfolio_key=7333637265743b3d; Path=/;", 0), 0u) << setCookie;
+            }
         }
-        const std::string setCookie = result.Header("Set-Cookie");
-        EXPECT_EQ(!setCookie.empty(), c.setsCookie) << c.path;
-        if (c.setsCookie) {
-            EXPECT_EQ(setCookie.rfind("kerfolio_key=7333637265743b3d; Path=/;", 0), 0u) << setCookie;
-        }
+        // The method is refused before the key is asked for: nothing but reads, with or without it.
+        EXPECT_EQ(Ask(served.Port(), "POST", "/").status, 405);
     }
-    // The method is refused before the key is asked for: nothing but reads, with or without it.
-    EXPECT_EQ(Ask(served.Port(), "POST", "/").status, 405);
 }
 
 TEST(LiveServer, BeforeTheFirstViewTheAnswerIsUnavailable) {
@@ -135,6 +150,12 @@ TEST(LiveServer, BeforeTheFirstViewTheAnswerIsUnavailable) {
     EXPECT_EQ(Ask(server.Port(), "GET", "/board.json").status, 503);
     server.Publish(SomeView());
     EXPECT_EQ(Ask(server.Port(), "GET", "/board.json").status, 200);
+    // Pages published later replace the view, byte for byte, and a view replaces them again.
+    server.PublishPages(std::make_shared<const Pages>(Pages{"{\"pcs\":[]}\n", "<p>office</p>"}));
+    EXPECT_EQ(Ask(server.Port(), "GET", "/board.json").body, "{\"pcs\":[]}\n");
+    EXPECT_EQ(Ask(server.Port(), "GET", "/").body, "<p>office</p>");
+    server.Publish(SomeView());
+    EXPECT_NE(Ask(server.Port(), "GET", "/board.json").body.find("\"machines\""), std::string::npos);
 }
 
 TEST(LiveServer, RequestsOverTheirBudgetAreRefusedAndTheServerGoesOn) {

@@ -33,7 +33,7 @@ std::shared_ptr<const View> BusyView() {
                                            "21:00:00", "250"}),
                        "garbage"});
     return BuildView(board, kEfficiencies, std::make_shared<const TodayJobs>(reader.Jobs()),
-                     At("0:10:05", kDay + 1), 480);
+                     At("0:10:05", kDay + 1), 480, "尚有 3 个事件未发送 <b>");
 }
 
 QJsonObject Parse(const std::string& json) {
@@ -45,7 +45,8 @@ QJsonObject Parse(const std::string& json) {
 
 TEST(LiveJson, ParsesWithTheDocumentedFields) {
     const QJsonObject root = Parse(RenderJson(*BusyView()));
-    EXPECT_EQ(root.keys(), (QStringList{"generated_at", "machines", "today"}));
+    EXPECT_EQ(root.keys(), (QStringList{"generated_at", "machines", "share_lag", "today"}));
+    EXPECT_EQ(root["share_lag"].toString(), "尚有 3 个事件未发送 <b>");
     EXPECT_EQ(root["generated_at"].toString(), "2026-12-09T00:10:05+08:00");
     const QJsonArray machines = root["machines"].toArray();
     ASSERT_EQ(machines.size(), kMachineCount);
@@ -115,6 +116,7 @@ TEST(LiveHtml, EscapesEveryBoardTextAndNeedsNoScript) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("<b>三号"), std::string::npos);
     EXPECT_NE(html.find("&lt;b&gt;三号&lt;/b&gt; &amp;"), std::string::npos);
+    EXPECT_NE(html.find("<p class=\"lag\">尚有 3 个事件未发送 &lt;b&gt;</p>"), std::string::npos);
     EXPECT_NE(html.find("凸模 &quot;A\\B&quot;"), std::string::npos);
     EXPECT_NE(html.find("<meta http-equiv=\"refresh\" content=\"5\">"), std::string::npos);
     EXPECT_NE(html.find("name=\"viewport\""), std::string::npos);
@@ -125,6 +127,51 @@ TEST(LiveHtml, EscapesEveryBoardTextAndNeedsNoScript) {
           "已持续 0:20:05", "Floating point division by zero.", "件数 1", "加工量合计 250", "垫片"}) {
         EXPECT_NE(html.find(shown), std::string::npos) << shown;
     }
+}
+
+// The office board: each PC's cards as the live board draws them, when each PC was last heard from,
+// and the server's absence over the data last read.
+TEST(OfficeRender, EachPcSaysWhenItWasLastHeardFrom) {
+    OfficeView office;
+    office.now = At("10:00:00", kDay + 1);
+    office.utcOffsetMinutes = 480;
+    office.pcs = {{"pc<1>", At("9:59:30", kDay + 1), 30, BusyView()},
+                  {"pc2", At("8:00:00", kDay + 1), 7200, BusyView()}};
+    office.problem = "server closed the connection <x>";
+    office.dataAt = At("9:59:58", kDay + 1);
+
+    const QJsonObject root = Parse(RenderOfficeJson(office));
+    EXPECT_EQ(root.keys(), (QStringList{"data_at", "generated_at", "pcs", "server_ok", "server_problem"}));
+    EXPECT_FALSE(root["server_ok"].toBool());
+    EXPECT_EQ(root["server_problem"].toString(), "server closed the connection <x>");
+    EXPECT_EQ(root["data_at"].toString(), "2026-12-09T09:59:58+08:00");
+    const QJsonArray pcs = root["pcs"].toArray();
+    ASSERT_EQ(pcs.size(), 2);
+    EXPECT_EQ(pcs[0].toObject().keys(), (QStringList{"last_arrived_at", "machines", "pc_id", "pc_time",
+                                                     "seconds_since_last", "silent", "today"}));
+    EXPECT_EQ(pcs[0]["pc_id"].toString(), "pc<1>");
+    EXPECT_EQ(pcs[0]["last_arrived_at"].toString(), "2026-12-09T09:59:30+08:00");
+    EXPECT_FALSE(pcs[0]["silent"].toBool());
+    EXPECT_TRUE(pcs[1]["silent"].toBool());
+    EXPECT_EQ(pcs[1]["machines"].toArray().size(), kMachineCount);
+    EXPECT_EQ(pcs[1]["machines"].toArray()[0].toObject()["state"].toString(), "jumping");
+
+    const std::string html = RenderOfficeHtml(office);
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("pc<1>"), std::string::npos);
+    for (const char* shown :
+         {"电脑 pc&lt;1&gt;", "0:00:30 前", "class=\"pc silent\"><h2>电脑 pc2", "2:00:00 前",
+          "已超过 10 分钟没有新事件", "共享数据库暂时无法读取：server closed the connection &lt;x&gt;",
+          "读取时间 <time datetime=\"2026-12-09T09:59:58+08:00\">", "跳步中"})
+        EXPECT_NE(html.find(shown), std::string::npos) << shown;
+
+    // Nothing read yet, and nothing to read.
+    const OfficeView empty{At("10:00:00"), 480, {}, {}, std::nullopt};
+    EXPECT_NE(RenderOfficeHtml(empty).find("还没有任何电脑"), std::string::npos);
+    const QJsonObject none = Parse(RenderOfficeJson(empty));
+    EXPECT_TRUE(none["server_ok"].toBool());
+    EXPECT_TRUE(none["data_at"].isNull());
+    EXPECT_TRUE(none["pcs"].toArray().isEmpty());
 }
 
 }  // namespace

@@ -37,10 +37,16 @@ void TestJournal::Exec(const std::string& sql) {
     }
 }
 
-std::int64_t TestJournal::Click(const std::string& kind, int machine, std::int64_t utcMs) {
-    Exec("INSERT INTO events(pc_id, utc_ms, utc_offset_s, kind, machine, machine_name, detail) VALUES ('" +
-         pcId_ + "', " + std::to_string(utcMs) + ", 28800, '" + kind + "', " + std::to_string(machine) +
-         ", '机床" + std::to_string(machine) + "', '{\"cell\":\"08:00\"}')");
+std::int64_t TestJournal::Click(const std::string& kind, int machine, std::int64_t utcMs,
+                                const std::string& workpiece, const std::string& detail) {
+    const std::string m = machine > 0 ? std::to_string(machine) : "NULL";
+    const std::string name = machine > 0 ? "'机床" + m + "'" : "NULL";
+    const std::string piece = workpiece.empty() ? "NULL" : "'" + workpiece + "'";
+    Exec(
+        "INSERT INTO events(pc_id, utc_ms, utc_offset_s, kind, machine, machine_name, workpiece, detail) "
+        "VALUES ('" +
+        pcId_ + "', " + std::to_string(utcMs) + ", 28800, '" + kind + "', " + m + ", " + name + ", " + piece +
+        ", '" + detail + "')");
     return sqlite3_last_insert_rowid(db_);
 }
 

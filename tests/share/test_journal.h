@@ -16,8 +16,9 @@ class TestJournal {
     TestJournal(const TestJournal&) = delete;
     TestJournal& operator=(const TestJournal&) = delete;
 
-    // One click's event; returns its seq.
-    std::int64_t Click(const std::string& kind, int machine, std::int64_t utcMs);
+    // One click's event; returns its seq. machine 0: an event of the whole program.
+    std::int64_t Click(const std::string& kind, int machine, std::int64_t utcMs,
+                       const std::string& workpiece = {}, const std::string& detail = R"({"cell":"08:00"})");
     // A completed job with one jump interval, written with its event as the program does.
     std::int64_t Complete(int machine, std::int64_t startMs, std::int64_t finishMs, int amount);
     const std::string& PcId() const { return pcId_; }
