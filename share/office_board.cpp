@@ -59,7 +59,7 @@ constexpr char kToday[] = R"sql(
   AND x.machine IS NULL AND x.kind = 'archived' ORDER BY x.seq DESC LIMIT 1), 0) AS archived FROM pcs p)
 SELECT a.pc_id, j.report_line, j.amount FROM a CROSS JOIN LATERAL (SELECT y.seq,
   left(y.report_line, 300) AS report_line, y.amount FROM kerfolio.jobs y
-  WHERE y.pc_id = a.pc_id AND y.seq > a.archived ORDER BY y.seq LIMIT 1000) j
+  WHERE y.pc_id = a.pc_id AND y.seq > a.archived ORDER BY y.seq LIMIT 300) j
 ORDER BY a.pc_id, j.seq
 )sql";
 

@@ -1,0 +1,193 @@
+// Two real windows with data folders of their own send to one real PostgreSQL; the office board and the
+// shop-wide report read it back. Clicks are driven as an operator gives them: a click on the cell, the
+// dialogs answered (tests/app/gui_test_support.h).
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "journal/journal_schema.h"
+#include "live/live_server.h"
+#include "live/view_html.h"
+#include "live/view_json.h"
+#include "reports/journal_jobs.h"
+#include "share/office_board.h"
+#include "share/server_report.h"
+#include "tests/app/form_window.h"
+#include "tests/live/raw_client.h"
+#include "tests/share/pg_server.h"
+
+namespace kerfolio::test {
+namespace {
+
+// save.ini asks for the shared database through a file beside it (the test server's string is long).
+// The first window also serves its own live board, on livePort.
+void ShareTo(const QString& folder, const std::string& conninfo, int livePort = 0) {
+    QFile conn(folder + "/share.conn");
+    ASSERT_TRUE(conn.open(QIODevice::WriteOnly));
+    conn.write(QByteArray::fromStdString(conninfo + "\n"));
+    QFile ini(folder + "/save.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[share]\r\ndatabase_file=share.conn\r\n");
+    if (livePort) ini.write(QStringLiteral("[web]\r\nlisten=127.0.0.1:%1\r\n").arg(livePort).toLatin1());
+}
+
+// The office board as a browser sees it: every PC's non-idle machines, "machine:state", per PC.
+QList<QStringList> BusyMachines(int port) {
+    const auto answer = live::testing::Ask(port, "GET", "/board.json");
+    QList<QStringList> pcs;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(answer.body)).object();
+    for (const QJsonValue& pc : root["pcs"].toArray()) {
+        QStringList busy;
+        for (const QJsonValue& machine : pc["machines"].toArray())
+            if (machine["state"].toString() != "idle")
+                busy << QStringLiteral("%1:%2")
+                            .arg(machine["number"].toInt())
+                            .arg(machine["state"].toString());
+        pcs << busy;
+    }
+    return pcs;
+}
+
+// An hour of one machine's jobs, every five minutes: mount, start, a jump, the finish.
+void AnHourOfJobs(Window& w, int hour) {
+    for (int job = 0; job < 12; ++job) {
+        const int minute = job * 5;
+        w.clock.Set(hour, minute, 0);
+        w.ClickCell(15, {Press("OKBtn")});
+        w.clock.Set(hour, minute, 30);
+        w.ClickCell(16, {Press("OKBtn"),
+                         Fill({{"Edit1", QStringLiteral("件%1").arg(job)}, {"Edit2", "100"}}, "OKBtn")});
+        w.clock.Set(hour, minute + 1, 0);
+        w.ClickCell(17, {Press("OKBtn")});
+        w.clock.Set(hour, minute + 2, 0);
+        w.ClickCell(18, {Press("OKBtn")});
+        w.clock.Set(hour, minute + 4, 0);
+        w.ClickCell(21, {Press("OKBtn")});
+    }
+}
+
+using Figures = std::tuple<long long, long long, long long, long long>;  // jobs, amount, cut ms, jump ms
+
+TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
+    PgServer server;
+    ASSERT_TRUE(server.Start());
+    TempFolder folderA, folderB;
+    const int livePort = live::testing::FreeLoopbackPort();
+    ShareTo(folderA.Path(), server.Conninfo(), livePort);
+    ShareTo(folderB.Path(), server.Conninfo());
+    Window a(folderA.Path()), b(folderB.Path());
+
+    live::LiveServer office("");
+    ASSERT_FALSE(office.Start({"127.0.0.1", 0, "127.0.0.1:0"}));
+    share::OfficeBoardOptions options;
+    options.period = std::chrono::milliseconds(200);
+    share::OfficeBoard board(
+        server.Conninfo(),
+        [&office](std::shared_ptr<const live::OfficeView> view) {
+            office.PublishPages(std::make_shared<const live::Pages>(
+                live::Pages{live::RenderOfficeJson(*view), live::RenderOfficeHtml(*view)}));
+        },
+        options);
+    board.Start();
+
+    // A mount on one window, a start on the other: both on the office board within seconds.
+    a.clock.Set(8, 0, 0);
+    a.ClickCell(1, {Press("OKBtn")});
+    b.clock.Set(8, 0, 0);
+    b.ClickCell(8, {Press("OKBtn")});
+    b.ClickCell(9, {Press("OKBtn"), Fill({{"Edit1", "凸模"}, {"Edit2", "100"}}, "OKBtn")});
+    QElapsedTimer seen;
+    seen.start();
+    const auto bothShown = [&] {
+        QList<QStringList> pcs = BusyMachines(office.Port());
+        std::sort(pcs.begin(), pcs.end());
+        return pcs == QList<QStringList>{{"1:mounted"}, {"2:machining"}};
+    };
+    ASSERT_TRUE(QTest::qWaitFor(bothShown, 15'000)) << BusyMachines(office.Port()).size();
+    EXPECT_LT(seen.elapsed(), 5'000);
+
+    // The server away for an hour of work on both windows, then back: every event arrives once.
+    server.Stop();
+    AnHourOfJobs(a, 9);
+    AnHourOfJobs(b, 9);
+    // The first PC's own live board says how far behind the shared database is, then nothing once sent.
+    const auto shareLag = [&] {
+        const auto answer = live::testing::Ask(livePort, "GET", "/board.json");
+        return QJsonDocument::fromJson(QByteArray::fromStdString(answer.body))
+            .object()["share_lag"]
+            .toString();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return shareLag().contains("个事件未发送到共享数据库（自 09:00 起）"); }, 40'000))
+        << shareLag().toStdString();
+    ASSERT_TRUE(server.Start());
+    const auto path = [](const TempFolder& f) { return (f.Path() + "/" + journal::kFileName).toStdString(); };
+    std::map<std::string, Figures> local;
+    for (const TempFolder* folder : {&folderA, &folderB}) {
+        JournalJobs jobs;
+        std::string why;
+        ASSERT_TRUE(ReadJournalJobs(path(*folder), 0, std::int64_t{1} << 60, jobs, why)) << why;
+        for (const JournalJob& job : jobs.jobs) {
+            auto& [count, amount, cut, jump] = local[jobs.pcId + ":" + std::to_string(job.machine)];
+            ++count;
+            amount += job.amount;
+            cut += job.finishMs - job.startMs - job.jumpMs - job.breakMs;
+            jump += job.jumpMs;
+        }
+    }
+    // Each journal's last seq, as the PC wrote it: the server must hold 1..last once for each.
+    const auto lastSeq = [](const std::string& file) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "SELECT pc_id, max(seq) FROM events", -1, &statement, nullptr);
+        sqlite3_step(statement);
+        const std::string pc = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        const long long last = sqlite3_column_int64(statement, 1);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return std::pair{pc, last};
+    };
+    for (const TempFolder* folder : {&folderA, &folderB}) {
+        const auto [pc, last] = lastSeq(path(*folder));
+        ASSERT_GT(last, 60);
+        const std::string expected =
+            std::to_string(last) + "|" + std::to_string(last) + "|1|" + std::to_string(last);
+        const std::string sql =
+            "SELECT count(*), count(DISTINCT seq), min(seq), max(seq) FROM kerfolio.events"
+            " WHERE pc_id = '" +
+            pc + "'";
+        // The senders back off while the server is away: up to half a minute before they try again.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return server.Psql(sql) == expected; }, 90'000))
+            << server.Psql(sql) << " against " << expected;
+    }
+
+    // The shop-wide report from the server gives each journal's own figures.
+    share::ServerReport report;
+    ASSERT_EQ(share::ReadServerReport(server.Conninfo(), false, report), std::nullopt);
+    std::map<std::string, Figures> shared;
+    for (const share::ServerReportRow& row : report.rows)
+        shared[row.pcId + ":" + std::to_string(row.machine)] = {row.jobs, row.amount, row.cutMs, row.jumpMs};
+    EXPECT_EQ(shared, local);
+    EXPECT_EQ(local.size(), 2u);  // machine 3 of each PC, the hour's twelve jobs
+    for (const auto& [machine, figures] : local)
+        EXPECT_EQ(std::get<0>(figures), 12) << machine;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shareLag().isEmpty(); }, 15'000)) << shareLag().toStdString();
+    // And the office board shows both PCs' machine 3 idle again, the earlier jobs still open.
+    EXPECT_TRUE(QTest::qWaitFor(bothShown, 10'000));
+    board.Stop();
+}
+
+}  // namespace
+}  // namespace kerfolio::test
