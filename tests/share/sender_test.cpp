@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "share/messages.h"
+#include "share/office_board.h"
+#include "share/pg_connection.h"
 #include "share/sender.h"
 #include "share/server_report.h"
 #include "share/server_schema.h"
@@ -223,6 +225,13 @@ GRANT USAGE ON SCHEMA kerfolio TO kerfolio_pc;
 ALTER DEFAULT PRIVILEGES IN SCHEMA kerfolio GRANT SELECT, INSERT ON TABLES TO kerfolio_pc;
 )";
 
+// The office board's role, as the README gives it (the owner's part).
+constexpr char kOfficeSql[] = R"(
+GRANT CONNECT ON DATABASE kerfolio TO kerfolio_office;
+GRANT USAGE ON SCHEMA kerfolio TO kerfolio_office;
+GRANT SELECT ON ALL TABLES IN SCHEMA kerfolio TO kerfolio_office;
+)";
+
 TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
     for (const char* sql : {"CREATE ROLE kerfolio_pc LOGIN PASSWORD 'pc-secret'",
                             "CREATE DATABASE kerfolio OWNER kerfolio_owner"})
@@ -263,7 +272,8 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
           // Rows under another PC's id, or that id taken in another role's name.
           "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
           " VALUES ('another-pc', 1, 0, 0, 'mounted', '{}')",
-          "INSERT INTO kerfolio.jobs SELECT 'another-pc', seq + 100, machine, machine_name, workpiece, amount,"
+          "INSERT INTO kerfolio.jobs SELECT 'another-pc', seq + 100, machine, machine_name, workpiece, "
+          "amount,"
           " mount_utc_ms, start_utc_ms, finish_utc_ms, utc_offset_s, jump_ms, break_ms, report_line,"
           " stamped_differs FROM kerfolio.jobs",
           "INSERT INTO kerfolio.pc_owners(pc_id, owner) VALUES ('another-pc', 'kerfolio_owner')"})
@@ -278,6 +288,19 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
     EXPECT_EQ(intruder.Status().lastError.rfind(kPcIdTaken, 0), 0u) << intruder.Status().lastError;
     intruder.Stop();
     EXPECT_EQ(asPc("SELECT count(*) FROM kerfolio.events"), "2");
+
+    // The office's reading role, as the README makes it, reads the board and can write nothing.
+    ASSERT_EQ(server_->Psql("CREATE ROLE kerfolio_office LOGIN PASSWORD 'office-secret'"), "");
+    ASSERT_EQ(server_->Psql(kOfficeSql, "kerfolio"), "");
+    PgConnection office;
+    ASSERT_EQ(office.Open(server_->Conninfo("kerfolio_office", "office-secret", "kerfolio"), 5s),
+              std::nullopt);
+    ASSERT_EQ(Migrate(office), std::nullopt);
+    std::vector<live::OfficePc> pcs;
+    ASSERT_EQ(ReadOfficePcs(office, kMorning, 0, pcs), std::nullopt);
+    ASSERT_EQ(pcs.size(), 1u);
+    EXPECT_EQ(pcs[0].pcId, PcId(0));
+    EXPECT_FALSE(office.Exec("INSERT INTO kerfolio.pc_owners(pc_id) VALUES ('office')").Ok());
     EXPECT_EQ(server_->Psql("SELECT kind FROM kerfolio.events ORDER BY seq", "kerfolio"),
               "mounted\ncompleted");
 }
