@@ -192,58 +192,61 @@ int Answers(const std::string& all) {
 // Requests shaped to swell the answer, to smuggle a second request, or to be read two ways: each gets
 // one bounded answer, and a refusal ends its connection so nothing after it is taken for a request.
 TEST(LiveServer, HostileRequestsGetOneBoundedAnswer) {
-    Served served;
-    const std::size_t pageSize = Ask(served.Port(), "GET", "/").body.size();
-    ASSERT_GT(pageSize, 0u);
-    std::string ranges = "bytes=0-";
-    for (int i = 1; i < 2600; ++i)
-        ranges += ",0-";
-    const std::string smuggled = "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-    const struct {
-        const char* name;
-        std::string request;
-        int status;
-        bool closes;
-    } cases[] = {
-        {"many ranges",
-         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\nConnection: close\r\n\r\n", 200,
-         true},
-        {"one range", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-9\r\nConnection: close\r\n\r\n",
-         200, true},
-        {"body on GET",
-         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(smuggled.size()) +
-             "\r\n\r\n" + smuggled,
-         400, true},
-        {"chunked body on HEAD",
-         "HEAD / HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n" + smuggled, 400,
-         true},
-        {"two lengths",
-         "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" + smuggled,
-         400, true},
-        {"length with chunks",
-         "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\nTransfer-Encoding: "
-         "chunked\r\n\r\n0\r\n\r\n" +
-             smuggled,
-         400, true},
-        {"body on POST", "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n\r\nhello" + smuggled,
-         405, true},
-        {"not found", "GET /x HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + smuggled, 404, true},
-        {"foreign host", "GET / HTTP/1.1\r\nHost: board.example.com\r\n\r\n" + smuggled, 403, true},
-        {"foreign host with our port", "GET /board.json HTTP/1.1\r\nHost: 10.66.0.1.nip.example:8470\r\n\r\n",
-         403, true},
-        {"no host", "GET / HTTP/1.0\r\n\r\n", 403, true},
-        {"localhost", "GET / HTTP/1.1\r\nHost: LocalHost:8470\r\nConnection: close\r\n\r\n", 200, true},
-    };
-    for (const auto& c : cases) {
-        RawClient client(served.Port(), 3000);
-        ASSERT_TRUE(client.Connected());
-        client.Send(c.request);
-        const std::string all = client.ReceiveAll();
-        const Answer answer = testing::Parse(all, client.ClosedByServer());
-        EXPECT_EQ(answer.status, c.status) << c.name;
-        EXPECT_EQ(Answers(all), 1) << c.name << ": " << all.substr(0, 200);
-        EXPECT_EQ(answer.closed, c.closes) << c.name;
-        EXPECT_LE(all.size(), pageSize + 1024) << c.name;
+    for (const Source source : {Source::View, Source::Pages}) {
+        Served served({}, {}, source);
+        const std::size_t pageSize = Ask(served.Port(), "GET", "/").body.size();
+        ASSERT_GT(pageSize, 0u);
+        std::string ranges = "bytes=0-";
+        for (int i = 1; i < 2600; ++i)
+            ranges += ",0-";
+        const std::string smuggled = "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        const struct {
+            const char* name;
+            std::string request;
+            int status;
+            bool closes;
+        } cases[] = {
+            {"many ranges",
+             "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + ranges + "\r\nConnection: close\r\n\r\n", 200,
+             true},
+            {"one range",
+             "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-9\r\nConnection: close\r\n\r\n", 200, true},
+            {"body on GET",
+             "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(smuggled.size()) +
+                 "\r\n\r\n" + smuggled,
+             400, true},
+            {"chunked body on HEAD",
+             "HEAD / HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n" + smuggled,
+             400, true},
+            {"two lengths",
+             "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\nContent-Length: 45\r\n\r\n" +
+                 smuggled,
+             400, true},
+            {"length with chunks",
+             "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\nTransfer-Encoding: "
+             "chunked\r\n\r\n0\r\n\r\n" +
+                 smuggled,
+             400, true},
+            {"body on POST",
+             "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n\r\nhello" + smuggled, 405, true},
+            {"not found", "GET /x HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + smuggled, 404, true},
+            {"foreign host", "GET / HTTP/1.1\r\nHost: board.example.com\r\n\r\n" + smuggled, 403, true},
+            {"foreign host with our port",
+             "GET /board.json HTTP/1.1\r\nHost: 10.66.0.1.nip.example:8470\r\n\r\n", 403, true},
+            {"no host", "GET / HTTP/1.0\r\n\r\n", 403, true},
+            {"localhost", "GET / HTTP/1.1\r\nHost: LocalHost:8470\r\nConnection: close\r\n\r\n", 200, true},
+        };
+        for (const auto& c : cases) {
+            RawClient client(served.Port(), 3000);
+            ASSERT_TRUE(client.Connected());
+            client.Send(c.request);
+            const std::string all = client.ReceiveAll();
+            const Answer answer = testing::Parse(all, client.ClosedByServer());
+            EXPECT_EQ(answer.status, c.status) << c.name;
+            EXPECT_EQ(Answers(all), 1) << c.name << ": " << all.substr(0, 200);
+            EXPECT_EQ(answer.closed, c.closes) << c.name;
+            EXPECT_LE(all.size(), pageSize + 1024) << c.name;
+        }
     }
 }
 
