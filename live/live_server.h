@@ -14,12 +14,12 @@ namespace kerfolio::live {
 // How much one client, and all of them, may take. Connections wait for data in one event loop, so an
 // idle or slow one holds no thread; one over a limit is closed, the others and the window go on.
 struct ServerLimits {
-    int threads = 2;                        // event loops serving the connections
-    unsigned connections = 256;             // open at once, all clients together
-    unsigned connectionsPerClient = 32;     // open at once from one address
-    std::size_t requestMemory = 32 * 1024;  // request line and headers, per connection
-    std::chrono::seconds idleTimeout{5};    // a connection that sends or reads nothing is closed
-    unsigned backlog = 512;                 // connections the system holds before they are accepted
+    int threads = 2;                                     // event loops serving the connections
+    unsigned connections = 256;                          // open at once, all clients together
+    unsigned connectionsPerClient = 32;                  // open at once from one address
+    std::size_t requestMemory = std::size_t{32} * 1024;  // request line and headers, per connection
+    std::chrono::seconds idleTimeout{5};                 // a connection that sends or reads nothing is closed
+    unsigned backlog = 512;  // connections the system holds before they are accepted
 };
 
 // A page and its JSON rendered once, for a server that shows something other than one PC's view.

@@ -31,6 +31,6 @@ struct OfficeView {
 };
 
 // A PC silent this long is marked on the page.
-inline constexpr std::int64_t kSilentSeconds = 10 * 60;
+inline constexpr std::int64_t kSilentSeconds = std::int64_t{10} * 60;
 
 }  // namespace kerfolio::live

@@ -77,7 +77,7 @@ int RunOfficeBoard(const std::vector<std::string>& args, std::ostream& out, std:
         err << "kerfolio-report: " << listen.address->text << "：" << *problem << "\n";
         return 1;
     }
-    OfficeBoard board(conninfo, [&server](std::shared_ptr<const live::OfficeView> view) {
+    OfficeBoard board(conninfo, [&server](const std::shared_ptr<const live::OfficeView>& view) {
         server.PublishPages(std::make_shared<const live::Pages>(
             live::Pages{live::RenderOfficeJson(*view), live::RenderOfficeHtml(*view)}));
     });
