@@ -200,8 +200,9 @@ TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
         if (!c.resumed) continue;
         if (c.mend) c.mend(folder);
         w.ClickCell(36, {Press("OKBtn")});
-        EXPECT_EQ(Query(folder, "SELECT group_concat(kind || coalesce(machine, ''), ' ') FROM "
-                                "(SELECT * FROM events ORDER BY seq)"),
+        EXPECT_EQ(Query(folder,
+                        "SELECT group_concat(kind || coalesce(machine, ''), ' ') FROM "
+                        "(SELECT * FROM events ORDER BY seq)"),
                   c.resumed);
         EXPECT_EQ(JournalMessages(w.messages), 1);
         EXPECT_EQ(QDir(folder).entryList({"journal-damaged-*"}, QDir::Files), QStringList{});

@@ -123,12 +123,21 @@ class Workshop {
     Outcome Window(const char* utc, std::string_view steps) {
         testing::Put(folder_ / "clock", std::to_string(Seconds(utc)) + "\n");
         testing::Put(folder_ / "steps", std::string("at ") + utc + "\n" + std::string(steps));
-        std::ostringstream command;
-        command << "exec env TZ=Europe/Berlin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen LD_PRELOAD=" << kFakeTime
-                << " FAKETIME_FMT=%s FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1 FAKETIME_TIMESTAMP_FILE="
-                << (folder_ / "clock") << " " << KERFOLIO_SHOP_DRIVER << " " << (folder_ / "data") << " "
-                << (folder_ / "steps");
-        return Capture(command.str());
+        return Capture(Faked() + " " KERFOLIO_SHOP_DRIVER " " + (folder_ / "data").string() + " " +
+                       (folder_ / "steps").string());
+    }
+    // `kerfolio --report` of the program in the data folder, on the given day; the page it would open.
+    std::string ProgramReport(const char* utc) {
+        std::filesystem::copy_file(KERFOLIO_EXE, folder_ / "data" / "kerfolio");
+        std::filesystem::create_directory(folder_ / "bin");
+        testing::Put(folder_ / "bin" / "xdg-open", "#!/bin/sh\nexit 0\n");
+        std::filesystem::permissions(folder_ / "bin" / "xdg-open", std::filesystem::perms::owner_all);
+        testing::Put(folder_ / "clock", std::to_string(Seconds(utc)) + "\n");
+        const Outcome run = Capture(Faked() + " XDG_CACHE_HOME=" + (folder_ / "cache").string() +
+                                    " PATH=" + (folder_ / "bin").string() + ":/usr/bin:/bin " +
+                                    (folder_ / "data" / "kerfolio").string() + " --report");
+        EXPECT_EQ(run.status, 0) << run.out;
+        return testing::Slurp(folder_ / "cache" / "Kerfolio" / "report.html");
     }
     Outcome Report(const std::string& options) {
         return Capture("env TZ=Europe/Berlin LANG=C.UTF-8 " KERFOLIO_REPORT " --settings " +
@@ -138,6 +147,12 @@ class Workshop {
     }
 
   private:
+    // A process of the workshop's PC: its zone, and its wall clock what the file "clock" says.
+    std::string Faked() const {
+        return std::string("exec env TZ=Europe/Berlin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen LD_PRELOAD=") +
+               kFakeTime + " FAKETIME_FMT=%s FAKETIME_NO_CACHE=1 FAKETIME_DONT_FAKE_MONOTONIC=1 " +
+               "FAKETIME_TIMESTAMP_FILE=" + (folder_ / "clock").string();
+    }
     static long long Seconds(const char* utc) {
         std::tm tm{};
         ::strptime(utc, "%Y-%m-%dT%H:%M:%SZ", &tm);
@@ -195,10 +210,11 @@ TEST(MonthOfWork, TheReportGivesEveryFigureExactlyAndTheCrashCostNoClick) {
     const Outcome whole = uninterrupted.Window("2026-03-27T07:00:00Z", steps + kAfterTheCrash);
     ASSERT_TRUE(WIFEXITED(whole.status) && WEXITSTATUS(whole.status) == 0) << whole.out;
     EXPECT_EQ(Files(shop / "archive"), Files(uninterrupted / "archive"));
-    EXPECT_EQ(testing::Slurp(shop / "data" / "temp.sav"), testing::Slurp(uninterrupted / "data" / "temp.sav"));
+    EXPECT_EQ(testing::Slurp(shop / "data" / "temp.sav"),
+              testing::Slurp(uninterrupted / "data" / "temp.sav"));
 
-    const Outcome report = shop.Report("--by month --from 2026-03-01 --to 2026-10-31 --csv " +
-                                       (shop / "month.csv").string());
+    const Outcome report =
+        shop.Report("--by month --from 2026-03-01 --to 2026-10-31 --csv " + (shop / "month.csv").string());
     EXPECT_EQ(report.status, 0) << report.out;
     // Shares are net cutting time over the period's real length, from 27 March, the first day the
     // archive covers: March 5 days less the spring hour (7,140 min), October 31 days and the autumn
@@ -250,6 +266,34 @@ TEST(MonthOfWork, TheReportGivesEveryFigureExactlyAndTheCrashCostNoClick) {
     EXPECT_NE(report.out.find("无法读取的行和文件 (1)\n"), std::string::npos) << report.out;
     EXPECT_NE(report.out.find(": 完成时修改了（原值 → 确认值）：加工量：7200 → 6000\n"), std::string::npos)
         << report.out;
+
+    // The window's own report, the last 30 days by day: the days around the 25-hour job and the
+    // 25-hour day itself, its share over 1,500 minutes.
+    const std::string page = shop.ProgramReport("2026-10-31T11:00:00Z");
+    const std::pair<const char*, const char*> days[] = {
+        // 8:10 to midnight, the job finished the next day; 950 / 1,440 min
+        {"机床3</td><td>2026-10-20", "0|0|15:50:00|0:00:00|0:00:00|15:50:00||66.0"},
+        // midnight to 9:10 and the whole job's efficiency: 45,000 / 1,500 min; 550 / 1,440
+        {"机床3</td><td>2026-10-21", "1|45000|9:10:00|0:00:00|0:00:00|9:10:00|30.0|38.2"},
+        // 22:05 to midnight; 115 / 1,440
+        {"机床1</td><td>2026-10-24", "0|0|1:55:00|0:00:00|0:00:00|1:55:00||8.0"},
+        // midnight CEST to 5:40 CET is 6:40; 400 / 1,500
+        {"机床1</td><td>2026-10-25", "1|15450|6:40:00|0:00:00|0:00:00|6:40:00|30.0|26.7"},
+        {"机床4</td><td>2026-10-25", "1|1500|0:50:00|0:00:00|0:00:00|0:50:00|30.0|3.3"},
+    };
+    for (const auto& [day, figures] : days) {
+        const std::size_t begin = page.find(std::string("<tr><td>") + day + "</td>");
+        ASSERT_NE(begin, std::string::npos) << day;
+        std::string row = page.substr(begin, page.find("</tr>", begin) - begin);
+        row = row.substr(row.find("<td class"));
+        for (const std::string tag : {"<td class=\"n\">", "</td>"}) {
+            for (std::size_t at; (at = row.find(tag)) != std::string::npos;)
+                row.replace(at, tag.size(), tag[1] == '/' ? "|" : "");
+        }
+        row.pop_back();
+        EXPECT_EQ(row, figures) << day;
+    }
+    EXPECT_NE(page.find("加工量：7200 → 6000"), std::string::npos);
 }
 
 }  // namespace

@@ -31,7 +31,9 @@ namespace {
 
 class PrintedMessages : public Messages {
   public:
-    void Information(const QString& text) override { std::cout << "shown: " << text.toStdString() << std::endl; }
+    void Information(const QString& text) override {
+        std::cout << "shown: " << text.toStdString() << std::endl;
+    }
     void Error(const QString& text) override { std::cout << "error: " << text.toStdString() << std::endl; }
 };
 
