@@ -7,6 +7,7 @@
 
 #include "storage/settings_file.h"
 #include "tests/app/form_window.h"
+#include "tests/app/small_disk.h"
 
 namespace kerfolio::test {
 namespace {
@@ -144,8 +145,10 @@ TEST(Journal, AStartAfterACrashBringsBackTheClicksSinceTheSnapshot) {
 
 struct TroubleCase {
     const char* name;
-    void (*prepare)(const QString& folder);
+    void (*prepare)(const QString& folder);  // before the window starts
+    bool fillDisk;                           // the disk fills once the window is up, room comes back after
     void (*mend)(const QString& folder);
+    const char* resumed;  // the journal's events once it can write again
 };
 
 TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
@@ -156,43 +159,53 @@ TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
              file.open(QIODevice::WriteOnly);
              file.write(QByteArray(8192, 'x'));
          },
-         nullptr},
-        {"a folder in its place", [](const QString& folder) { QDir(folder).mkdir("journal.sqlite"); },
-         [](const QString& folder) { QDir(folder).rmdir("journal.sqlite"); }},
+         false, nullptr, nullptr},
+        {"a folder in its place", [](const QString& folder) { QDir(folder).mkdir("journal.sqlite"); }, false,
+         [](const QString& folder) { QDir(folder).rmdir("journal.sqlite"); }, "mounted6"},
+        // The same file goes on: what it held before the disk filled is still there, nothing set aside.
+        {"full disk", nullptr, true, nullptr, "program_started mounted6"},
     };
     // The same clicks in a folder without trouble give the files to compare with.
-    const auto run = [](Window& w) {
+    const auto clicks = [](Window& w) {
         FillDay(w);
         FinishMachine2(w);
         w.clock.Set(23, 59, 0);
         w.ClickCell(29, {Press("OKBtn")});
-        EXPECT_TRUE(w.form.SaveSnapshot());
     };
     TempFolder plain;
     {
         Window w(plain.Path());
-        run(w);
+        clicks(w);
+        EXPECT_TRUE(w.form.SaveSnapshot());
         EXPECT_EQ(JournalMessages(w.messages), 0);
     }
     for (const TroubleCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempFolder folder;
-        c.prepare(folder.Path());
-        Window w(folder.Path());
-        run(w);
+        SmallDisk disk;
+        SCOPED_TRACE(std::string(c.name) + (c.fillDisk ? std::string(" on a ") + disk.Kind() : ""));
+        const QString folder = disk.Path();
+        if (c.prepare) c.prepare(folder);
+        Window w(folder);
+        if (c.fillDisk) disk.Fill();
+        clicks(w);
+        if (c.fillDisk) disk.MakeRoom();
+        EXPECT_TRUE(w.form.SaveSnapshot());
         EXPECT_TRUE(w.messages.errors.isEmpty()) << w.messages.errors.join('|').toStdString();
         EXPECT_EQ(JournalMessages(w.messages), 1) << w.messages.shown.join('|').toStdString();
         // save.ini names its own folder as the archive's; everything else byte for byte.
         for (const char* name : {"/save.ini", "/temp.sav"}) {
-            EXPECT_EQ(FileBytes(folder.Path() + name).replace(folder.Path().toUtf8(), "F"),
+            EXPECT_EQ(FileBytes(folder + name).replace(folder.toUtf8(), "F"),
                       FileBytes(plain.Path() + name).replace(plain.Path().toUtf8(), "F"))
                 << name;
         }
-        if (!c.mend) continue;
-        c.mend(folder.Path());
+        if (!c.resumed) continue;
+        if (c.mend) c.mend(folder);
         w.ClickCell(36, {Press("OKBtn")});
-        EXPECT_EQ(Query(folder.Path(), "SELECT kind, machine FROM events"), "mounted|6");
+        EXPECT_EQ(Query(folder,
+                        "SELECT group_concat(kind || coalesce(machine, ''), ' ') FROM "
+                        "(SELECT * FROM events ORDER BY seq)"),
+                  c.resumed);
         EXPECT_EQ(JournalMessages(w.messages), 1);
+        EXPECT_EQ(QDir(folder).entryList({"journal-damaged-*"}, QDir::Files), QStringList{});
     }
 }
 

@@ -247,12 +247,6 @@ TEST_F(JournalFile, AFolderThatRefusesWritesFailsTheAppendAndItResumesLater) {
     EXPECT_TRUE(journal.Append(ProgramEvent(kind::kProgramStarted, now)));
 }
 
-}  // namespace
-}  // namespace kerfolio::journal
-
-namespace kerfolio::journal {
-namespace {
-
 TEST(RunState, TheFingerprintTellsWhichSnapshotIsOnDisk) {
     RunState state;
     state.snapshotSeq = 20;
