@@ -242,6 +242,7 @@ void TForm1::FormCreate() {
     if (const auto problem = settings.ReadProblem()) context_.messages->Error(Q(*problem));
     options_->LoadStoredOptions();
     schedule_ = ArchiveSchedule(ReadArchiveRecord(settings));
+    archiveMount_ = ReadArchiveMount(settings);
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
     startingUp_ = false;
@@ -390,12 +391,19 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
         ArchiveFilePath(options_->ArchiveFolder().toStdString(), DateTextOf(archive.moment).toStdString());
     // What is handed over is what leaves the NotePad once the day file is safe; lines added meanwhile stay.
     handed_ = {memo1_->toPlainText(), board_.JobCount, QString::fromStdString(file.string()), archive,
-               std::make_shared<std::int64_t>(0)};
+               std::make_shared<std::int64_t>(0), std::make_shared<std::optional<FolderMount>>()};
     workerJob_ = WorkerJob::kArchive;
     // Where the lines went is read on the worker too: the day file may be on a share that hangs.
-    worker_->Start([file, text = handed_.notePad.toStdString(),
-                    firstLine = handed_.firstLine]() -> std::optional<std::string> {
+    worker_->Start([file, text = handed_.notePad.toStdString(), firstLine = handed_.firstLine,
+                    last = archiveMount_, mount = handed_.mount]() -> std::optional<std::string> {
+        // A share that was there at the last archive and is not mounted now leaves the local disk below
+        // its mount point, where the lines would hide once it is back.
+        const std::optional<FolderMount> now = FindFolderMount(file.has_parent_path() ? file.parent_path() : ".");
+        if (last && now) {
+            if (auto reason = ShareAwayReason(*last, *now)) return CannotCreateMessage(file, *reason);
+        }
         if (auto error = AppendToArchive(file, text)) return error;
+        *mount = now;
         std::string bytes;
         if (ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes))
             *firstLine = ArchiveFirstLine(bytes, text);
@@ -424,6 +432,7 @@ void TForm1::ArchiveEnded(const std::optional<std::string>& error) {
                                 handed.notePad.toStdString());
     RemoveArchivedLines(handed.notePad, handed.jobCount);
     if (step.record) RecordArchive(*step.record);
+    if (*handed.mount) RecordArchiveMount(**handed.mount);
     // The snapshot on disk still holds the archived lines: a crash before the next timed save would
     // bring them back, and the next archive would write the same jobs again.
     if (options_->SnapshotTimerOn()) SaveSnapshot();
@@ -461,6 +470,17 @@ void TForm1::RemoveArchivedLines(const QString& archived, int archivedJobCount) 
     }
     cursor.endEditBlock();
     board_.MarkChanged();
+}
+
+void TForm1::RecordArchiveMount(const FolderMount& mount) {
+    const auto same = [](const FolderMount& a, const FolderMount& b) {
+        return a.type == b.type && a.device == b.device && a.mountPoint == b.mountPoint;
+    };
+    if (archiveMount_ && same(*archiveMount_, mount)) return;  // save.ini is not rewritten every day for it
+    archiveMount_ = mount;
+    SettingsFile settings(SettingsPath(context_.dataFolder));
+    if (!WriteArchiveMount(settings, mount) && !std::exchange(recordErrorShown_, true))
+        context_.messages->Error(Q(settings.LastError()));
 }
 
 void TForm1::RecordArchive(std::int64_t moment) {

@@ -13,6 +13,7 @@
 #include "board/stamping.h"
 #include "journal/event.h"
 #include "journal/journal.h"
+#include "storage/archive_mount.h"
 
 class QPlainTextEdit;
 class QTabWidget;
@@ -92,6 +93,7 @@ class TForm1 : public QWidget {
     void ArchiveEnded(const std::optional<std::string>& error);
     void RemoveArchivedLines(const QString& archived, int archivedJobCount);
     void RecordArchive(std::int64_t moment);
+    void RecordArchiveMount(const FolderMount& mount);
     bool UnsavedWork() const;
     void SwitchSnapshotTimer(bool on);
     void BuildMachineMenu();
@@ -136,7 +138,9 @@ class TForm1 : public QWidget {
         QString file;
         ArchiveSchedule::Archive archive{};
         std::shared_ptr<std::int64_t> firstLine;  // the day file's line the NotePad's first line went to
+        std::shared_ptr<std::optional<FolderMount>> mount;  // the file system the day file is on
     } handed_;
+    std::optional<FolderMount> archiveMount_;  // the folder's file system at the last archive that worked
     bool recordErrorShown_ = false;
     bool closing_ = false;
     bool closeRefusedOnce_ = false;

@@ -12,7 +12,7 @@ packages=(
     libpq-dev postgresql-15
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
     qt6-translations-l10n
-    libfaketime tzdata
+    libfaketime faketime tzdata
     "$@"
 )
 

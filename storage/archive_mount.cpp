@@ -1,6 +1,8 @@
 #include "storage/archive_mount.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -32,6 +34,7 @@ std::string Normal(std::string_view path) {
 }
 
 bool IsAtOrUnder(const std::string& folder, const std::string& mountPoint) {
+    if (mountPoint == "/") return folder.starts_with('/');
     return folder == mountPoint || (folder.starts_with(mountPoint) && folder[mountPoint.size()] == '/');
 }
 
@@ -82,6 +85,58 @@ std::optional<MissingMount> FindMissingMount(const std::filesystem::path& folder
     const std::string mountInfo = ReadText("/proc/self/mountinfo");
     if (mountInfo.empty()) return std::nullopt;
     return FindMissingMount(full, ReadText("/etc/fstab"), mountInfo);
+}
+
+std::optional<FolderMount> FindFolderMount(const std::filesystem::path& folder, std::string_view mountInfo) {
+    const std::string where = Normal(folder.string());
+    std::optional<FolderMount> innermost;
+    std::istringstream mounts{std::string(mountInfo)};
+    for (std::string line; std::getline(mounts, line);) {
+        // id parent major:minor root mount-point options [optional fields...] - type source super-options
+        std::istringstream fields(line);
+        std::string id, parent, device, root, mountPoint, field;
+        if (!(fields >> id >> parent >> device >> root >> mountPoint)) continue;
+        while (fields >> field && field != "-") {
+        }
+        std::string type, source;
+        if (field != "-" || !(fields >> type >> source)) continue;
+        const std::string point = Normal(Unescape(mountPoint));
+        if (!IsAtOrUnder(where, point)) continue;
+        if (!innermost || point.size() >= innermost->mountPoint.size())
+            innermost = FolderMount{where, Unescape(type), Unescape(source), point};
+    }
+    return innermost;
+}
+
+std::optional<FolderMount> FindFolderMount(const std::filesystem::path& folder) {
+    std::error_code ec;
+    const std::filesystem::path full =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(folder, ec), ec);
+    if (ec || full.empty()) return std::nullopt;
+    const std::string mountInfo = ReadText("/proc/self/mountinfo");
+    if (mountInfo.empty()) return std::nullopt;
+    return FindFolderMount(full, mountInfo);
+}
+
+bool IsNetworkFileSystem(std::string_view type) {
+    static constexpr std::string_view kNetwork[] = {"nfs",    "nfs4", "cifs",  "smb3",      "smbfs", "ncpfs",
+                                                    "9p",     "afs",  "ceph",  "glusterfs", "coda",  "davfs",
+                                                    "lustre", "gfs2", "ocfs2", "fuse"};
+    return type.starts_with("fuse.") ||
+           std::find(std::begin(kNetwork), std::end(kNetwork), type) != std::end(kNetwork);
+}
+
+std::optional<std::string> ShareAwayReason(const FolderMount& last, const FolderMount& now) {
+    if (!IsNetworkFileSystem(last.type) || !IsAtOrUnder(now.folder, Normal(last.mountPoint)))
+        return std::nullopt;
+    // The folder lies under the mount point, so a mount as long as it or longer is on it or inside it.
+    const bool onShare =
+        IsNetworkFileSystem(now.type) && now.mountPoint.size() >= Normal(last.mountPoint).size();
+    if (onShare) return std::nullopt;
+    return "存档文件夹上次存档时在网络文件系统上（" + last.type + " \"" + last.device + "\" 挂载于 \"" +
+           last.mountPoint + "\"），现在却在 " + now.type + " \"" + now.device + "\"（\"" + now.mountPoint +
+           "\"）上：网络共享没有挂载，现在写下的行会落在本机磁盘上，共享挂载后被遮住。请挂载共享；NotePad "
+           "已保留，每分钟重试";
 }
 
 }  // namespace kerfolio

@@ -62,4 +62,19 @@ bool WriteArchiveRecord(SettingsFile& settings, std::int64_t second) {
     return settings.Write(kArchiveRecordSection, kArchiveRecordKey, FormatArchiveMoment(second));
 }
 
+std::optional<FolderMount> ReadArchiveMount(const SettingsFile& settings) {
+    FolderMount mount{"", settings.Read(kArchiveRecordSection, kArchiveMountTypeKey, ""),
+                      settings.Read(kArchiveRecordSection, kArchiveMountDeviceKey, ""),
+                      settings.Read(kArchiveRecordSection, kArchiveMountPointKey, "")};
+    if (mount.type.empty() || !mount.mountPoint.starts_with('/')) return std::nullopt;
+    return mount;
+}
+
+bool WriteArchiveMount(SettingsFile& settings, const FolderMount& mount) {
+    return settings.WriteMany(kArchiveRecordSection,
+                              {{std::string(kArchiveMountTypeKey), mount.type},
+                               {std::string(kArchiveMountDeviceKey), mount.device},
+                               {std::string(kArchiveMountPointKey), mount.mountPoint}});
+}
+
 }  // namespace kerfolio

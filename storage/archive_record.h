@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "storage/archive_mount.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {
@@ -21,5 +22,15 @@ std::optional<std::int64_t> ParseArchiveMoment(std::string_view text);
 
 std::optional<std::int64_t> ReadArchiveRecord(const SettingsFile& settings);
 bool WriteArchiveRecord(SettingsFile& settings, std::int64_t second);
+
+// The file system the archive folder was on at the last archive that worked: an archive folder on a
+// share reads as the share being away when it is on the local disk later.
+inline constexpr std::string_view kArchiveMountTypeKey = "archivedfs";
+inline constexpr std::string_view kArchiveMountDeviceKey = "archiveddev";
+inline constexpr std::string_view kArchiveMountPointKey = "archivedon";
+
+// nullopt when none is stored (its folder field is empty: only the mount counts).
+std::optional<FolderMount> ReadArchiveMount(const SettingsFile& settings);
+bool WriteArchiveMount(SettingsFile& settings, const FolderMount& mount);
 
 }  // namespace kerfolio

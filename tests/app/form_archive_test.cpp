@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTimeEdit>
@@ -11,6 +12,7 @@
 #include "board/clock_tick.h"
 #include "storage/archive_record.h"
 #include "storage/daily_archive.h"
+#include "storage/data_folder.h"
 #include "storage/file_lock.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
@@ -262,6 +264,43 @@ TEST(FormArchive, AFailedArchiveIsTriedEveryMinuteUnderItsDateUntilTheNextMoment
         EXPECT_TRUE(w.form.StatusBar()->PanelText(4).contains("重试存档成功"))
             << w.form.StatusBar()->PanelText(4).toStdString();
     }
+}
+
+// The share the last archive went to is away: its mount point is a plain folder on the local disk, and
+// lines written there would hide once the share is back.
+TEST(FormArchive, AFolderThatWasOnAShareIsNotWrittenWhileTheShareIsAway) {
+    TempFolder folder;
+    const QString share = folder.Path() + "/share";
+    QDir().mkpath(share);
+    SettingsFile settings(SettingsPath(folder.Path().toStdString()));
+    ASSERT_TRUE(WriteArchiveMount(
+        settings, {"", "nfs4", "srv:/export", QFileInfo(share).canonicalFilePath().toStdString()}));
+    Window w(folder.Path());
+    FillDay(w);
+    const QString lines = w.form.NotePad()->toPlainText();
+    SetArchive(w, true, share + "/pc1", QTime(23, 55, 0));
+    QDir().mkpath(share + "/pc1");
+    w.clock.now = At(0, 23, 55);
+    w.Tick();
+    ASSERT_EQ(w.messages.errors.size(), 1);
+    EXPECT_TRUE(w.messages.errors[0].contains("srv:/export")) << w.messages.errors[0].toStdString();
+    EXPECT_EQ(DayFiles(share + "/pc1"), QStringList());
+    EXPECT_EQ(w.form.NotePad()->toPlainText(), lines);
+
+    // Another folder chosen: the next minute's try goes there, and its file system is what counts now.
+    const QString local = folder.Path() + "/local";
+    QDir().mkpath(local);
+    SetArchive(w, true, local, QTime(23, 55, 0));
+    w.clock.now = At(0, 23, 56);
+    w.Tick();
+    EXPECT_EQ(w.messages.errors.size(), 1);
+    EXPECT_EQ(FileBytes(DayFile(local, FixedClock(At(0, 12, 0)))), Gbk(lines));
+    const auto now = ReadArchiveMount(settings);
+    ASSERT_TRUE(now);
+    const auto expected = FindFolderMount(local.toStdString());
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(now->type, expected->type);
+    EXPECT_EQ(now->mountPoint, expected->mountPoint);
 }
 
 // A share that hangs holds the archive up: the window goes on ticking, and a job finished meanwhile

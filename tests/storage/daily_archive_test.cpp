@@ -283,5 +283,56 @@ TEST(DailyArchive, AFolderUnderAnUnmountedFstabEntryIsFound) {
     EXPECT_EQ(FindMissingMount(folder.Path()), std::nullopt);
 }
 
+// The share mounted at the last archive and away now: the folder then sits on the disk below.
+TEST(DailyArchive, AFolderThatWasOnAShareAndIsNotNowIsFound) {
+    const std::string root = "21 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+    const std::string nfs =
+        root + "40 21 0:50 / /mnt/shop rw,relatime shared:2 master:7 - nfs4 srv:/export rw\n";
+    const std::string cifs = root + "41 21 0:51 / /mnt/shop rw - cifs //srv/shop rw\n";
+    const std::string usb = root + "42 21 8:17 / /mnt/shop rw - vfat /dev/sdb1 rw\n";
+    const std::string outerNfs = root + "43 21 0:52 / /mnt rw - nfs4 srv:/mnt rw\n";
+    const std::string sshfs = root + "44 21 0:53 / /mnt/shop rw - fuse.sshfs pc@srv:/shop rw\n";
+    const std::string spaced = root + "45 21 0:54 / /srv/arch\\040ive rw - cifs //srv/a\\040b rw\n";
+    const std::string hidden = nfs + "46 40 0:55 / /mnt/shop rw - ext4 /dev/sdc1 rw\n";  // mounted over it
+    const FolderMount lastNfs{"", "nfs4", "srv:/export", "/mnt/shop"};
+    const FolderMount lastLocal{"", "ext4", "/dev/sda1", "/"};
+    const struct {
+        const char* name;
+        const FolderMount& last;
+        const char* folder;
+        const std::string& mounts;
+        const char* type;  // of the mount found
+        bool refused;
+    } cases[] = {
+        {"share there", lastNfs, "/mnt/shop/archive", nfs, "nfs4", false},
+        {"share away", lastNfs, "/mnt/shop/archive", root, "ext4", true},
+        {"the mount point itself", lastNfs, "/mnt/shop", root, "ext4", true},
+        {"another protocol on it", lastNfs, "/mnt/shop/archive", cifs, "cifs", false},
+        {"a fuse share on it", lastNfs, "/mnt/shop/archive", sshfs, "fuse.sshfs", false},
+        {"a local disk on it", lastNfs, "/mnt/shop/archive", usb, "vfat", true},
+        {"a share above it", lastNfs, "/mnt/shop/archive", outerNfs, "nfs4", true},
+        {"last mount listed wins", lastNfs, "/mnt/shop/archive", hidden, "ext4", true},
+        {"another folder chosen", lastNfs, "/home/pc/archive", root, "ext4", false},
+        {"a name that only starts alike", lastNfs, "/mnt/shopping", root, "ext4", false},
+        {"last on the local disk", lastLocal, "/mnt/shop/archive", root, "ext4", false},
+        {"escaped names", lastNfs, "/srv/arch ive/x", spaced, "cifs", false},
+    };
+    for (const auto& c : cases) {
+        const auto now = FindFolderMount(c.folder, c.mounts);
+        ASSERT_TRUE(now) << c.name;
+        EXPECT_EQ(now->type, c.type) << c.name;
+        const auto reason = ShareAwayReason(c.last, *now);
+        EXPECT_EQ(reason.has_value(), c.refused) << c.name;
+        if (reason) {
+            EXPECT_NE(reason->find("srv:/export"), std::string::npos) << c.name << ": names the share";
+        }
+    }
+    EXPECT_EQ(FindFolderMount("/srv/arch ive/x", spaced)->device, "//srv/a b");
+    EXPECT_EQ(FindFolderMount("/x", "garbage\n"), std::nullopt);
+    // This system's own folder is on some mount.
+    TempFolder folder;
+    EXPECT_NE(FindFolderMount(folder.Path()), std::nullopt);
+}
+
 }  // namespace
 }  // namespace kerfolio
