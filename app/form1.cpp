@@ -39,11 +39,13 @@
 #include "board/completion.h"
 #include "board/messages.h"
 #include "board/stamping.h"
+#include "board/time_text.h"
 #include "board/workpiece_entry.h"
 #include "journal/board_events.h"
 #include "journal/journal_schema.h"
 #include "journal/replay.h"
 #include "machines/machine_params.h"
+#include "reports/report_line.h"
 #include "storage/archive_record.h"
 #include "storage/atomic_file.h"
 #include "storage/daily_archive.h"
@@ -63,7 +65,7 @@ constexpr std::chrono::seconds kCloseWaitsForArchive{10};
 
 // The regional short date of the day a moment (whole seconds, SecondOf) falls on.
 QString DateTextOf(std::int64_t moment) {
-    const std::int64_t day = moment >= 0 ? moment / 86'400 : (moment - 86'399) / 86'400;
+    const std::int64_t day = SplitDateTime(static_cast<double>(moment) / 86'400).day;
     return QLocale::system().toString(QDate(1899, 12, 30).addDays(day), QLocale::ShortFormat);
 }
 
@@ -194,7 +196,7 @@ void TForm1::BuildDialogs() {
         },
         [this] { options_->Unlock(); });
     okBottomDlg_->SetOkHandler([this] {
-        const int code = board_.EventCode;
+        const int code = board_.EventCode();
         const ConfirmOutcome outcome = ConfirmPendingEvent(board_);
         // On record before the dialog closes; the start waits for its workpiece.
         if (code > 50 && code <= 50 + kMachineCount) {
@@ -213,16 +215,16 @@ void TForm1::BuildDialogs() {
             context_.messages->Information(Q(*refusal));
             return;
         }
-        journal_->Record(journal::ColumnEvent(board_, board_.EntryMachine, ecStart, pendingStamp_));
+        journal_->Record(journal::ColumnEvent(board_, board_.EntryMachine(), ecStart, pendingStamp_));
     });
     okBottomDlg1_->SetHandlers(
         [this](const CompletionFields& fields) {
-            const std::string line = CompleteJob(board_, fields);
+            const std::string line = BuildReportLine(CompleteJob(board_), fields);
             AppendNotePadLine(Q(line));
-            const int machine = board_.CompletionMachine;
+            const int machine = board_.CompletionMachine();
             journal_->RecordCompleted(
                 journal::MachineEvent(journal::kind::kCompleted, board_, machine, completionStamp_),
-                {board_.JobCount, line, completionShown_, fields});
+                {board_.JobCount(), line, completionShown_, fields});
         },
         [this] { CancelCompletion(board_); });
 }
@@ -296,6 +298,8 @@ void TForm1::EditClick(int cell) {
         okBottomDlg1_->SetFields(*outcome.completion);
         okBottomDlg1_->exec();
     }
+    // Answered: a later dialog must not act on this click.
+    board_.ClearPendingEvent();
 }
 
 void TForm1::AppendNotePadLine(const QString& line) {
@@ -390,7 +394,7 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
     const auto file =
         ArchiveFilePath(options_->ArchiveFolder().toStdString(), DateTextOf(archive.moment).toStdString());
     // What is handed over is what leaves the NotePad once the day file is safe; lines added meanwhile stay.
-    handed_ = {memo1_->toPlainText(), board_.JobCount, QString::fromStdString(file.string()), archive,
+    handed_ = {memo1_->toPlainText(), board_.JobCount(), QString::fromStdString(file.string()), archive,
                std::make_shared<std::int64_t>(0), std::make_shared<std::optional<FolderMount>>()};
     workerJob_ = WorkerJob::kArchive;
     // Where the lines went is read on the worker too: the day file may be on a share that hangs.
@@ -458,10 +462,10 @@ void TForm1::RemoveArchivedLines(const QString& archived, int archivedJobCount) 
     cursor.setPosition(int(end), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     // Jobs finished while the day file was written stay, numbered from 1 as the new day's first.
-    const std::int64_t added = std::int64_t{board_.JobCount} - archivedJobCount;
-    board_.JobCount = added > 0 ? int(std::min<std::int64_t>(added, INT32_MAX)) : 0;
+    const std::int64_t added = std::int64_t{board_.JobCount()} - archivedJobCount;
+    board_.SetJobCount(added > 0 ? int(std::min<std::int64_t>(added, INT32_MAX)) : 0);
     QTextBlock block = memo1_->document()->firstBlock();
-    for (int n = 1; n <= board_.JobCount && block.isValid(); ++n, block = block.next()) {
+    for (int n = 1; n <= board_.JobCount() && block.isValid(); ++n, block = block.next()) {
         const QString old = QString::number(archivedJobCount + n) + QStringLiteral("    ");
         if (!block.text().startsWith(old)) break;
         QTextCursor number(block);

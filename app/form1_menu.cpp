@@ -24,9 +24,9 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The menu's target machine, or 0 when the menu has not been opened on a caption.
+// The menu's target machine, or 0 when no menu item is under way.
 int TargetOf(const TJobBoard& board) {
-    const int machine = board.EventCode - 50;
+    const int machine = board.EventCode() - 50;
     return machine >= 1 && machine <= kMachineCount ? machine : 0;
 }
 
@@ -52,6 +52,7 @@ void TForm1::N11Click() {
     } else {
         context_.messages->Information(Q(outcome->message));
     }
+    board_.ClearPendingEvent();
 }
 
 void TForm1::N21Click() {
@@ -60,6 +61,7 @@ void TForm1::N21Click() {
         okBottomDlg_->SetLines(Q(texts->question), Q(texts->eventLine));
         okBottomDlg_->exec();
     }
+    board_.ClearPendingEvent();
 }
 
 void TForm1::N41Click() {
@@ -68,6 +70,7 @@ void TForm1::N41Click() {
     const SettingsFile settings(SettingsPath(context_.dataFolder));
     okBottomDlg4_->SetRecord(ReadMachineParams(settings, machine, board_.Caption(machine)));
     okBottomDlg4_->exec();
+    board_.ClearPendingEvent();
 }
 
 bool TForm1::StoreMachineParams(const TMachineParams& params) {

@@ -48,7 +48,7 @@ void BM_EventCommitAgainstAtomicWrite(benchmark::State& state) {
         for (int i = 0; i < kEvents; ++i) {
             const journal::Stamp stamp{base + i * 60'000, 28'800};
             const auto kind = i % 2 == 0 ? ecJumpStart : ecJumpEnd;
-            board.EventTime = journal::LocalDateTime(stamp);
+            board.SetPendingEvent({.EventTime = journal::LocalDateTime(stamp)});
             commit.push_back(
                 Microseconds([&] { journal.Append(journal::ColumnEvent(board, 1, kind, stamp)); }));
             atomic.push_back(Microseconds([&] { WriteFileAtomically(folder.Path() / "small.txt", small); }));

@@ -10,9 +10,9 @@
 #include <tuple>
 
 #include "bench/bench_folder.h"
-#include "board/completion.h"
 #include "journal/journal_schema.h"
 #include "reports/report.h"
+#include "reports/report_line.h"
 
 namespace kerfolio {
 namespace {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "live/board_view.h"
+#include "reports/report_line.h"
 
 namespace kerfolio {
 

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "bench/bench_folder.h"
-#include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/calendar.h"
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
 #include "reports/report.h"
+#include "reports/report_line.h"
 #include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
 #include "storage/atomic_file.h"

@@ -11,7 +11,7 @@ namespace {
 // first text that does not read or a division that cannot be done, in the order the values are taken.
 TDateTime FinishTime(const TMachineRow& row, std::string_view efficiency) {
     const TDateTime mounted = ParseTimeText(row.Cell(ecMount));
-    const double amount = ParseIntegerText(row.WorkAmount);
+    const double amount = ParseIntegerText(row.WorkAmount());
     const double perMinute = ParseIntegerText(efficiency);
     if (perMinute == 0) {
         // 0/0 has no value at all; anything else over 0 is infinite. Both are refused rather than
@@ -19,14 +19,14 @@ TDateTime FinishTime(const TMachineRow& row, std::string_view efficiency) {
         throw ConversionError(amount == 0 ? msg::kInvalidOperation : msg::kDivisionByZero);
     }
     const TDateTime machining = amount / perMinute / 60 / 24;
-    const TDateTime jumps = ParseTimeText(row.JumpTotal);
+    const TDateTime jumps = ParseTimeText(row.JumpTotal());
     return mounted + machining + jumps;
 }
 
 }  // namespace
 
 std::optional<EstimateOutcome> EstimateFinish(const TJobBoard& board, std::string_view efficiency) {
-    const int machine = board.EventCode - 50;
+    const int machine = board.EventCode() - 50;
     if (machine < 1 || machine > kMachineCount) return std::nullopt;
     return EstimateFinishOf(board, machine, efficiency);
 }

@@ -17,7 +17,7 @@ TJobBoard::TJobBoard() {
         rows_[RowIndex(m)].caption_ = "机床" + std::to_string(m);
 }
 
-TMachineRow& TJobBoard::Row(int machine) {
+TMachineRow& TJobBoard::MutableRow(int machine) {
     return rows_[RowIndex(machine)];
 }
 const TMachineRow& TJobBoard::Row(int machine) const {
@@ -25,22 +25,44 @@ const TMachineRow& TJobBoard::Row(int machine) const {
 }
 
 void TJobBoard::SetCell(int machine, TEventColumn column, std::string text) {
-    Row(machine).cells_[ColumnIndex(column)] = std::move(text);
+    MutableRow(machine).cells_[ColumnIndex(column)] = std::move(text);
     ++revision_;
     if (observer_) observer_(machine, column);
 }
 
 void TJobBoard::SetCaption(int machine, std::string caption) {
-    Row(machine).caption_ = std::move(caption);
+    MutableRow(machine).caption_ = std::move(caption);
     if (observer_) observer_(machine, 0);
+}
+
+void TJobBoard::SetJumpTotal(int machine, std::string total) {
+    MutableRow(machine).jumpTotal_ = std::move(total);
+    ++revision_;
+}
+
+void TJobBoard::SetBreakTotal(int machine, std::string total) {
+    MutableRow(machine).breakTotal_ = std::move(total);
+    ++revision_;
+}
+
+void TJobBoard::SetWork(int machine, std::string name, std::string amount) {
+    TMachineRow& row = MutableRow(machine);
+    row.workName_ = std::move(name);
+    row.workAmount_ = std::move(amount);
+    ++revision_;
+}
+
+void TJobBoard::SetJobCount(int count) {
+    jobCount_ = count;
+    ++revision_;
 }
 
 void TJobBoard::ResetTotals() {
     for (auto& row : rows_) {
-        row.JumpTotal = kZeroDuration;
-        row.BreakTotal = kZeroDuration;
+        row.jumpTotal_ = kZeroDuration;
+        row.breakTotal_ = kZeroDuration;
     }
-    JobCount = 0;
+    jobCount_ = 0;
     ++revision_;
 }
 

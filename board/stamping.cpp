@@ -42,23 +42,23 @@ ClickOutcome ClickUnmount(TJobBoard& board, int machine, TDateTime now) {
     if (!row.IsEmpty(ecBreakStart)) outcome.messages.push_back(msg::kUnmountBreaking);
     if (!outcome.messages.empty()) return outcome;
 
-    board.EventTime = now;
+    board.SetPendingEvent({.EventTime = now, .CompletionMachine = machine});
     board.SetCell(machine, ecUnmount, FormatTimeText(now));
-    board.CompletionMachine = machine;
     outcome.completion =
-        CompletionFields{row.Caption(), row.WorkName,   row.Cell(ecMount),   row.Cell(ecStart),
-                         row.JumpTotal, row.BreakTotal, row.Cell(ecUnmount), row.WorkAmount};
+        CompletionFields{row.Caption(),   row.WorkName(),   row.Cell(ecMount),   row.Cell(ecStart),
+                         row.JumpTotal(), row.BreakTotal(), row.Cell(ecUnmount), row.WorkAmount()};
     return outcome;
 }
 
 // Closes an open jump or wire break into its total. The end cell is written first and stays when the
 // start or total does not read as a time.
 std::string EndInterval(TJobBoard& board, int machine, TEventColumn startColumn, TEventColumn endColumn,
-                        std::string TMachineRow::*total) {
-    board.SetCell(machine, endColumn, FormatTimeText(board.EventTime));
-    TMachineRow& row = board.Row(machine);
+                        const std::string& (TMachineRow::*total)() const,
+                        void (TJobBoard::*setTotal)(int, std::string)) {
+    board.SetCell(machine, endColumn, FormatTimeText(board.EventTime()));
+    const TMachineRow& row = board.Row(machine);
     try {
-        row.*total = AddInterval(row.*total, row.Cell(startColumn), row.Cell(endColumn));
+        (board.*setTotal)(machine, AddInterval((row.*total)(), row.Cell(startColumn), row.Cell(endColumn)));
     } catch (const ConversionError& error) {
         return error.what();
     }
@@ -71,8 +71,7 @@ void CancelMachining(TJobBoard& board, int machine) {
     for (const TEventColumn column : {ecMount, ecStart, ecJumpStart, ecBreakStart}) {
         board.SetCell(machine, column, "");
     }
-    board.Row(machine).WorkName.clear();
-    board.Row(machine).WorkAmount.clear();
+    board.SetWork(machine, "", "");
 }
 
 }  // namespace
@@ -90,9 +89,8 @@ ClickOutcome ClickCell(TJobBoard& board, int cell, TDateTime now) {
             return outcome;
         }
     }
-    board.EventTime = now;
-    board.EventCode = cell;
-    if (column == ecStart) board.EntryMachine = machine;
+    board.SetPendingEvent(
+        {.EventCode = cell, .EventTime = now, .EntryMachine = column == ecStart ? machine : 0});
     outcome.confirmation =
         ConfirmationTexts{column == ecBreakEnd ? msg::kConfirmQuestionColon : msg::kConfirmQuestion,
                           "  " + row.Caption() + msg::kEventPhrases[column - 1] + FormatTimeText(now)};
@@ -100,7 +98,7 @@ ClickOutcome ClickCell(TJobBoard& board, int cell, TDateTime now) {
 }
 
 ConfirmOutcome ConfirmPendingEvent(TJobBoard& board) {
-    const int code = board.EventCode;
+    const int code = board.EventCode();
     ConfirmOutcome outcome;
     if (code >= 51 && code <= 50 + kMachineCount) {
         CancelMachining(board, code - 50);
@@ -112,16 +110,18 @@ ConfirmOutcome ConfirmPendingEvent(TJobBoard& board) {
         case ecMount:
         case ecJumpStart:
         case ecBreakStart:
-            board.SetCell(machine, ColumnOfCell(code), FormatTimeText(board.EventTime));
+            board.SetCell(machine, ColumnOfCell(code), FormatTimeText(board.EventTime()));
             break;
         case ecStart:
             outcome.openEntry = true;
             break;
         case ecJumpEnd:
-            outcome.error = EndInterval(board, machine, ecJumpStart, ecJumpEnd, &TMachineRow::JumpTotal);
+            outcome.error = EndInterval(board, machine, ecJumpStart, ecJumpEnd, &TMachineRow::JumpTotal,
+                                        &TJobBoard::SetJumpTotal);
             break;
         case ecBreakEnd:
-            outcome.error = EndInterval(board, machine, ecBreakStart, ecBreakEnd, &TMachineRow::BreakTotal);
+            outcome.error = EndInterval(board, machine, ecBreakStart, ecBreakEnd, &TMachineRow::BreakTotal,
+                                        &TJobBoard::SetBreakTotal);
             break;
         case ecUnmount:
             break;  // the unmount column never leaves a pending event
@@ -130,11 +130,11 @@ ConfirmOutcome ConfirmPendingEvent(TJobBoard& board) {
 }
 
 void TargetMachine(TJobBoard& board, int machine) {
-    board.EventCode = 50 + machine;
+    board.SetPendingEvent({.EventCode = 50 + machine});
 }
 
 std::optional<ConfirmationTexts> PrepareCancelMachining(const TJobBoard& board) {
-    const int machine = board.EventCode - 50;
+    const int machine = board.EventCode() - 50;
     if (machine < 1 || machine > kMachineCount) return std::nullopt;
     return ConfirmationTexts{msg::kDeleteQuestion, "      " + board.Caption(machine) + msg::kInProcessData};
 }

@@ -38,7 +38,8 @@ struct ConfirmOutcome {
 // Applies the pending event of the confirmation dialog (EventCode).
 ConfirmOutcome ConfirmPendingEvent(TJobBoard& board);
 
-// The row label's context menu opens on machine m: it becomes the target of the menu's items.
+// The row label's context menu opens on machine m: it becomes the target of the menu's items until
+// the item's dialog has answered.
 void TargetMachine(TJobBoard& board, int machine);
 
 // The texts of the cancel-machining confirmation for the menu's target machine; nothing when no

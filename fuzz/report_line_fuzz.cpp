@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
-#include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/archive_text.h"
+#include "reports/report_line.h"
 #include "storage/gbk.h"
 
 namespace {

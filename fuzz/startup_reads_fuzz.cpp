@@ -15,6 +15,7 @@
 
 #include "board/conversion_error.h"
 #include "board/estimate.h"
+#include "board/stamping.h"
 #include "board/time_text.h"
 #include "fuzz/fuzz_files.h"
 #include "machines/machine_params.h"
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     kerfolio::RestoreSnapshot(*load.snapshot, board);
     for (int machine = 1; machine <= kerfolio::kMachineCount; ++machine) {
-        board.EventCode = 50 + machine;
+        kerfolio::TargetMachine(board, machine);
         const auto outcome = kerfolio::EstimateFinish(board, kerfolio::ReadEfficiency(settings, machine));
         if (!outcome || outcome->message.empty() == outcome->error.empty()) std::abort();
     }

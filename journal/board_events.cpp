@@ -31,12 +31,12 @@ const char* KindOf(TEventColumn column) {
 
 Event ColumnEvent(const TJobBoard& board, int machine, TEventColumn column, Stamp stamp) {
     Event event = MachineEvent(KindOf(column), board, machine, stamp);
-    std::vector<std::pair<std::string, std::string>> detail = {{"cell", FormatTimeText(board.EventTime)}};
+    std::vector<std::pair<std::string, std::string>> detail = {{"cell", FormatTimeText(board.EventTime())}};
     if (column == ecStart) {
         const TMachineRow& row = board.Row(machine);
-        event.workpiece = row.WorkName;
-        if (const auto amount = TryParseIntegerText(row.WorkAmount)) event.amount = *amount;
-        detail.emplace_back("amount_text", row.WorkAmount);
+        event.workpiece = row.WorkName();
+        if (const auto amount = TryParseIntegerText(row.WorkAmount())) event.amount = *amount;
+        detail.emplace_back("amount_text", row.WorkAmount());
     }
     event.detail = JsonObject(detail);
     return event;

@@ -6,6 +6,7 @@
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "journal/journal_schema.h"
+#include "reports/report_line.h"
 
 namespace kerfolio::journal {
 namespace {
@@ -33,7 +34,7 @@ bool ReplayClick(const StoredEvent& event, TEventColumn column, TJobBoard& board
         ClickCell(board, CellNumber(event.machine, column), LocalDateTime(event.stamp));
     if (column == ecUnmount) {
         if (!outcome.completion) return false;
-        const std::string line = CompleteJob(board, event.confirmed);
+        const std::string line = BuildReportLine(CompleteJob(board), event.confirmed);
         if (notePad) AppendLine(*notePad, line);
         return true;
     }
@@ -66,10 +67,11 @@ int Replay(const std::vector<StoredEvent>& events, RunState::ReplayFrom from, TJ
         } else if (event.kind == kind::kArchived) {
             // The lines are in the day's file already.
             if (toNotePad) notePad.clear();
-            if (toBoard) board.JobCount = 0;
+            if (toBoard) board.SetJobCount(0);
             board.MarkChanged();
             ++applied;
         }
+        board.ClearPendingEvent();  // each event's dialogs have answered
     }
     return applied;
 }

@@ -39,8 +39,8 @@ std::optional<TDateTime> OverdueBy(const TMachineRow& row, const std::optional<T
     try {
         const double perMinute = ParseIntegerText(efficiency);
         if (perMinute <= 0) return std::nullopt;
-        const double amount = ParseIntegerText(row.WorkAmount);
-        const TDateTime finish = *mountedAt + amount / perMinute / 60 / 24 + ParseTimeText(row.JumpTotal);
+        const double amount = ParseIntegerText(row.WorkAmount());
+        const TDateTime finish = *mountedAt + amount / perMinute / 60 / 24 + ParseTimeText(row.JumpTotal());
         // Whole seconds, from whole milliseconds: a job is not overdue by a rounding.
         const double seconds = std::floor(std::nearbyint((now - finish) * kMsPerDay) / 1000);
         if (seconds >= 1) return seconds / 86'400;
@@ -57,15 +57,15 @@ MachineView ViewOf(const TJobBoard& board, int machine, const std::string& effic
     view.state = StateOf(row);
     // The name and amount are the last job's until this machine starts the next one.
     if (!row.IsEmpty(ecStart)) {
-        view.workpiece = row.WorkName;
-        view.amount = row.WorkAmount;
+        view.workpiece = row.WorkName();
+        view.amount = row.WorkAmount();
     }
     view.mountText = row.Cell(ecMount);
     view.startText = row.Cell(ecStart);
     view.mountedAt = PlaceTimeOfDay(view.mountText, now);
     view.startedAt = PlaceTimeOfDay(view.startText, now);
-    view.jumpTotal = row.JumpTotal;
-    view.breakTotal = row.BreakTotal;
+    view.jumpTotal = row.JumpTotal();
+    view.breakTotal = row.BreakTotal();
     if (!row.IsEmpty(ecJumpStart)) {
         view.open.push_back(
             {OpenInterruption::Jump, row.Cell(ecJumpStart), PlaceTimeOfDay(row.Cell(ecJumpStart), now)});

@@ -177,6 +177,17 @@ const Utf8Char& Known(std::vector<Utf8Char>& known, std::string_view character) 
 
 }  // namespace
 
+std::string BuildReportLine(int number, const CompletionFields& fields) {
+    std::string line = std::to_string(number);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        // Three blanks between the machine and the workpiece name, four everywhere else.
+        line += i == 1 ? "   " : "    ";
+        line += msg::kCompletionLabels[i];
+        line += fields[i];
+    }
+    return line;
+}
+
 LineReading ReadReportLine(std::string_view gbkLine) {
     const std::string_view line = Trim(gbkLine);
     if (line.empty()) return BlankLine{};

@@ -6,7 +6,15 @@
 #include <string_view>
 #include <variant>
 
+#include "board/stamping.h"
+
 namespace kerfolio {
+
+// The report line: a finished job as the NotePad and the day's archive file keep it, written here from
+// the completion dialog's fields and read back below from an archive's GBK bytes.
+
+// The line of job number: the number, then each label followed by its field.
+std::string BuildReportLine(int number, const CompletionFields& fields);
 
 // Blank, tab, CR and LF: what surrounds the fields of a line. They are single bytes and never a GBK
 // trail byte, so trimming bytes trims whole characters in UTF-8 and GBK alike.

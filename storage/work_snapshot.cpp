@@ -37,12 +37,12 @@ WorkSnapshot TakeSnapshot(const TJobBoard& board, std::string notePad) {
         SnapshotRow& saved = snapshot.rows[MachineIndex(machine)];
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i)
             saved.cells[i] = row.Cell(kSnapshotColumns[i]);
-        saved.jumpTotal = row.JumpTotal;
-        saved.breakTotal = row.BreakTotal;
-        saved.workName = row.WorkName;
-        saved.workAmount = row.WorkAmount;
+        saved.jumpTotal = row.JumpTotal();
+        saved.breakTotal = row.BreakTotal();
+        saved.workName = row.WorkName();
+        saved.workAmount = row.WorkAmount();
     }
-    snapshot.jobCount = board.JobCount;
+    snapshot.jobCount = board.JobCount();
     snapshot.notePad = std::move(notePad);
     return snapshot;
 }
@@ -53,13 +53,11 @@ void RestoreSnapshot(const WorkSnapshot& snapshot, TJobBoard& board) {
         for (std::size_t i = 0; i < kSnapshotColumns.size(); ++i) {
             board.SetCell(machine, kSnapshotColumns[i], saved.cells[i]);
         }
-        TMachineRow& row = board.Row(machine);
-        row.JumpTotal = saved.jumpTotal;
-        row.BreakTotal = saved.breakTotal;
-        row.WorkName = saved.workName;
-        row.WorkAmount = saved.workAmount;
+        board.SetJumpTotal(machine, saved.jumpTotal);
+        board.SetBreakTotal(machine, saved.breakTotal);
+        board.SetWork(machine, saved.workName, saved.workAmount);
     }
-    board.JobCount = snapshot.jobCount;
+    board.SetJobCount(snapshot.jobCount);
 }
 
 std::vector<std::pair<std::string, std::string>> SnapshotKeys(const WorkSnapshot& snapshot) {

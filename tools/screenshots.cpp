@@ -14,6 +14,7 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "reports/report_line.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ void FinishJob(TForm1& form, SampleClock& clock, int machine, int h, int m) {
     clock.Set(h, m);
     const ClickOutcome outcome = ClickCell(form.Board(), CellNumber(machine, ecUnmount), clock.Now());
     if (outcome.completion)
-        form.AppendNotePadLine(QString::fromStdString(CompleteJob(form.Board(), *outcome.completion)));
+        form.AppendNotePadLine(
+            QString::fromStdString(BuildReportLine(CompleteJob(form.Board()), *outcome.completion)));
 }
 
 void SampleDay(TForm1& form, SampleClock& clock) {

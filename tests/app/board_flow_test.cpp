@@ -27,6 +27,7 @@ class BoardFlow : public ::testing::Test {
         clock_.Set(h, m, s);
         EXPECT_TRUE(ClickCellAnswering(&form_, n, steps))
             << "a dialog did not come up after clicking Edit" << n;
+        EXPECT_TRUE(NothingPending(form_.Board())) << "Edit" << n;
     }
 
     void RunJob(int machine, const QString& name, const QString& amount) {
@@ -81,7 +82,7 @@ TEST_F(BoardFlow, OneJobOnMachine3EndsInItsReportLine) {
         "断丝时间:0:00:00    完成时间:11:47:05    加工量:1500");
     for (int n = 15; n <= 21; ++n)
         EXPECT_EQ(CellText(n), "") << n;
-    EXPECT_EQ(form_.Board().Row(3).JumpTotal, "0:00:00");
+    EXPECT_EQ(form_.Board().Row(3).JumpTotal(), "0:00:00");
     EXPECT_TRUE(messages_.shown.isEmpty());
     EXPECT_TRUE(messages_.errors.isEmpty());
 }
@@ -134,7 +135,7 @@ TEST_F(BoardFlow, CancelEverywhereLeavesTheRowAsItWas) {
     EXPECT_EQ(CellText(42), "");
     EXPECT_EQ(CellText(37), "8:06:00");
     EXPECT_EQ(form_.NotePad()->toPlainText(), "");
-    EXPECT_EQ(form_.Board().JobCount, 0);
+    EXPECT_EQ(form_.Board().JobCount(), 0);
 }
 
 TEST_F(BoardFlow, EveryDialogOpensWithTheFocusOnOk) {
@@ -183,7 +184,7 @@ TEST_F(BoardFlow, AnIntervalThatCannotBeAddedShowsTheErrorAndKeepsTheEndTime) {
     EXPECT_EQ(messages_.errors, QStringList({"'ab:cd' is not a valid time."}));
     EXPECT_EQ(CellText(25), "9:30:00");
     EXPECT_EQ(CellText(24), "ab:cd");
-    EXPECT_EQ(form_.Board().Row(4).JumpTotal, "0:00:00");
+    EXPECT_EQ(form_.Board().Row(4).JumpTotal(), "0:00:00");
 }
 
 TEST_F(BoardFlow, KeyboardStampsAFocusedCellAndCellsCannotBeTypedInto) {

@@ -120,7 +120,7 @@ TEST(FormArchive, RunsWhileTheCompletionDialogIsOpen) {
     w.Settle();
     EXPECT_EQ(FileBytes(DayFile(folder.Path(), w.clock)), Gbk(firstLine));
     EXPECT_TRUE(w.form.NotePad()->toPlainText().startsWith("1    机床:机床2"));
-    EXPECT_EQ(w.form.Board().JobCount, 1);
+    EXPECT_EQ(w.form.Board().JobCount(), 1);
 }
 
 // Killed a moment after the archive, before the five-minute snapshot: the next start must not bring
@@ -147,7 +147,7 @@ TEST(FormArchive, AKillRightAfterTheArchiveArchivesNoJobTwice) {
     ASSERT_TRUE(settings.Write("checkbox2", "checked", "true"));  // the snapshot loaded at start-up
     Window w(folder.Path());
     EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
-    EXPECT_EQ(w.form.Board().JobCount, 0);
+    EXPECT_EQ(w.form.Board().JobCount(), 0);
     EXPECT_EQ(w.form.Board().Cell(2, ecJumpStart), "23:50:00") << "the board itself came back";
     SetArchive(w, true, folder.Path(), QTime(23, 55, 0));
     w.clock.Set(23, 55, 0);
@@ -213,7 +213,7 @@ TEST(FormArchive, AMissedMomentIsMadeUpOnceUnderTheFirstMissedDate) {
             EXPECT_EQ(DayFiles(archive), QStringList{QFileInfo(DayFile(archive, day)).fileName()});
             EXPECT_EQ(FileBytes(DayFile(archive, day)), Gbk(kLastRunLines.split('\n').join("\r\n")));
             EXPECT_EQ(w.form.NotePad()->toPlainText(), "");
-            EXPECT_EQ(w.form.Board().JobCount, 0);
+            EXPECT_EQ(w.form.Board().JobCount(), 0);
         } else {
             EXPECT_EQ(DayFiles(archive), QStringList());
             EXPECT_EQ(w.form.NotePad()->toPlainText(), kLastRunLines);
@@ -329,7 +329,7 @@ TEST(FormArchive, TheWindowTicksWhileTheArchiveWaitsAndKeepsLinesAddedMeanwhile)
     EXPECT_TRUE(w.form.NotePad()->toPlainText().startsWith("1    机床:机床2"))
         << w.form.NotePad()->toPlainText().toStdString();
     EXPECT_EQ(w.form.NotePad()->document()->blockCount(), 1);
-    EXPECT_EQ(w.form.Board().JobCount, 1);
+    EXPECT_EQ(w.form.Board().JobCount(), 1);
 }
 
 }  // namespace

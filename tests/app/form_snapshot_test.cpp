@@ -49,13 +49,13 @@ TEST(FormSnapshot, SaveNowThenLoadNowInAnotherRunRestoresBoardAndNotePad) {
     EXPECT_EQ(second.Cell(8), "8:00:00");
     EXPECT_EQ(second.Cell(9), "8:00:00");
     EXPECT_EQ(second.Cell(10), "23:50:00");
-    EXPECT_EQ(second.form.Board().Row(2).WorkAmount, "0x20");
-    EXPECT_EQ(second.form.Board().JobCount, 1);
+    EXPECT_EQ(second.form.Board().Row(2).WorkAmount(), "0x20");
+    EXPECT_EQ(second.form.Board().JobCount(), 1);
 
     // The open jump goes on from the loaded start, across midnight.
     second.clock.Set(0, 5, 0);
     second.ClickCell(11, {Press("OKBtn")});
-    EXPECT_EQ(second.form.Board().Row(2).JumpTotal, "0:15:00");
+    EXPECT_EQ(second.form.Board().Row(2).JumpTotal(), "0:15:00");
     second.clock.Set(1, 0, 0);
     second.ClickCell(14, {Press("OKBtn")});
     EXPECT_TRUE(
@@ -78,7 +78,7 @@ TEST(FormSnapshot, AFailedLoadChangesNothing) {
     EXPECT_EQ(w.Cell(1), "");
     EXPECT_EQ(w.Cell(10), "23:50:00");
     EXPECT_EQ(w.form.NotePad()->toPlainText(), notePad);
-    EXPECT_EQ(w.form.Board().JobCount, 1);
+    EXPECT_EQ(w.form.Board().JobCount(), 1);
 }
 
 TEST(FormSnapshot, ASaveThatCannotWriteNamesTheFileAndKeepsTheTimerOn) {

@@ -83,13 +83,13 @@ TEST_F(Startup, AutomaticLoadRestoresTheSnapshotBeforeTheWindowShows) {
     {
         TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
         form.Board().SetCell(5, ecMount, "6:30:00");
-        form.Board().JobCount = 7;
+        form.Board().SetJobCount(7);
         form.SaveSnapshot();
     }
     Settings().Write("checkbox2", "checked", "true");
     TForm1 form({folder_.Path().toStdString(), &messages_, &clock_});
     EXPECT_EQ(form.Board().Cell(5, ecMount), "6:30:00");
-    EXPECT_EQ(form.Board().JobCount, 7);
+    EXPECT_EQ(form.Board().JobCount(), 7);
     EXPECT_TRUE(messages_.errors.isEmpty());
 }
 

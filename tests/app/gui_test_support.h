@@ -14,6 +14,7 @@
 
 #include "app/clock.h"
 #include "app/messages.h"
+#include "board/job_board.h"
 
 #include <ostream>
 
@@ -89,6 +90,12 @@ QString TextOf(QWidget* parent, const QString& objectName);
 // Clicks board cell n of the window and answers the dialogs that come up with the steps; false when
 // one of them did not come up.
 bool ClickCellAnswering(QWidget* window, int n, std::initializer_list<ModalScript::Step> steps);
+
+// Once every dialog has answered, nothing of its click or menu may be left for a later one to act on.
+inline bool NothingPending(const TJobBoard& board) {
+    return board.EventCode() == 0 && board.EventTime() == 0 && board.EntryMachine() == 0 &&
+           board.CompletionMachine() == 0;
+}
 
 // Steps for the common cases.
 ModalScript::Step Press(const QString& button);

@@ -47,10 +47,10 @@ QStringList Board(Window& w) {
         state << w.Cell(cell);
     for (int m = 1; m <= kMachineCount; ++m) {
         const TMachineRow& row = w.form.Board().Row(m);
-        state << QString::fromStdString(row.JumpTotal + "|" + row.BreakTotal + "|" + row.WorkName + "|" +
-                                        row.WorkAmount);
+        state << QString::fromStdString(row.JumpTotal() + "|" + row.BreakTotal() + "|" + row.WorkName() +
+                                        "|" + row.WorkAmount());
     }
-    state << QString::number(w.form.Board().JobCount) << w.form.NotePad()->toPlainText();
+    state << QString::number(w.form.Board().JobCount()) << w.form.NotePad()->toPlainText();
     return state;
 }
 

@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 
 #include "app/form1.h"
 #include "tests/app/gui_test_support.h"
@@ -30,18 +32,35 @@ class Layout : public ::testing::Test {
     TForm1 form_;
 };
 
-TEST_F(Layout, MainWindowTabsAndStartPage) {
-    EXPECT_EQ(form_.windowTitle(), "Kerfolio");
-    EXPECT_EQ(form_.size(), QSize(487, 258));
-    EXPECT_EQ(form_.minimumSize(), QSize(487, 258)) << "the window cannot be made smaller";
+// What the operator's hands cannot change, and how the window first meets them.
+TEST_F(Layout, TheWindowHoldsItsShapeAndItsRecord) {
+    form_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+    auto* memo = Find<QPlainTextEdit>("Memo1");
     auto* tabs = Find<QTabWidget>("PageControl1");
-    ASSERT_EQ(tabs->count(), 4);
-    const QStringList captions{"Wire cut", "NotePad", "Options", " Help  "};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(tabs->tabText(i), captions[i]);
-    EXPECT_EQ(tabs->currentIndex(), 3);
-    EXPECT_TRUE(Find<QWidget>("Memo1")->property("readOnly").toBool());
-    EXPECT_EQ(Find<QWidget>("Memo1")->font(), form_.font()) << "the NotePad writes in the window's font";
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::function<bool()> holds;
+    } cases[] = {
+        {"opens on the help page", [] {},
+         [&] { return tabs->currentWidget() == Find<QWidget>("TabSheet4"); }},
+        {"cannot be made smaller", [&] { form_.resize(200, 100); },
+         [&] { return form_.size() == QSize(487, 258); }},
+        {"keys do not edit the NotePad",
+         [&] {
+             tabs->setCurrentWidget(Find<QWidget>("TabSheet2"));
+             memo->setFocus();
+             QTest::keyClicks(memo, "1 x");
+             QTest::keyClick(memo, Qt::Key_Return);
+         },
+         [&] { return memo->toPlainText().isEmpty(); }},
+        {"the NotePad writes in the window's font", [] {}, [&] { return memo->font() == form_.font(); }},
+    };
+    for (const auto& c : cases) {
+        c.act();
+        EXPECT_TRUE(c.holds()) << c.what;
+    }
 }
 
 TEST_F(Layout, EveryCellIsAReadOnlyHandCellWideEnoughForATime) {

@@ -10,6 +10,7 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "reports/report_line.h"
 #include "storage/gbk.h"
 #include "tests/app/form_window.h"
 
@@ -36,7 +37,7 @@ std::string RunJob(TJobBoard& board, int m, TDateTime start) {
     confirm(ecJumpEnd, 3);
     const ClickOutcome unmount = ClickCell(board, CellNumber(m, ecUnmount), start + 4 * minute);
     EXPECT_TRUE(unmount.completion.has_value());
-    return CompleteJob(board, *unmount.completion);
+    return BuildReportLine(CompleteJob(board), *unmount.completion);
 }
 
 QStringList DayFiles(const QString& folder) {

@@ -37,6 +37,7 @@ class MachineMenu : public ::testing::Test {
         clock_.Set(h, m, s);
         EXPECT_TRUE(ClickCellAnswering(&form_, n, steps))
             << "a dialog did not come up after clicking Edit" << n;
+        EXPECT_TRUE(NothingPending(form_.Board())) << "Edit" << n;
     }
     void Start(int machine, const QString& amount) {
         const int base = (machine - 1) * 7;
@@ -50,7 +51,7 @@ class MachineMenu : public ::testing::Test {
                                      Caption(machine)->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(Caption(machine), &rightClick);
         ASSERT_TRUE(Menu()->isVisible());
-        ASSERT_EQ(form_.Board().EventCode, 50 + machine);
+        ASSERT_EQ(form_.Board().EventCode(), 50 + machine);
         ModalScript script;
         for (const auto& step : steps)
             script.Then(step);
@@ -59,6 +60,7 @@ class MachineMenu : public ::testing::Test {
         QTest::mouseClick(Menu(), Qt::LeftButton, {}, Menu()->actionGeometry(action).center());
         EXPECT_FALSE(Menu()->isVisible());
         EXPECT_TRUE(script.Finished()) << "no dialog after " << item;
+        EXPECT_TRUE(NothingPending(form_.Board())) << item;
     }
     // Properties of the machine, with the fields replaced and 修改 pressed.
     void Rename(int machine, std::vector<std::pair<QString, QString>> fields) {
@@ -107,9 +109,9 @@ TEST_F(MachineMenu, CancelMachiningAsksFirstAndOkEmptiesTheJobButKeepsTheTotals)
     Choose(3, "N21", {Press("OKBtn")});
     for (int n = 15; n <= 21; ++n)
         EXPECT_EQ(Cell(n)->text(), "") << n;
-    EXPECT_EQ(form_.Board().Row(3).WorkName, "");
-    EXPECT_EQ(form_.Board().Row(3).WorkAmount, "");
-    EXPECT_EQ(form_.Board().Row(3).JumpTotal, "0:10:00");
+    EXPECT_EQ(form_.Board().Row(3).WorkName(), "");
+    EXPECT_EQ(form_.Board().Row(3).WorkAmount(), "");
+    EXPECT_EQ(form_.Board().Row(3).JumpTotal(), "0:10:00");
     EXPECT_TRUE(messages_.shown.isEmpty());
 
     // A menu dismissed without a choice leaves a following cell click to work as usual.
@@ -187,10 +189,10 @@ TEST_F(MachineMenu, TheKeyboardReachesACaptionAndItsMenu) {
 
     for (const auto& [key, modifiers] :
          {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
-        form_.Board().EventCode = 0;
+        form_.Board().ClearPendingEvent();
         QTest::keyClick(Caption(2), key, modifiers);
         EXPECT_TRUE(Menu()->isVisible());
-        EXPECT_EQ(form_.Board().EventCode, 52);
+        EXPECT_EQ(form_.Board().EventCode(), 52);
         QTest::keyClick(Menu(), Qt::Key_Escape);
     }
 

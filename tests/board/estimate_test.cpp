@@ -19,8 +19,8 @@ TJobBoard BoardWith(int machine, const Job& job) {
     board.SetCell(machine, ecMount, job.mount);
     board.SetCell(machine, ecStart, job.start);
     board.SetCell(machine, ecJumpStart, job.openJump);
-    board.Row(machine).WorkAmount = job.amount;
-    board.Row(machine).JumpTotal = job.jumpTotal;
+    board.SetWork(machine, "", job.amount);
+    board.SetJumpTotal(machine, job.jumpTotal);
     TargetMachine(board, machine);
     return board;
 }
@@ -85,7 +85,7 @@ TEST(EstimateFinish, NeedsARunningJobAndATargetedMachine) {
     EXPECT_EQ(EstimateFinish(board, "30")->message, "机床4 没有工件加工中，无法估计");
 
     for (const int code : {0, 7, 50, 57}) {
-        board.EventCode = code;
+        board.SetPendingEvent({.EventCode = code});
         EXPECT_FALSE(EstimateFinish(board, "30")) << code;
     }
 }

@@ -44,7 +44,7 @@ TEST(ClickCell, GuardsRefuseInOrderAndChangeNothing) {
     };
     for (const auto& c : cases) {
         TJobBoard board;
-        board.EventCode = 99;
+        board.SetPendingEvent({.EventCode = 99});
         Fill(board, 4, c.filled);
         const auto before = CellsOf(board, 4);
         const auto outcome = ClickCell(board, CellNumber(4, c.clicked), At(10, 0, 0));
@@ -53,7 +53,7 @@ TEST(ClickCell, GuardsRefuseInOrderAndChangeNothing) {
         EXPECT_FALSE(outcome.confirmation);
         EXPECT_FALSE(outcome.completion);
         EXPECT_EQ(CellsOf(board, 4), before);
-        EXPECT_EQ(board.EventCode, 99) << "a refused click leaves no pending event";
+        EXPECT_EQ(board.EventCode(), 99) << "a refused click leaves no pending event";
     }
 }
 
@@ -95,8 +95,8 @@ TEST(ClickCell, AcceptedClicksAskForConfirmationWithTheClickTime) {
         ASSERT_TRUE(outcome.confirmation) << c.clicked;
         EXPECT_EQ(outcome.confirmation->question, c.question);
         EXPECT_EQ(outcome.confirmation->eventLine, c.eventLine);
-        EXPECT_EQ(board.EventCode, CellNumber(2, c.clicked));
-        EXPECT_EQ(board.EventTime, At(9, 5, 7));
+        EXPECT_EQ(board.EventCode(), CellNumber(2, c.clicked));
+        EXPECT_EQ(board.EventTime(), At(9, 5, 7));
         EXPECT_EQ(CellsOf(board, 2), before) << "nothing is written before OK";
     }
 }
@@ -112,7 +112,7 @@ TEST(ClickCell, StartRecordsTheEntryMachine) {
     TJobBoard board;
     Fill(board, 5, {ecMount});
     ClickCell(board, CellNumber(5, ecStart), At(8, 0, 0));
-    EXPECT_EQ(board.EntryMachine, 5);
+    EXPECT_EQ(board.EntryMachine(), 5);
     EXPECT_TRUE(ConfirmPendingEvent(board).openEntry);
     EXPECT_TRUE(board.Cell(5, ecStart).empty()) << "the entry dialog writes the start";
 }
@@ -145,18 +145,17 @@ TEST(ClickUnmount, StampsAtOnceAndFillsTheSummary) {
     board.SetCell(3, ecMount, "8:05:12");
     board.SetCell(3, ecStart, "8:20:40");
     board.SetCell(3, ecUnmount, "7:00:00");  // a leftover is overwritten
-    auto& row = board.Row(3);
-    row.WorkName = "凹模12";
-    row.WorkAmount = "1500";
-    row.JumpTotal = "0:12:30";
-    board.EventCode = 17;
+    board.SetWork(3, "凹模12", "1500");
+    board.SetJumpTotal(3, "0:12:30");
+    board.SetPendingEvent({.EventCode = 17, .EntryMachine = 3});
     const auto outcome = ClickCell(board, CellNumber(3, ecUnmount), At(11, 47, 5));
     ASSERT_TRUE(outcome.completion);
     EXPECT_EQ(*outcome.completion, (CompletionFields{"机床3", "凹模12", "8:05:12", "8:20:40", "0:12:30",
                                                      "0:00:00", "11:47:05", "1500"}));
     EXPECT_EQ(board.Cell(3, ecUnmount), "11:47:05");
-    EXPECT_EQ(board.CompletionMachine, 3);
-    EXPECT_EQ(board.EventCode, 17) << "unmount never sets the pending event";
+    EXPECT_EQ(board.CompletionMachine(), 3);
+    EXPECT_EQ(board.EventCode(), 0) << "nothing of an earlier click is left for the confirmation's OK";
+    EXPECT_EQ(board.EntryMachine(), 0);
 }
 
 TEST(ConfirmPendingEvent, StampsTheClickTimeNotTheConfirmTime) {
@@ -175,7 +174,7 @@ TEST(ConfirmPendingEvent, StampsTheClickTimeNotTheConfirmTime) {
 TEST(ConfirmPendingEvent, IntervalEndsAddToTheirTotalAndEmptyBothCells) {
     struct Case {
         TEventColumn startColumn, endColumn;
-        std::string TMachineRow::*total;
+        const std::string& (TMachineRow::*total)() const;
     } cases[] = {{ecJumpStart, ecJumpEnd, &TMachineRow::JumpTotal},
                  {ecBreakStart, ecBreakEnd, &TMachineRow::BreakTotal}};
     for (const auto& c : cases) {
@@ -186,7 +185,7 @@ TEST(ConfirmPendingEvent, IntervalEndsAddToTheirTotalAndEmptyBothCells) {
         board.SetCell(2, c.startColumn, "23:58:00");
         ClickCell(board, CellNumber(2, c.endColumn), At(0, 3, 0));
         EXPECT_TRUE(ConfirmPendingEvent(board).error.empty());
-        EXPECT_EQ(board.Row(2).*c.total, "0:05:00");
+        EXPECT_EQ((board.Row(2).*c.total)(), "0:05:00");
         EXPECT_TRUE(board.Cell(2, c.startColumn).empty());
         EXPECT_TRUE(board.Cell(2, c.endColumn).empty());
         // The end time is shown first, then start and end are emptied in that order.
@@ -196,7 +195,7 @@ TEST(ConfirmPendingEvent, IntervalEndsAddToTheirTotalAndEmptyBothCells) {
         board.SetCell(2, c.startColumn, "1:00:00");
         ClickCell(board, CellNumber(2, c.endColumn), At(1, 10, 0));
         ConfirmPendingEvent(board);
-        EXPECT_EQ(board.Row(2).*c.total, "0:15:00") << "repeated intervals accumulate";
+        EXPECT_EQ((board.Row(2).*c.total)(), "0:15:00") << "repeated intervals accumulate";
     }
 }
 
@@ -211,22 +210,21 @@ TEST(ConfirmPendingEvent, AFailedIntervalKeepsTheEndCellAndTheTotal) {
         TJobBoard board;
         Fill(board, 1, {ecMount, ecStart});
         board.SetCell(1, ecJumpStart, c.start);
-        board.Row(1).JumpTotal = c.total;
+        board.SetJumpTotal(1, c.total);
         ClickCell(board, CellNumber(1, ecJumpEnd), At(9, 30, 0));
         EXPECT_EQ(ConfirmPendingEvent(board).error, c.error);
         EXPECT_EQ(board.Cell(1, ecJumpEnd), "9:30:00");
         EXPECT_EQ(board.Cell(1, ecJumpStart), c.start);
-        EXPECT_EQ(board.Row(1).JumpTotal, c.total);
+        EXPECT_EQ(board.Row(1).JumpTotal(), c.total);
     }
 }
 
 TEST(CancelMachining, EmptiesTheJobButKeepsTotalsAndEndColumns) {
     TJobBoard board;
     Fill(board, 2, {ecMount, ecStart, ecJumpStart, ecJumpEnd, ecBreakStart, ecBreakEnd, ecUnmount});
-    board.Row(2).WorkName = "A";
-    board.Row(2).WorkAmount = "5";
-    board.Row(2).JumpTotal = "0:20:00";
-    board.Row(2).BreakTotal = "0:01:00";
+    board.SetWork(2, "A", "5");
+    board.SetJumpTotal(2, "0:20:00");
+    board.SetBreakTotal(2, "0:01:00");
     Fill(board, 3, {ecMount});
 
     TargetMachine(board, 2);
@@ -238,10 +236,10 @@ TEST(CancelMachining, EmptiesTheJobButKeepsTotalsAndEndColumns) {
 
     EXPECT_EQ(CellsOf(board, 2),
               (std::array<std::string, 7>{"", "", "", "8:00:00", "", "8:00:00", "8:00:00"}));
-    EXPECT_EQ(board.Row(2).WorkName, "");
-    EXPECT_EQ(board.Row(2).WorkAmount, "");
-    EXPECT_EQ(board.Row(2).JumpTotal, "0:20:00");
-    EXPECT_EQ(board.Row(2).BreakTotal, "0:01:00");
+    EXPECT_EQ(board.Row(2).WorkName(), "");
+    EXPECT_EQ(board.Row(2).WorkAmount(), "");
+    EXPECT_EQ(board.Row(2).JumpTotal(), "0:20:00");
+    EXPECT_EQ(board.Row(2).BreakTotal(), "0:01:00");
     EXPECT_EQ(board.Cell(3, ecMount), "8:00:00") << "other machines are untouched";
     EXPECT_TRUE(ClickCell(board, CellNumber(2, ecMount), At(9, 0, 0)).confirmation);
 }
@@ -250,14 +248,14 @@ TEST(ConfirmPendingEvent, CodesWithoutAnEventDoNothing) {
     for (const int code : {0, 7, 14, 42, 43, 50, 57, -1}) {
         TJobBoard board;
         Fill(board, 1, {ecMount, ecStart, ecJumpStart});
-        board.EventCode = code;
+        board.SetPendingEvent({.EventCode = code});
         const auto outcome = ConfirmPendingEvent(board);
         EXPECT_FALSE(outcome.openEntry);
         EXPECT_EQ(CellsOf(board, 1),
                   (std::array<std::string, 7>{"8:00:00", "8:00:00", "8:00:00", "", "", "", ""}));
     }
     TJobBoard board;
-    board.EventCode = 3;
+    board.SetPendingEvent({.EventCode = 3});
     EXPECT_FALSE(PrepareCancelMachining(board));
 }
 

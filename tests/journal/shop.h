@@ -12,6 +12,7 @@
 #include "journal/board_events.h"
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
+#include "reports/report_line.h"
 #include "tests/journal/journal_test_support.h"
 
 namespace kerfolio::journal::testing {
@@ -35,12 +36,12 @@ struct Shop {
         const ClickOutcome outcome = ClickCell(board, CellNumber(machine, ecUnmount), LocalDateTime(stamp));
         ASSERT_TRUE(outcome.completion);
         const CompletionFields confirmed = corrected.value_or(*outcome.completion);
-        const std::string line = CompleteJob(board, confirmed);
+        const std::string line = BuildReportLine(CompleteJob(board), confirmed);
         if (!notePad.empty()) notePad += '\n';
         notePad += line;
         if (record) {
             journal.AppendCompleted(MachineEvent(kind::kCompleted, board, machine, stamp),
-                                    {board.JobCount, line, *outcome.completion, confirmed});
+                                    {board.JobCount(), line, *outcome.completion, confirmed});
         }
     }
     void Job(int machine, Stamp mount, std::int64_t minutes, const std::string& name) {

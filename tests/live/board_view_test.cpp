@@ -6,6 +6,7 @@
 #include "live/iso_time.h"
 #include "live/today_jobs.h"
 #include "live_board_driver.h"
+#include "reports/report_line.h"
 
 namespace kerfolio::live {
 namespace {
@@ -21,7 +22,8 @@ TEST(LiveView, EachStateAsTheRulesLeaveIt) {
     // Machine 2 finished a job and has the next one mounted: the finished job's name is not this one's.
     Click(board, 2, ecMount, At("6:00:00"));
     Click(board, 2, ecStart, At("6:05:00"), "凹模2", "1500");
-    CompleteJob(board, *ClickCell(board, CellNumber(2, ecUnmount), At("7:37:36")).completion);
+    ASSERT_TRUE(ClickCell(board, CellNumber(2, ecUnmount), At("7:37:36")).completion);
+    CompleteJob(board);
     Click(board, 2, ecMount, At("8:00:00"));
     Click(board, 3, ecMount, At("8:00:00"));
     Click(board, 3, ecStart, At("8:05:00"), "凹模", "600");
@@ -143,14 +145,14 @@ TEST(LiveView, EstimateAsTheMenuGivesItOrItsErrorBoxText) {
         TJobBoard board;
         Click(board, 1, ecMount, At("9:05:00"));
         Click(board, 1, ecStart, At("9:10:00"), "凸模", "1");
-        board.Row(1).WorkAmount = c.amount;  // what a hand-edited snapshot can hold
+        board.SetWork(1, "", c.amount);  // what a hand-edited snapshot can hold
         std::array<std::string, kMachineCount> efficiencies = kEfficiencies;
         efficiencies[0] = c.efficiency;
-        board.EventCode = 53;  // the menu was last opened on machine 3
+        TargetMachine(board, 3);  // the menu was last opened on machine 3
         const auto view = BuildView(board, efficiencies, nullptr, At("9:20:00"), 0);
         EXPECT_EQ(view->machines[0].estimate, c.estimate) << c.amount << " " << c.efficiency;
         EXPECT_EQ(view->machines[0].estimateIsError, c.error);
-        EXPECT_EQ(board.EventCode, 53);
+        EXPECT_EQ(board.EventCode(), 53);
     }
     // A machine without a running job gets the menu's refusal.
     const auto idle = BuildView(TJobBoard(), kEfficiencies, nullptr, At("9:20:00"), 0);

@@ -3,9 +3,9 @@
 #include <sqlite3.h>
 
 #include "../storage/temp_folder.h"
-#include "board/completion.h"
 #include "journal/journal_schema.h"
 #include "live/journal_today.h"
+#include "reports/report_line.h"
 
 namespace kerfolio::live {
 namespace {

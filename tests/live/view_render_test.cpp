@@ -5,10 +5,10 @@
 #include <QJsonObject>
 #include <QStringList>
 
-#include "board/completion.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
 #include "live_board_driver.h"
+#include "reports/report_line.h"
 
 namespace kerfolio::live {
 namespace {

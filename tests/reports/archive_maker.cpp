@@ -5,6 +5,7 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
+#include "reports/report_line.h"
 #include "storage/daily_archive.h"
 #include "storage/gbk.h"
 
@@ -15,7 +16,7 @@ void SimulatedWorkshop::Click(int machine, TEventColumn column, long second) {
     const ClickOutcome outcome = ClickCell(board_, CellNumber(machine, column), now);
     ASSERT_TRUE(outcome.messages.empty()) << outcome.messages.front();
     if (outcome.completion) {
-        notePad_.push_back(CompleteJob(board_, *outcome.completion));
+        notePad_.push_back(BuildReportLine(CompleteJob(board_), *outcome.completion));
         return;
     }
     ASSERT_TRUE(outcome.confirmation);
@@ -45,7 +46,7 @@ void SimulatedWorkshop::Archive(const std::filesystem::path& file) {
         text += (text.empty() ? "" : "\n") + line;
     ASSERT_EQ(AppendToArchive(file, text), std::nullopt);
     notePad_.clear();
-    board_.JobCount = 0;
+    board_.SetJobCount(0);
 }
 
 std::string Line(const std::string& machine, const std::string& workpiece, const std::string& finish,

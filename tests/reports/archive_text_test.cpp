@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "board/completion.h"
+#include "reports/report_line.h"
 #include "storage/gbk.h"
 
 namespace kerfolio {

@@ -60,11 +60,6 @@ Rows SplitRows(const std::string& text, char separator, std::string_view lineEnd
     return rows;
 }
 
-std::vector<std::string> Columns(std::vector<std::string> row, const std::vector<std::string>& more) {
-    row.insert(row.end(), more.begin(), more.end());
-    return row;
-}
-
 class EndToEndTest : public ::testing::Test {
   protected:
     // Archive time noon. 6 May: job 1 finishes in the morning, job 2 in the afternoon, job 3 runs across
@@ -150,10 +145,9 @@ TEST_F(EndToEndTest, TableCsvAndPageCarryTheHandComputedFigures) {
 
     const std::string csvBytes = testing::Slurp(csv);
     ASSERT_EQ(csvBytes.substr(0, 3), "\xEF\xBB\xBF");
+    // The CSV's own columns (decimal hours after the table's) are ReportSumsTest's.
     Rows csvRows = SplitRows(csvBytes.substr(3), ',', "\r\n");
     ASSERT_GE(csvRows.size(), 6u);
-    // The times once more in decimal hours after the table's columns.
-    EXPECT_EQ(csvRows[1], Columns(kExpected[0], {"5.5000", "0.1667", "0.0000", "5.3333"}));
     for (auto& row : csvRows)
         row.resize(std::min<std::size_t>(row.size(), kExpected[0].size()));
     EXPECT_EQ(Rows(csvRows.begin() + 1, csvRows.begin() + 6), kExpected);
@@ -175,10 +169,11 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
                 Quote(csv) + " " + Quote(archive_) + " >/dev/null")
             .status,
         0);
-    const Rows rows = SplitRows(FromGbk(testing::Slurp(csv)), ',', "\r\n");
-    EXPECT_EQ(rows[1], Columns({"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00", "0:00:00", "9:40:00",
-                                "9.8", "13.4"},
-                               {"10.0000", "0.3333", "0.0000", "9.6667"}));
+    Rows rows = SplitRows(FromGbk(testing::Slurp(csv)), ',', "\r\n");
+    ASSERT_GE(rows.size(), 2u);
+    rows[1].resize(std::min<std::size_t>(rows[1].size(), kExpected[0].size()));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"机床1", "2024-05", "3", "5700", "10:00:00", "0:20:00",
+                                                 "0:00:00", "9:40:00", "9.8", "13.4"}));
 
     const std::string archive = Quote(archive_);
     struct Case {

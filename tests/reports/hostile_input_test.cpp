@@ -1,6 +1,7 @@
-// Archive folders hold what anyone put there: the report reads regular files only, never waits on one,
-// and reads any file in memory that does not grow with its size. A fault here hangs the test until its
-// ctest timeout.
+// Whatever sits where the program or the report expects a file, the read neither blocks nor takes all
+// memory: it is refused with a message naming the file, and the thing itself is left as it was. Archive
+// folders hold what anyone put there, so the report reads any file in memory that does not grow with
+// its size. A fault here hangs the test until its ctest timeout.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -8,11 +9,17 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "../storage/temp_folder.h"
 #include "archive_maker.h"
 #include "reports/archive_file_reader.h"
+#include "storage/atomic_file.h"
+#include "storage/daily_archive.h"
+#include "storage/data_folder.h"
 #include "storage/gbk.h"
+#include "storage/settings_file.h"
+#include "storage/work_snapshot.h"
 
 namespace kerfolio {
 namespace {
@@ -28,31 +35,161 @@ class Collect final : public ArchiveLineSink {
     std::vector<std::string> read;
 };
 
-TEST(HostileInputTest, OnlyRegularFilesAreRead) {
-    testing::TempFolder folder;
-    testing::Put(folder / "day.txt", testing::Line("机床1", "凹模") + "\r\n");
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
-    std::filesystem::create_directory(folder / "folder");
-    std::filesystem::create_symlink("/dev/zero", folder / "zero");
-    std::filesystem::create_symlink(folder / "fifo", folder / "to-fifo");
-    std::filesystem::create_symlink(folder / "day.txt", folder / "to-day");
-    struct Case {
-        const char* name;
-        std::optional<std::string> error;
-        std::size_t lines;
+enum class Kind { Fifo, LinkToFifo, LinkToDevZero, Folder };
+
+void MakeHostile(const std::filesystem::path& file, Kind kind) {
+    switch (kind) {
+        case Kind::Fifo:
+            ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+            break;
+        case Kind::LinkToFifo:
+            ASSERT_EQ(::mkfifo((file.string() + ".fifo").c_str(), 0600), 0);
+            std::filesystem::create_symlink(file.string() + ".fifo", file);
+            break;
+        case Kind::LinkToDevZero:
+            std::filesystem::create_symlink("/dev/zero", file);
+            break;
+        case Kind::Folder:
+            std::filesystem::create_directory(file);
+            break;
+    }
+}
+
+// The program's own readers say which file in the C library's words.
+std::string OpenError(const std::filesystem::path& file, Kind kind) {
+    return "Cannot open file \"" + file.string() + "\". " +
+           (kind == Kind::Folder ? "Is a directory" : "Not a regular file");
+}
+
+// The report lists a file it skips in the foreman's words.
+std::string ArchiveNotice(const std::filesystem::path&, Kind kind) {
+    switch (kind) {
+        case Kind::Fifo:
+        case Kind::LinkToFifo:
+            return "是管道（FIFO），不是普通文件，未读取";
+        case Kind::LinkToDevZero:
+            return "是设备，不是普通文件，未读取";
+        case Kind::Folder:
+            return "是文件夹，不是存档文件";
+    }
+    return {};
+}
+
+// Each reader of a file in the data or archive folder; returns the message it reports.
+struct Reader {
+    const char* name;
+    const char* file;  // the file in the folder it reads
+    std::function<std::string(const std::filesystem::path& folder)> read;
+    std::function<std::string(const std::filesystem::path& file, Kind)> message;
+};
+
+const Reader kReaders[] = {
+    {"settings read at start-up", "save.ini",
+     [](const std::filesystem::path& folder) {
+         const SettingsFile settings(SettingsPath(folder));
+         EXPECT_EQ(settings.Read("file", "dir", "nil"), "nil");
+         return settings.ReadProblem().value_or("");
+     },
+     OpenError},
+    {"settings written", "save.ini",
+     [](const std::filesystem::path& folder) {
+         SettingsFile settings(SettingsPath(folder));
+         EXPECT_FALSE(settings.Write("file", "dir", "/x"));
+         return settings.LastError();
+     },
+     OpenError},
+    {"snapshot's save.ini", "save.ini",
+     [](const std::filesystem::path& folder) {
+         testing::Put(NotePadPath(folder), "1    a");
+         const SnapshotLoad load = LoadWorkSnapshot(folder);
+         EXPECT_FALSE(load.snapshot.has_value());
+         return load.error;
+     },
+     OpenError},
+    {"snapshot's temp.sav", "temp.sav",
+     [](const std::filesystem::path& folder) {
+         const SnapshotLoad load = LoadWorkSnapshot(folder);
+         EXPECT_FALSE(load.snapshot.has_value());
+         return load.error;
+     },
+     OpenError},
+    {"day file appended to", "2026-12-8.txt",
+     [](const std::filesystem::path& folder) {
+         return AppendToArchive(folder / "2026-12-8.txt", "1    a").value_or("");
+     },
+     OpenError},
+    {"archive read by the report", "2026-12-8.txt",
+     [](const std::filesystem::path& folder) {
+         Collect collect;
+         const auto notice = ArchiveFileReader().Read(folder / "2026-12-8.txt", collect);
+         EXPECT_TRUE(collect.read.empty());
+         return notice.value_or("");
+     },
+     ArchiveNotice},
+};
+
+TEST(HostileInputTest, EveryReaderRefusesWhatIsNoRegularFileWithoutBlockingAndLeavesIt) {
+    for (const Kind kind : {Kind::Fifo, Kind::LinkToFifo, Kind::LinkToDevZero, Kind::Folder}) {
+        for (const Reader& reader : kReaders) {
+            SCOPED_TRACE(std::string(reader.name) + ", kind " + std::to_string(static_cast<int>(kind)));
+            testing::TempFolder folder;
+            const auto file = folder / reader.file;
+            MakeHostile(file, kind);
+            const auto typeBefore = std::filesystem::symlink_status(file).type();
+            EXPECT_EQ(reader.read(folder.Path()), reader.message(file, kind));
+            EXPECT_EQ(std::filesystem::symlink_status(file).type(), typeBefore) << "left as it was";
+            EXPECT_FALSE(std::filesystem::exists(ArchiveLockPath(file))) << "no lock file left";
+        }
+    }
+}
+
+// Sparse files: their size costs no disk. The report reads any size through its window (below).
+TEST(HostileInputTest, FilesPastTheirLimitAreRefusedAndKept) {
+    const struct {
+        std::uintmax_t limit;
+        std::size_t reader;  // index into kReaders
     } cases[] = {
-        {"day.txt", std::nullopt, 1},
-        {"to-day", std::nullopt, 1},
-        {"fifo", "是管道（FIFO），不是普通文件，未读取", 0},
-        {"to-fifo", "是管道（FIFO），不是普通文件，未读取", 0},
-        {"zero", "是设备，不是普通文件，未读取", 0},
-        {"folder", "是文件夹，不是存档文件", 0},
+        {kMaxSettingsFileBytes, 0}, {kMaxSettingsFileBytes, 1}, {kMaxSettingsFileBytes, 2},
+        {kMaxNotePadFileBytes, 3},  {kMaxArchiveFileBytes, 4},
     };
-    ArchiveFileReader reader;
     for (const auto& c : cases) {
+        const Reader& reader = kReaders[c.reader];
+        SCOPED_TRACE(reader.name);
+        testing::TempFolder folder;
+        const auto file = folder / reader.file;
+        testing::Put(file, "x");
+        std::filesystem::resize_file(file, c.limit + 1);
+        EXPECT_EQ(reader.read(folder.Path()), "Cannot open file \"" + file.string() + "\". File too large");
+        EXPECT_EQ(std::filesystem::file_size(file), c.limit + 1);
+    }
+    // At the limit a file still reads.
+    testing::TempFolder folder;
+    const auto file = folder / "save.ini";
+    testing::Put(file, "[file]\r\ndir=/arch\r\n");
+    std::filesystem::resize_file(file, kMaxSettingsFileBytes);
+    EXPECT_EQ(SettingsFile(file).ReadProblem(), std::nullopt);
+    EXPECT_EQ(SettingsFile(file).Read("file", "dir", "nil"), "/arch");
+}
+
+TEST(HostileInputTest, LinksToRegularFilesReadAndMissingFilesAreTold) {
+    testing::TempFolder folder;
+    testing::Put(folder / "real.ini", "[file]\r\ndir=/arch\r\n");
+    std::filesystem::create_symlink(folder / "real.ini", folder / "save.ini");
+    EXPECT_EQ(SettingsFile(folder / "save.ini").ReadProblem(), std::nullopt);
+    EXPECT_EQ(SettingsFile(folder / "save.ini").Read("file", "dir", "nil"), "/arch");
+    EXPECT_EQ(SettingsFile(folder / "missing.ini").ReadProblem(), std::nullopt) << "never written: defaults";
+    // A link to nothing is a problem the operator must hear of.
+    std::filesystem::create_symlink(folder / "gone.ini", folder / "dangling.ini");
+    EXPECT_EQ(SettingsFile(folder / "dangling.ini").ReadProblem(),
+              "Cannot open file \"" + (folder / "dangling.ini").string() + "\". No such file or directory");
+
+    testing::Put(folder / "day.txt", testing::Line("机床1", "凹模") + "\r\n");
+    std::filesystem::create_symlink(folder / "day.txt", folder / "to-day");
+    ArchiveFileReader reader;
+    for (const char* name : {"day.txt", "to-day"}) {
         Collect collect;
-        EXPECT_EQ(reader.Read(folder / c.name, collect), c.error) << c.name;
-        EXPECT_EQ(collect.read.size(), c.lines) << c.name;
+        EXPECT_EQ(reader.Read(folder / name, collect), std::nullopt) << name;
+        EXPECT_EQ(collect.read.size(), 1u) << name;
     }
     Collect collect;
     const auto missing = reader.Read(folder / "missing.txt", collect);

@@ -7,11 +7,11 @@
 #include <ctime>
 
 #include "../storage/temp_folder.h"
-#include "board/completion.h"
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
 #include "reports/messages.h"
 #include "reports/report.h"
+#include "reports/report_line.h"
 #include "reports/sqlite_writer.h"
 #include "sqlite_rows.h"
 #include "storage/gbk.h"

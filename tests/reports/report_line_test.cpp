@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "board/completion.h"
 #include "storage/gbk.h"
 #include "tests/reports/archive_maker.h"
 
@@ -33,6 +32,18 @@ void ExpectJob(const ArchiveJob& job, const ArchiveJob& expected, const std::str
               std::vector({expected.mount, expected.start, expected.jump, expected.wireBreak, expected.finish,
                            expected.amount}))
         << what;
+}
+
+TEST(ReportLineTest, WritesTheWorkshopFormat) {
+    const CompletionFields fields{"机床3",   "凹模12",  "8:05:12",  "8:20:40",
+                                  "0:12:30", "0:00:00", "11:47:05", "1500"};
+    EXPECT_EQ(
+        BuildReportLine(5, fields),
+        "5    机床:机床3   工件名称:凹模12    上机时间:8:05:12    开始加工:8:20:40    跳步时间:0:12:30    "
+        "断丝时间:0:00:00    完成时间:11:47:05    加工量:1500");
+    EXPECT_EQ(BuildReportLine(12, CompletionFields{}),
+              "12    机床:   工件名称:    上机时间:    开始加工:    跳步时间:    断丝时间:    完成时间:    "
+              "加工量:");
 }
 
 TEST(ReportLineTest, ReadsWhatTheCompletionWrites) {

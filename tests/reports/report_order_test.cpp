@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "../storage/temp_folder.h"
-#include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/report.h"
+#include "reports/report_line.h"
 #include "storage/gbk.h"
 
 namespace kerfolio {

@@ -5,13 +5,13 @@
 #include <regex>
 
 #include "../storage/temp_folder.h"
-#include "board/completion.h"
 #include "board/time_text.h"
 #include "reports/csv_writer.h"
 #include "reports/figures.h"
 #include "reports/html_writer.h"
 #include "reports/messages.h"
 #include "reports/report.h"
+#include "reports/report_line.h"
 #include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
 #include "sqlite_rows.h"

@@ -187,8 +187,7 @@ TEST(WorkSnapshotTest, RestoreTouchesOnlyTheSnapshotColumns) {
         for (int column = ecMount; column <= ecUnmount; ++column)
             board.SetCell(m, TEventColumn(column), "old");
     }
-    board.EventCode = 17;
-    board.EntryMachine = 2;
+    board.SetPendingEvent({.EventCode = 17, .EntryMachine = 2});
     std::vector<std::pair<int, int>> shown;
     board.SetObserver([&](int machine, int column) { shown.emplace_back(machine, column); });
 
@@ -200,8 +199,8 @@ TEST(WorkSnapshotTest, RestoreTouchesOnlyTheSnapshotColumns) {
         for (TEventColumn column : {ecJumpEnd, ecBreakEnd, ecUnmount})
             EXPECT_EQ(board.Cell(m, column), "old");
     }
-    EXPECT_EQ(board.EventCode, 17);
-    EXPECT_EQ(board.EntryMachine, 2);
+    EXPECT_EQ(board.EventCode(), 17);
+    EXPECT_EQ(board.EntryMachine(), 2);
     std::vector<std::pair<int, int>> expected;
     for (int m = 1; m <= 6; ++m) {
         for (int column : {1, 2, 3, 5})
