@@ -257,6 +257,44 @@ void BM_DecadeOfSixPcs(benchmark::State& state) {
 }
 BENCHMARK(BM_DecadeOfSixPcs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+double lastWrittenYearMb = 0, lastWrittenDecadeMb = 0;
+
+// The heap's peak above what was in use before while the report is made and written as the table, the
+// CSV and the page, one after another as the program writes them.
+double WrittenHeapMegabytes(const ReportRequest& request) {
+    const std::size_t before = heapInUse.load();
+    heapPeak = before;
+    {
+        const Report report = BuildReport(request);
+        benchmark::DoNotOptimize(RenderTable(report).size());
+        benchmark::DoNotOptimize(RenderCsv(report, CsvEncoding::Utf8WithBom).size());
+        benchmark::DoNotOptimize(RenderHtml(report).size());
+    }
+    return double(heapPeak.load() - before) / (1024.0 * 1024.0);
+}
+
+// A decade by the day (3,650 periods of each of 36 machines; the page shows it by month) against the
+// same PCs' first year by the day: what writing ten times the periods costs in memory.
+void BM_DecadeByDayWritten(benchmark::State& state) {
+    BenchFolder folder;
+    std::vector<std::filesystem::path> folders, years;
+    WriteDecade(folder.Path(), folders, years);
+    ReportRequest decade;
+    decade.grouping = Grouping::Day;
+    decade.folders = folders;
+    decade.records = ReadMachineRecords({});
+    ReportRequest year = decade;
+    year.folders = years;
+    for (auto _ : state) {
+        lastWrittenYearMb = WrittenHeapMegabytes(year);
+        lastWrittenDecadeMb = WrittenHeapMegabytes(decade);
+    }
+    state.counters["heap_year_MB"] = lastWrittenYearMb;
+    state.counters["heap_decade_MB"] = lastWrittenDecadeMb;
+    state.counters["heap_ratio"] = lastWrittenDecadeMb / lastWrittenYearMb;
+}
+BENCHMARK(BM_DecadeByDayWritten)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 double lastImportRatio = 0, lastRerunRatio = 0, lastDayQueryRatio = 0, lastWeekQueryRatio = 0;
 
 // Mean milliseconds of sql run count times with ?1 bound to each of values in turn, every row stepped.
@@ -360,6 +398,11 @@ int main(int argc, char** argv) {
         kerfolio::kPcs * kerfolio::kDecadeDays, kerfolio::lastDecadeRatio, kerfolio::lastHeapDecadeMb,
         kerfolio::lastHeapYearMb, kerfolio::kPcs * 365,
         kerfolio::lastHeapDecadeMb / kerfolio::lastHeapYearMb);
+    std::printf(
+        "decade by the day written as table, CSV and page: heap peak %.2f MB against %.2f MB for their first "
+        "year by the day: %.2fx\n",
+        kerfolio::lastWrittenDecadeMb, kerfolio::lastWrittenYearMb,
+        kerfolio::lastWrittenDecadeMb / kerfolio::lastWrittenYearMb);
     std::printf(
         "decade into the database: import/report %.2f (goal: at most 3), re-run/report %.2f; one day of "
         "machine_days/one job by key %.1f (goal: at most 50), one week %.1f\n",

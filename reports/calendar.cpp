@@ -26,6 +26,19 @@ std::optional<Day> ParseIsoDate(std::string_view text) {
 
 std::string FormatIsoDate(Day day) {
     const year_month_day date(day);
+    const int year = int(date.year());
+    if (year >= 0 && year <= 9999) {
+        // Digit by digit: a database of a decade writes a date for every job and every day of one.
+        std::string text = "0000-00-00";
+        const auto put = [&text](std::size_t at, int value, std::size_t digits) {
+            for (std::size_t i = digits; i-- > 0; value /= 10)
+                text[at + i] = char('0' + value % 10);
+        };
+        put(0, year, 4);
+        put(5, int(unsigned(date.month())), 2);
+        put(8, int(unsigned(date.day())), 2);
+        return text;
+    }
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", int(date.year()), unsigned(date.month()),
                   unsigned(date.day()));

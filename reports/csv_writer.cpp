@@ -33,38 +33,43 @@ void AppendRow(std::string& out, const std::vector<std::string>& row) {
 }  // namespace
 
 std::string RenderCsv(const Report& report, CsvEncoding encoding) {
-    std::string out;
+    // Encoded line by line, so a decade by the day is never held twice, once in each encoding.
+    std::string out = encoding == CsvEncoding::Gbk ? "" : "\xEF\xBB\xBF";
+    std::string line;
+    const auto append = [&](const std::vector<std::string>& row) {
+        line.clear();
+        AppendRow(line, row);
+        out += encoding == CsvEncoding::Gbk ? ToGbk(line) : line;
+    };
     std::vector<std::string> headers(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders));
     headers.insert(headers.end(), std::begin(rmsg::kHourHeaders), std::end(rmsg::kHourHeaders));
-    AppendRow(out, headers);
+    append(headers);
     for (const PeriodSums& sums : report.periods) {
         std::vector<std::string> row = PeriodRow(sums);
         const std::vector<std::string> hours = HourCells(sums);
         row.insert(row.end(), hours.begin(), hours.end());
-        AppendRow(out, row);
+        append(row);
     }
     out += "\r\n";
-    AppendRow(out,
-              std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders)));
+    append(std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders)));
     for (const EfficiencyAdvice& advice : report.advice)
-        AppendRow(out, AdviceRow(advice));
+        append(AdviceRow(advice));
     // Added after the tables a spreadsheet or a script already reads from the top.
     if (!report.overview.empty()) {
         out += "\r\n";
-        AppendRow(out, std::vector<std::string>(std::begin(rmsg::kOverviewHeaders),
-                                                std::end(rmsg::kOverviewHeaders)));
+        append(
+            std::vector<std::string>(std::begin(rmsg::kOverviewHeaders), std::end(rmsg::kOverviewHeaders)));
         for (const auto& row : OverviewRows(report))
-            AppendRow(out, row);
+            append(row);
     }
     if (report.jobsListed) {
         out += "\r\n";
-        AppendRow(out, std::vector<std::string>(std::begin(rmsg::kJobHeaders), std::end(rmsg::kJobHeaders)));
+        append(std::vector<std::string>(std::begin(rmsg::kJobHeaders), std::end(rmsg::kJobHeaders)));
         for (const ListedJob& job : report.jobList)
-            AppendRow(out, JobRow(job));
-        AppendRow(out, JobTotalsRow(report.jobList));
+            append(JobRow(job));
+        append(JobTotalsRow(report.jobList));
     }
-    if (encoding == CsvEncoding::Gbk) return ToGbk(out);
-    return "\xEF\xBB\xBF" + out;
+    return out;
 }
 
 }  // namespace kerfolio

@@ -1,7 +1,5 @@
 #include "reports/machine_names.h"
 
-#include <cstdint>
-
 #include "reports/report_line.h"
 
 namespace kerfolio {
@@ -12,16 +10,11 @@ MachineNames::MachineNames(std::vector<std::string> prefixes) {
 }
 
 int MachineNames::OfGbk(std::size_t folder, std::string_view gbk) {
-    std::uint32_t hash = 2'166'136'261u;
-    for (const char c : gbk)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16'777'619u;
-    Recent& recent = recent_[(hash ^ std::uint32_t(folder)) % recent_.size()];
-    if (recent.name >= 0 && recent.folder == folder && recent.gbk == gbk) return recent.name;
     auto& known = folders_[folder].gbk;
     const auto found = known.find(gbk);
-    const int name = found != known.end() ? found->second : OfText(folder, DecodeGbkCharacters(gbk));
-    if (found == known.end()) known.emplace(std::string(gbk), name);
-    recent = {std::string(gbk), folder, name};
+    if (found != known.end()) return found->second;
+    const int name = OfText(folder, DecodeGbkCharacters(gbk));
+    known.emplace(std::string(gbk), name);
     return name;
 }
 

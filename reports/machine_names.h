@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <map>
 #include <string>
@@ -32,19 +31,12 @@ class MachineNames {
     const std::string& TextOf(int machine) const { return textOf_[std::size_t(machine)]; }
 
   private:
-    struct Recent {
-        std::string gbk;
-        std::size_t folder = 0;
-        int name = -1;
-    };
     struct Folder {
         std::string prefix;
         std::map<std::string, int, std::less<>> gbk;
         std::map<std::string, int, std::less<>> text;
     };
 
-    // Lines take turns between the machines: a small table by a hash of the bytes in front of the maps.
-    std::array<Recent, 64> recent_;
     std::vector<Folder> folders_;
     std::vector<std::string> recordNames_;  // by name
     std::vector<int> machineOf_;            // by name

@@ -17,15 +17,8 @@ void PeriodSummer::Totals::Add(const Totals& other) {
     finishedNet += other.finishedNet;
 }
 
-int PeriodSummer::SlotOfNewDay(Day day) {
-    const auto [found, added] =
-        slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(slotOfPeriod_.size()));
-    const int slot = found->second;
-    recentDays_[1] = recentDays_[0];
-    recentSlots_[1] = recentSlots_[0];
-    recentDays_[0] = day;
-    recentSlots_[0] = slot;
-    return slot;
+int PeriodSummer::SlotOf(Day day) {
+    return slotOfPeriod_.try_emplace(PeriodStart(day, grouping_), int(slotOfPeriod_.size())).first->second;
 }
 
 PeriodSummer::Totals& PeriodSummer::At(int machine, Day day) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -68,13 +67,7 @@ class PeriodSummer {
         void Add(const Totals& other);
     };
     Totals& At(int machine, Day day);
-    int SlotOf(Day day) {
-        // Jobs come file by file and a file holds two days: both are remembered before asking the map.
-        if (recentDays_[0] == day) return recentSlots_[0];
-        if (recentDays_[1] == day) return recentSlots_[1];
-        return SlotOfNewDay(day);
-    }
-    int SlotOfNewDay(Day day);
+    int SlotOf(Day day);
     // The periods' totals of one machine.
     std::map<Day, Totals> ByPeriod(int machine) const;
     Totals WholeOf(int machine) const;
@@ -84,9 +77,7 @@ class PeriodSummer {
 
     Grouping grouping_;
     std::optional<Day> from_, to_;
-    std::map<Day, int> slotOfPeriod_;                        // by the period's first day
-    std::array<Day, 2> recentDays_{Day::min(), Day::min()};  // none yet
-    std::array<int, 2> recentSlots_{};
+    std::map<Day, int> slotOfPeriod_;          // by the period's first day
     std::vector<std::vector<Totals>> totals_;  // [machine][slot of the period]
 };
 

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 #include "reports/calendar.h"
 #include "reports/report_line.h"
@@ -29,8 +28,7 @@ class RepeatedLines {
 
     // Forgets everything: the next folder starts afresh.
     void Clear() {
-        slots_.clear();
-        used_ = 0;
+        seen_.clear();
         met_.clear();
     }
 
@@ -40,35 +38,22 @@ class RepeatedLines {
                                      Day fileDate, LinePlace place);
 
   private:
-    // The figures and a hash of the workpiece's bytes: found without making a string per line.
     struct Key {
         int numbers[7];
-        std::uint64_t workpieceHash;
+        std::string workpiece;
         bool operator==(const Key& other) const = default;
     };
-    // Every line is looked up and nearly every one is new: an open-addressing table of slots in one
-    // array, so a look-up reads one or two neighbouring slots and adding a line allocates nothing.
-    struct Slot {
-        std::uint64_t hash = 0;  // 0: empty
-        Key key{};
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
+    struct Seen {
         LinePlace first;
-        Day last{};
-        std::string workpiece;  // to tell two names of one hash apart
+        Day last;
     };
-    struct Met {
-        Day day;
-        std::uint64_t hash;
-        Key key;
-    };
-    static std::uint64_t HashOf(const Key& key);
-    std::size_t Find(std::uint64_t hash, const Key& key) const;  // the slot, or the empty one ending the run
-    void Erase(std::size_t slot);
-    void Grow();
     void Forget(Day before);
 
-    std::vector<Slot> slots_;  // a power of two of them, at most half used
-    std::size_t used_ = 0;
-    std::deque<Met> met_;  // the days lines were met, oldest first, to forget them in turn
+    std::unordered_map<Key, Seen, KeyHash> seen_;
+    std::deque<std::pair<Day, Key>> met_;  // the days lines were met, oldest first, to forget them in turn
 };
 
 }  // namespace kerfolio

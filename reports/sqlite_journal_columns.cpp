@@ -22,21 +22,25 @@ constexpr const char* kColumns[][2] = {
 
 }  // namespace
 
-bool JobDatabase::AddJournalColumns() {
+bool JobDatabase::AddJournalColumns(const char* table) {
     for (const auto& [name, type] : kColumns) {
-        const std::string probe = std::string("SELECT ") + name + " FROM jobs LIMIT 0";
+        const std::string probe = std::string("SELECT ") + name + " FROM " + table + " LIMIT 0";
         sqlite3_stmt* statement = nullptr;
         const bool present = sqlite3_prepare_v2(db_, probe.c_str(), -1, &statement, nullptr) == SQLITE_OK;
         sqlite3_finalize(statement);
-        if (!present && !Exec((std::string("ALTER TABLE jobs ADD COLUMN ") + name + " " + type).c_str()))
+        if (!present &&
+            !Exec((std::string("ALTER TABLE ") + table + " ADD COLUMN " + name + " " + type).c_str()))
             return false;
     }
-    return sqlite3_prepare_v2(db_,
-                              "UPDATE jobs SET pc_id = ?1, journal_seq = ?2, machine_number = ?3,"
-                              " mount_utc_ms = ?4, start_utc_ms = ?5, finish_utc_ms = ?6, utc_offset_s = ?7"
-                              " WHERE rowid = last_insert_rowid()",
-                              -1, &journalFields_, nullptr) == SQLITE_OK ||
-           Fail();
+    return true;
+}
+
+bool JobDatabase::PrepareJournalFields() {
+    return Prepare(
+        "UPDATE jobs SET pc_id = ?1, journal_seq = ?2, machine_number = ?3,"
+        " mount_utc_ms = ?4, start_utc_ms = ?5, finish_utc_ms = ?6, utc_offset_s = ?7"
+        " WHERE rowid = last_insert_rowid()",
+        &journalFields_);
 }
 
 void JobDatabase::AddJournalFields(const ReadJob& read) {

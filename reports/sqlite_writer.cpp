@@ -15,71 +15,6 @@
 namespace kerfolio {
 namespace {
 
-// Column names in English, as query tools and their users expect; the texts are the line's own.
-constexpr char kSchema[] = R"sql(
-CREATE TABLE IF NOT EXISTS jobs (
-    id INTEGER PRIMARY KEY,
-    folder TEXT NOT NULL,              -- the archive folder's label: one PC
-    file TEXT NOT NULL,                -- the archive file the job was first read from
-    line INTEGER NOT NULL,             -- its line in that file, counting from 1
-    number INTEGER,                    -- the number in front of the line
-    machine TEXT NOT NULL,
-    workpiece TEXT NOT NULL,
-    mount_text TEXT NOT NULL,
-    start_text TEXT NOT NULL,
-    jump_text TEXT NOT NULL,
-    break_text TEXT NOT NULL,
-    finish_text TEXT NOT NULL,
-    amount INTEGER NOT NULL,           -- mm²
-    finish_date TEXT NOT NULL,         -- YYYY-MM-DD, the day the job finished
-    mount_at TEXT NOT NULL,            -- YYYY-MM-DDTHH:MM:SS, local time
-    start_at TEXT NOT NULL,
-    finish_at TEXT NOT NULL,
-    jump_seconds INTEGER NOT NULL,
-    break_seconds INTEGER NOT NULL,
-    machining_seconds INTEGER NOT NULL, -- start to finish
-    UNIQUE (folder, machine, workpiece, mount_text, start_text, jump_text, break_text, finish_text, amount)
-);
-CREATE TABLE IF NOT EXISTS problems (
-    file TEXT NOT NULL,
-    line INTEGER NOT NULL,             -- 0: the whole file or folder
-    reason TEXT NOT NULL,
-    UNIQUE (file, line, reason)
-);
-CREATE INDEX IF NOT EXISTS jobs_by_day ON jobs (finish_date, machine);
--- Each job's part of each day it ran, as the report splits it: it counts (jobs, amount) on the day it
--- finished, its start-to-finish time on the days it ran, split at midnight, with its jumps and wire
--- breaks shared out in proportion; a job overlapping another of its machine counts, its time does not.
--- Kept by day first, so a day or a week is one stretch of the file.
-CREATE TABLE IF NOT EXISTS job_days (
-    day TEXT NOT NULL,                 -- YYYY-MM-DD
-    folder TEXT NOT NULL,
-    machine TEXT NOT NULL,
-    job INTEGER NOT NULL REFERENCES jobs (id),
-    jobs INTEGER NOT NULL,             -- 1 on the day the job finished, else 0
-    amount INTEGER NOT NULL,
-    machining_seconds INTEGER NOT NULL,
-    jump_seconds INTEGER NOT NULL,
-    break_seconds INTEGER NOT NULL,
-    cutting_seconds INTEGER NOT NULL,
-    PRIMARY KEY (day, folder, machine, job)
-) WITHOUT ROWID;
--- The archive files whose jobs are all in, as they were then: a later run passes over them unchanged.
-CREATE TABLE IF NOT EXISTS files (
-    path TEXT PRIMARY KEY,
-    size INTEGER NOT NULL,
-    modified_ns INTEGER NOT NULL
-);
-DROP VIEW IF EXISTS machine_days;
-CREATE VIEW machine_days AS
-SELECT folder, machine, day, SUM(jobs) AS jobs, SUM(amount) AS amount,
-       SUM(machining_seconds) / 3600.0 AS machining_hours,
-       SUM(jump_seconds) / 3600.0 AS jump_hours,
-       SUM(break_seconds) / 3600.0 AS break_hours,
-       SUM(cutting_seconds) / 3600.0 AS cutting_hours
-FROM job_days GROUP BY day, folder, machine;
-)sql";
-
 constexpr char kInsertJob[] =
     "INSERT OR IGNORE INTO jobs (folder, file, line, number, machine, workpiece, mount_text, start_text,"
     " jump_text, break_text, finish_text, amount, finish_date, mount_at, start_at, finish_at, jump_seconds,"
@@ -98,10 +33,10 @@ std::string TimeText(int seconds) {
 
 std::string IsoDateTime(std::chrono::sys_seconds at) {
     const Day day = std::chrono::floor<std::chrono::days>(at);
-    const long long second = (at - day).count();
-    char time[64];
-    std::snprintf(time, sizeof time, "T%02lld:%02lld:%02lld", second / 3600, second / 60 % 60, second % 60);
-    return FormatIsoDate(day) + time;
+    const auto second = int((at - day).count());
+    const auto two = [](int value) { return std::string{char('0' + value / 10), char('0' + value % 10)}; };
+    return FormatIsoDate(day) + 'T' + two(second / 3600) + ':' + two(second / 60 % 60) + ':' +
+           two(second % 60);
 }
 
 // The number in front of a line, when it has one that fits a database integer.
@@ -116,8 +51,10 @@ std::optional<long long> LeadingNumber(std::string_view line) {
     return number;
 }
 
+// text must stay as it is until the statement is stepped: every caller binds all of a statement's
+// texts right before its step, from strings that outlive it.
 void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
-    sqlite3_bind_text(statement, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement, index, text.data(), int(text.size()), SQLITE_STATIC);
 }
 
 }  // namespace
@@ -157,7 +94,8 @@ void JobDatabase::AddDays(long long id, const std::string& folder, const std::st
         const DayPart& row = rows[k];
         const bool finish = k == 1;
         if (!finish && row.machining == 0) continue;
-        BindText(s, 1, FormatIsoDate(row.day));
+        const std::string day = FormatIsoDate(row.day);
+        BindText(s, 1, day);
         BindText(s, 2, folder);
         BindText(s, 3, machine);
         sqlite3_bind_int64(s, 4, id);
@@ -223,16 +161,18 @@ bool JobDatabase::Unchanged(const std::string& file) {
 }
 
 bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
+    // One thread uses the connection: no lock around every call.
     bool ready =
-        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) == SQLITE_OK;
     if (ready) {
         sqlite3_busy_timeout(db_, kBusyMilliseconds);
-        // A decade's jobs go into the indexes in no order of theirs: more of them in memory saves reads.
+        // A decade's jobs go into the day rows in no order of theirs: more of them in memory saves reads.
         sqlite3_exec(db_, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
-    ready = ready && Exec(kSchema) && AddJournalColumns() && Prepare(kInsertJob, &insertJob_) &&
+    ready = ready && MakeTables() && PrepareJournalFields() && Prepare(kInsertJob, &insertJob_) &&
             Prepare(kInsertProblem, &insertProblem_) && Prepare(kInsertDay, &insertDay_) && FillMissingDays();
     if (ready) {
         sqlite3_stmt* files = nullptr;
@@ -268,16 +208,20 @@ void JobDatabase::Add(const ReadJob& read) {
         sqlite3_bind_null(s, 4);
     BindText(s, 5, job.machine);
     BindText(s, 6, job.workpiece);
-    BindText(s, 7, TimeText(job.mount));
-    BindText(s, 8, TimeText(job.start));
-    BindText(s, 9, TimeText(job.jump));
-    BindText(s, 10, TimeText(job.wireBreak));
-    BindText(s, 11, TimeText(job.finish));
+    const std::string texts[] = {TimeText(job.mount),
+                                 TimeText(job.start),
+                                 TimeText(job.jump),
+                                 TimeText(job.wireBreak),
+                                 TimeText(job.finish),
+                                 "",
+                                 FormatIsoDate(dated.finishDay),
+                                 IsoDateTime(mount),
+                                 IsoDateTime(start),
+                                 IsoDateTime(finish)};
+    for (int column = 7; column <= 16; ++column) {
+        if (column != 12) BindText(s, column, texts[column - 7]);
+    }
     sqlite3_bind_int64(s, 12, job.amount);
-    BindText(s, 13, FormatIsoDate(dated.finishDay));
-    BindText(s, 14, IsoDateTime(mount));
-    BindText(s, 15, IsoDateTime(start));
-    BindText(s, 16, IsoDateTime(finish));
     sqlite3_bind_int64(s, 17, job.jump);
     sqlite3_bind_int64(s, 18, job.wireBreak);
     sqlite3_bind_int64(s, 19, dated.machining);
@@ -316,7 +260,7 @@ bool JobDatabase::Commit(const std::vector<InputProblem>& problems, std::string&
         }
     }
     sqlite3_finalize(file);
-    if (error_.empty() && Exec("COMMIT")) {
+    if (error_.empty() && MakeIndexes() && Exec("COMMIT")) {
         inTransaction_ = false;
         return true;
     }

@@ -45,7 +45,11 @@ class JobDatabase {
 
   private:
     bool Exec(const char* sql);
-    bool AddJournalColumns();  // in sqlite_journal_columns.cpp
+    // The tables (in sqlite_schema.cpp), their indexes unless jobs is empty, and, then, at the commit.
+    bool MakeTables();
+    bool MakeIndexes();
+    bool AddJournalColumns(const char* table);  // in sqlite_journal_columns.cpp
+    bool PrepareJournalFields();
     void AddJournalFields(const ReadJob& job);
     bool Fail();
     bool Prepare(const char* sql, sqlite3_stmt** statement);
@@ -66,7 +70,8 @@ class JobDatabase {
     sqlite3_stmt* insertProblem_ = nullptr;
     sqlite3_stmt* insertDay_ = nullptr;
     bool wholeRun_ = false;
-    std::map<std::string, FileStamp> recorded_;            // the files table at the start
+    bool bulk_ = false;                          // jobs was empty: its indexes are made at the commit
+    std::map<std::string, FileStamp> recorded_;  // the files table at the start
     std::vector<std::pair<std::string, FileStamp>> seen_;  // this run's files, as they were read
     std::string lastFile_;
     bool skipFile_ = false;

@@ -1,6 +1,7 @@
 #include "reports/table_writer.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "reports/figures.h"
 #include "reports/messages.h"
@@ -20,22 +21,24 @@ void AppendPrintable(std::string& out, std::string_view text) {
     }
 }
 
+using RowAt = std::function<std::vector<std::string>(std::size_t)>;
+
 // The first textColumns columns are names, left-aligned; the rest are figures, but for a last column
-// of words (lastIsText). Each cell's width is measured once: a year by week is hundreds of rows.
-void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns, bool lastIsText) {
+// of words (lastIsText). The rows are made twice, for the widths and for the text, rather than held:
+// a decade by the day is a hundred thousand of them.
+void AppendAligned(std::string& out, std::size_t count, const RowAt& rowAt, std::size_t textColumns,
+                   bool lastIsText) {
     std::vector<std::size_t> widths;
-    std::vector<std::size_t> cellWidths;  // row by row
-    for (const auto& row : rows) {
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::vector<std::string> row = rowAt(r);
         widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            cellWidths.push_back(DisplayWidth(row[c]));
-            widths[c] = std::max(widths[c], cellWidths.back());
-        }
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
     }
-    std::size_t cell = 0;
-    for (const auto& row : rows) {
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::vector<std::string> row = rowAt(r);
         for (std::size_t c = 0; c < row.size(); ++c) {
-            const std::size_t padding = widths[c] - cellWidths[cell++];
+            const std::size_t padding = widths[c] - DisplayWidth(row[c]);
             if (c > 0) out += "  ";
             const bool last = c + 1 == row.size();
             if (c < textColumns || (last && lastIsText)) {
@@ -48,6 +51,11 @@ void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns, 
         }
         out += '\n';
     }
+}
+
+void AppendAligned(std::string& out, const Rows& rows, std::size_t textColumns, bool lastIsText) {
+    AppendAligned(
+        out, rows.size(), [&rows](std::size_t r) { return rows[r]; }, textColumns, lastIsText);
 }
 
 }  // namespace
@@ -67,10 +75,14 @@ std::string RenderTable(const Report& report) {
         out += std::string(rmsg::kOverviewHeading) + "\n";
         AppendAligned(out, overview, 1, false);
         out += "\n";
-        Rows rows{std::vector<std::string>(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders))};
-        for (const PeriodSums& sums : report.periods)
-            rows.push_back(PeriodRow(sums));
-        AppendAligned(out, rows, 2, false);
+        AppendAligned(
+            out, report.periods.size() + 1,
+            [&report](std::size_t r) {
+                return r == 0 ? std::vector<std::string>(std::begin(rmsg::kPeriodHeaders),
+                                                         std::end(rmsg::kPeriodHeaders))
+                              : PeriodRow(report.periods[r - 1]);
+            },
+            2, false);
         out += std::string(rmsg::kSplitNote) + "\n";
         if (const std::string note = CoveredNote(report); !note.empty()) out += note + "\n";
     }

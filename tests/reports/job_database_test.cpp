@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include "../storage/temp_folder.h"
+#include "archive_maker.h"
+#include "reports/report.h"
 #include "reports/sqlite_writer.h"
 #include "sqlite_rows.h"
 
@@ -94,6 +96,114 @@ TEST(JobDatabaseTest, ARunThatDoesNotFinishLeavesThePreviousDatabase) {
         EXPECT_EQ(next.JobsAdded(), 1u) << c.what;
         EXPECT_EQ(JobCount(db), "4") << c.what;
     }
+}
+
+// The database's rows for a run over folder, made with the report as the program makes them.
+Report RunInto(const std::filesystem::path& db, const std::filesystem::path& folder) {
+    JobDatabase database;
+    std::string why;
+    EXPECT_TRUE(database.Open(db, why)) << why;
+    ReportRequest request;
+    request.folders = {folder};
+    request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
+    Report report = BuildReport(request);
+    EXPECT_TRUE(database.Commit(report.problems, why)) << why;
+    return report;
+}
+
+// A line met again after the report forgets it (a month on) is a job of its own for the report, so it
+// is a row of its own; and the days sum as the report's.
+TEST(JobDatabaseTest, TheSameLineAMonthLaterIsAnotherJob) {
+    testing::TempFolder folder;
+    const std::filesystem::path archive = folder / "PC1", db = folder / "jobs.db";
+    std::filesystem::create_directory(archive);
+    const std::string line = testing::Line("机床1", "凹模");
+    testing::Put(archive / "2024-5-6.txt", line);
+    testing::Put(archive / "2024-5-8.txt", testing::Replace(line, "7", "9"));  // a repeat: the same job
+    testing::Put(archive / "2024-6-20.txt", line);
+    const Report report = RunInto(db, archive);
+    ASSERT_EQ(report.jobs, 2u);
+    EXPECT_EQ(testing::QueryRows(db,
+                                 "SELECT day, jobs, CAST(round(machining_hours * 60) AS INTEGER)"
+                                 " FROM machine_days ORDER BY day"),
+              (testing::Rows{{"2024-05-05", "1", "50"}, {"2024-06-19", "1", "50"}}));
+    // Run again over the same files, then over one changed: nothing new, and nothing twice.
+    RunInto(db, archive);
+    testing::Put(archive / "2024-6-20.txt", line + "\r\n" + testing::Line("机床2", "凸模"));
+    RunInto(db, archive);
+    EXPECT_EQ(JobCount(db), "3");
+    EXPECT_EQ(testing::QueryRows(db, "SELECT COUNT(*) FROM job_days"), testing::Rows{{"3"}});
+}
+
+// The same job twice in one run, into an empty database (its key made at the end) and into one with
+// jobs (its key there all along): one row, and the days of the first only.
+TEST(JobDatabaseTest, AJobAddedTwiceInOneRunIsOneRow) {
+    for (const bool empty : {true, false}) {
+        testing::TempFolder folder;
+        const std::filesystem::path db = folder / "jobs.db";
+        std::string why;
+        if (!empty) {
+            JobDatabase earlier;
+            ASSERT_TRUE(earlier.Open(db, why)) << why;
+            AddJobs(earlier, 100, 1);
+            ASSERT_TRUE(earlier.Commit({}, why)) << why;
+        }
+        JobDatabase database;
+        ASSERT_TRUE(database.Open(db, why)) << why;
+        AddJobs(database, 0, 2);
+        AddJobs(database, 1, 2);
+        ASSERT_TRUE(database.Commit({}, why)) << why;
+        EXPECT_EQ(database.JobsAdded(), 3u) << empty;
+        EXPECT_EQ(JobCount(db), empty ? "3" : "4") << empty;
+        EXPECT_EQ(
+            testing::QueryRows(db, "SELECT COUNT(*) FROM job_days WHERE job NOT IN (SELECT id FROM jobs)"),
+            testing::Rows{{"0"}})
+            << empty;
+        EXPECT_EQ(testing::QueryRows(db, "SELECT COUNT(*) FROM job_days"),
+                  (testing::Rows{{empty ? "3" : "4"}}))
+            << empty;
+    }
+}
+
+// A database made while a job's key left out its day keeps every row and id, and takes the jobs that key
+// passed over at the next run.
+TEST(JobDatabaseTest, AnOlderDatabaseTakesTheJobsItsKeyPassedOver) {
+    testing::TempFolder folder;
+    const std::filesystem::path archive = folder / "PC1", db = folder / "jobs.db";
+    std::filesystem::create_directory(archive);
+    const std::string line = testing::Line("机床1", "凹模");
+    testing::Put(archive / "2024-5-6.txt", line);
+    testing::Put(archive / "2024-6-20.txt", line);
+    RunInto(db, archive);
+    // As the earlier version left it: the key in the table, the second job passed over, both files in.
+    testing::QueryRows(db, R"sql(
+        CREATE TABLE old AS SELECT * FROM jobs WHERE finish_date = '2024-05-05';
+        DROP TABLE jobs;
+        CREATE TABLE jobs (id INTEGER PRIMARY KEY, folder TEXT NOT NULL, file TEXT NOT NULL,
+            line INTEGER NOT NULL, number INTEGER, machine TEXT NOT NULL, workpiece TEXT NOT NULL,
+            mount_text TEXT NOT NULL, start_text TEXT NOT NULL, jump_text TEXT NOT NULL,
+            break_text TEXT NOT NULL, finish_text TEXT NOT NULL, amount INTEGER NOT NULL,
+            finish_date TEXT NOT NULL, mount_at TEXT NOT NULL, start_at TEXT NOT NULL,
+            finish_at TEXT NOT NULL, jump_seconds INTEGER NOT NULL, break_seconds INTEGER NOT NULL,
+            machining_seconds INTEGER NOT NULL,
+            UNIQUE (folder, machine, workpiece, mount_text, start_text, jump_text, break_text,
+                    finish_text, amount));
+        CREATE INDEX jobs_by_day ON jobs (finish_date, machine);
+        INSERT INTO jobs SELECT id, folder, file, line, number, machine, workpiece, mount_text, start_text,
+            jump_text, break_text, finish_text, amount, finish_date, mount_at, start_at, finish_at,
+            jump_seconds, break_seconds, machining_seconds FROM old;
+        UPDATE jobs SET id = 7;
+        UPDATE job_days SET job = 7 WHERE day = '2024-05-05';
+        DELETE FROM job_days WHERE day <> '2024-05-05';
+        DROP TABLE old;)sql");
+    ASSERT_EQ(testing::QueryRows(db, "SELECT id, finish_date FROM jobs"),
+              (testing::Rows{{"7", "2024-05-05"}}));
+    RunInto(db, archive);
+    EXPECT_EQ(testing::QueryRows(db, "SELECT id, finish_date FROM jobs ORDER BY id"),
+              (testing::Rows{{"7", "2024-05-05"}, {"8", "2024-06-19"}}));
+    EXPECT_EQ(testing::QueryRows(db, "SELECT day, job FROM job_days ORDER BY day"),
+              (testing::Rows{{"2024-05-05", "7"}, {"2024-06-19", "8"}}));
+    EXPECT_EQ(testing::QueryRows(db, "PRAGMA integrity_check"), testing::Rows{{"ok"}});
 }
 
 }  // namespace
