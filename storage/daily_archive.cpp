@@ -50,6 +50,22 @@ int OpenDayFile(const std::filesystem::path& file, bool& madeHere) {
     return -EEXIST;
 }
 
+// The open file's size and mode as the server has them now, where the file system can be asked: an NFS
+// client trusts its cached size after the lock while it holds a delegation, which a write through another
+// mount of the same client does not take back. On two mounts of one client this cut the lines written
+// over from 24 of 237 to 21 of 720, not to none; two PCs are two clients, whose delegations the server
+// takes back.
+int FreshStat(int fd, struct stat& info) {
+    if (::fstat(fd, &info) != 0) return errno;
+    struct statx fresh {};
+    constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_SIZE;
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, kWanted, &fresh) == 0) {
+        info.st_mode = fresh.stx_mode;
+        info.st_size = static_cast<off_t>(fresh.stx_size);
+    }
+    return 0;
+}
+
 int WriteAllAt(int fd, std::string_view bytes, off_t offset) {
     while (!bytes.empty()) {
         const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
@@ -133,7 +149,7 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
         refusal != 0) {
         return busy(refusal);
     }
-    if (::fstat(day.Get(), &info) != 0) return CannotCreateMessage(file, errno);
+    if (const int failed = FreshStat(day.Get(), info); failed != 0) return CannotCreateMessage(file, failed);
     if (!S_ISREG(info.st_mode)) return CannotCreateMessage(file, EISDIR);
     // A file without a write bit for its owner was frozen on purpose, root included.
     if ((info.st_mode & S_IWUSR) == 0) return CannotCreateMessage(file, EACCES);
