@@ -38,7 +38,8 @@
 // holds and a fingerprint of its content, written just before it is saved), previous_snapshot_seq and
 // previous_snapshot_fingerprint (the one before: a crash mid-save leaves either on disk), open_run (the
 // seq of a program_started with no program_closed yet; absent after a clean close), archived_seq (the
-// seq of the last archived event).
+// seq of the last archived event), postgres_sent_seq (the highest seq a shared PostgreSQL has committed;
+// present only where the PC sends its journal there, and written only by the sender).
 
 namespace kerfolio::journal {
 
@@ -103,6 +104,7 @@ inline constexpr char kPreviousSnapshotSeq[] = "previous_snapshot_seq";
 inline constexpr char kPreviousSnapshotFingerprint[] = "previous_snapshot_fingerprint";
 inline constexpr char kOpenRun[] = "open_run";
 inline constexpr char kArchivedSeq[] = "archived_seq";
+inline constexpr char kPostgresSentSeq[] = "postgres_sent_seq";
 }  // namespace meta
 
 }  // namespace kerfolio::journal

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "journal/journal_schema.h"
 #include "reports/local_days.h"
 
 namespace kerfolio {
@@ -93,6 +94,20 @@ bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std
 
     if (Statement s = Prepare(raw, "SELECT value FROM meta WHERE key = 'pc_id'")) {
         if (sqlite3_step(s.get()) == SQLITE_ROW) out.pcId = Text(s.get(), 0);
+    } else {
+        return Fail(raw, why);
+    }
+    if (Statement s =
+            Prepare(raw,
+                    "SELECT e.utc_ms, e.utc_offset_s, (SELECT count(*) FROM events WHERE seq > m.sent)"
+                    " FROM (SELECT CAST(value AS INTEGER) AS sent FROM meta WHERE key = ?1) m"
+                    " JOIN events e ON e.seq = (SELECT min(seq) FROM events WHERE seq > m.sent)")) {
+        sqlite3_bind_text(s.get(), 1, journal::meta::kPostgresSentSeq, -1, SQLITE_STATIC);
+        if (sqlite3_step(s.get()) == SQLITE_ROW) {
+            out.unsentSinceMs = sqlite3_column_int64(s.get(), 0);
+            out.unsentSinceOffsetS = sqlite3_column_int(s.get(), 1);
+            out.unsent = sqlite3_column_int64(s.get(), 2);
+        }
     } else {
         return Fail(raw, why);
     }

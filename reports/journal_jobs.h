@@ -45,6 +45,11 @@ struct JournalJobs {
     std::vector<JournalJob> jobs;             // in the order they finished
     // The archive lines the journal's jobs went to, by file name: those lines are read from the journal.
     std::map<std::string, std::set<std::size_t>> coveredLines;
+    // Where the PC sends its journal to a shared database: the events not yet there, and the first of
+    // them's instant and offset. 0 when all is sent or the PC does not send.
+    std::int64_t unsent = 0;
+    std::int64_t unsentSinceMs = 0;
+    std::int32_t unsentSinceOffsetS = 0;
 };
 
 // The jobs of a journal file finished from fromMs to toMs (give or take a day, for the zone), and where

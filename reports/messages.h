@@ -97,6 +97,11 @@ inline constexpr char kProgress[] = "读取存档文件";
 
 namespace kerfolio::rmsg {
 inline constexpr char kJournalUnreadable[] = "记录库无法读取 ";
+// "尚有 N 个事件未发送到共享数据库（自 2026-12-08 14:05 起）": the report is this PC's own, the server's is
+// behind.
+inline constexpr char kUnsentPrefix[] = "尚有 ";
+inline constexpr char kUnsentMiddle[] = " 个事件未发送到共享数据库（自 ";
+inline constexpr char kUnsentSuffix[] = " 起）";
 inline constexpr char kCorrected[] = "完成时修改了（原值 → 确认值）：";
 inline constexpr char kLongerThanDay[] =
     "按加工量和设定效率应超过一天，一天以上的部分无从得知；未用于效率学习";

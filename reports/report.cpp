@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <set>
@@ -332,6 +333,21 @@ std::size_t CountTxtNames(const std::vector<std::filesystem::path>& folders) {
 
 }  // namespace
 
+namespace {
+
+// How far behind the shared database is this journal, in the PC's local time of its oldest unsent event.
+std::string UnsentNotice(const JournalJobs& journal) {
+    const std::time_t local =
+        static_cast<std::time_t>(journal.unsentSinceMs / 1000 + journal.unsentSinceOffsetS);
+    std::tm fields{};
+    char since[32] = "?";
+    if (gmtime_r(&local, &fields)) std::strftime(since, sizeof since, "%Y-%m-%d %H:%M", &fields);
+    return rmsg::kUnsentPrefix + std::to_string(journal.unsent) + rmsg::kUnsentMiddle + since +
+           rmsg::kUnsentSuffix;
+}
+
+}  // namespace
+
 Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
@@ -348,6 +364,8 @@ Report BuildReport(const ReportRequest& request) {
         if (!ReadJournalJobs(request.journals[j], fromMs, toMs, journals[j], why)) {
             report.problems.push_back({request.journals[j].string(), 0, rmsg::kJournalUnreadable + why});
             ++report.foldersUnread;
+        } else if (journals[j].unsent > 0) {
+            report.notices.push_back({request.journals[j].string(), 0, UnsentNotice(journals[j])});
         }
         groupOf[j] = groups.size();
         const std::filesystem::path& archived = journals[j].archiveFolder;

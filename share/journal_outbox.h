@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal_schema.h"
+
 struct sqlite3;
 
 namespace kerfolio::share {
@@ -50,6 +52,6 @@ class JournalOutbox {
 };
 
 // The meta key holding the highest seq the server has committed.
-inline constexpr char kSentSeqKey[] = "postgres_sent_seq";
+inline constexpr const char* kSentSeqKey = journal::meta::kPostgresSentSeq;
 
 }  // namespace kerfolio::share

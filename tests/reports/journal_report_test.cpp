@@ -100,6 +100,11 @@ class JournalFile {
              "\",\"jobs\":" + jobs + "}')");
     }
 
+    // The shared database has committed the events up to seq.
+    void Sent(std::int64_t seq) {
+        Exec("INSERT OR REPLACE INTO meta VALUES ('postgres_sent_seq', '" + std::to_string(seq) + "')");
+    }
+
   private:
     void Exec(const std::string& sql) {
         char* error = nullptr;
@@ -196,6 +201,14 @@ TEST_F(JournalReportTest, RenamedMachineIsOneRowUnderItsCurrentNameAndCorrection
     EXPECT_EQ(report.overview[0].jobs, 2);
     EXPECT_TRUE(Lists(report, "加工量：45000 → 40000"));
     EXPECT_FALSE(Lists(report, "完成："));  // an unchanged field is not listed
+
+    // Sent up to the first job: the rename and the second job are not on the shared database yet.
+    journal.Sent(1);
+    const Report behind = Build();
+    ASSERT_EQ(behind.notices.size(), 1u);
+    EXPECT_EQ(behind.notices[0].reason, "尚有 2 个事件未发送到共享数据库（自 2026-03-11 08:00 起）");
+    journal.Sent(3);
+    EXPECT_TRUE(Build().notices.empty());
 }
 
 TEST_F(JournalReportTest, ArchiveLinesTheJournalHoldsCountOnceAcrossTwoArchivesOfADay) {
