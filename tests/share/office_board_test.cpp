@@ -12,6 +12,7 @@
 #include "share/pg_connection.h"
 #include "share/sender.h"
 #include "tests/share/pg_server.h"
+#include "tests/share/sender_timing.h"
 #include "tests/share/test_journal.h"
 
 namespace kerfolio::share {
@@ -26,21 +27,11 @@ constexpr std::int64_t kMorning = 1796000000000;  // 30 November 2026, 08:53:20 
 constexpr std::int64_t kMinute = 60000;
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit = 30s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
+    return test::WaitUntil(done, limit);
 }
 
 SenderOptions Quick() {
-    SenderOptions options;
-    options.poll = 20ms;
-    options.firstRetry = 50ms;
-    options.longestRetry = 400ms;
-    options.ioTimeout = 1500ms;
-    return options;
+    return test::QuickSenderOptions();
 }
 
 class OfficeBoardTest : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include "share/server_report.h"
 #include "share/server_schema.h"
 #include "tests/share/pg_server.h"
+#include "tests/share/sender_timing.h"
 #include "tests/share/test_journal.h"
 
 namespace kerfolio::share {
@@ -28,20 +29,11 @@ using test::TestJournal;
 constexpr std::int64_t kMorning = 1796000000000;  // 30 November 2026, 00:53 UTC
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
+    return test::WaitUntil(done, limit);
 }
 
 SenderOptions Quick() {
-    SenderOptions options;
-    options.poll = 20ms;
-    options.firstRetry = 50ms;
-    options.longestRetry = 400ms;
-    options.ioTimeout = 1500ms;
+    SenderOptions options = test::QuickSenderOptions();
     options.batchEvents = 200;
     return options;
 }
