@@ -394,15 +394,20 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
     const auto file =
         ArchiveFilePath(options_->ArchiveFolder().toStdString(), DateTextOf(archive.moment).toStdString());
     // What is handed over is what leaves the NotePad once the day file is safe; lines added meanwhile stay.
-    handed_ = {memo1_->toPlainText(), board_.JobCount(), QString::fromStdString(file.string()), archive,
-               std::make_shared<std::int64_t>(0), std::make_shared<std::optional<FolderMount>>()};
+    handed_ = {memo1_->toPlainText(),
+               board_.JobCount(),
+               QString::fromStdString(file.string()),
+               archive,
+               std::make_shared<std::int64_t>(0),
+               std::make_shared<std::optional<FolderMount>>()};
     workerJob_ = WorkerJob::kArchive;
     // Where the lines went is read on the worker too: the day file may be on a share that hangs.
     worker_->Start([file, text = handed_.notePad.toStdString(), firstLine = handed_.firstLine,
                     last = archiveMount_, mount = handed_.mount]() -> std::optional<std::string> {
         // A share that was there at the last archive and is not mounted now leaves the local disk below
         // its mount point, where the lines would hide once it is back.
-        const std::optional<FolderMount> now = FindFolderMount(file.has_parent_path() ? file.parent_path() : ".");
+        const std::optional<FolderMount> now =
+            FindFolderMount(file.has_parent_path() ? file.parent_path() : ".");
         if (last && now) {
             if (auto reason = ShareAwayReason(*last, *now)) return CannotCreateMessage(file, *reason);
         }
