@@ -28,13 +28,13 @@ namespace kerfolio::test {
 namespace {
 
 // libfaketime reads the time from this file afresh at every look at the clock.
-void SetWallClock(const QString& spec) {
+void SetWallClock(const QString& clock) {
     QFile file(QString::fromLocal8Bit(std::getenv("FAKETIME_TIMESTAMP_FILE")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(spec.toUtf8() + "\n");
+    file.write(clock.toUtf8() + "\n");
 }
 
-QString Spec(QDate day, QTime time) {
+QString ClockText(QDate day, QTime time) {
     return day.toString("yyyy-MM-dd") + " " + time.toString("HH:mm:ss");
 }
 
@@ -75,7 +75,7 @@ struct Shop {
         std::stable_sort(clicks.begin(), clicks.end(),
                          [](const Click& a, const Click& b) { return a.at < b.at; });
         for (const Click& click : clicks) {
-            SetWallClock(Spec(day, click.at));
+            SetWallClock(ClockText(day, click.at));
             bool answered = false;
             if (click.kind == 1) {
                 answered = ClickCellAnswering(
@@ -100,8 +100,8 @@ struct Shop {
 // The real program, copied into the data folder (its data folder is its own), on the faked clock.
 class Program {
   public:
-    Program(const QString& data, const QString& runtime, const QString& clockSpec) {
-        SetWallClock(clockSpec);
+    Program(const QString& data, const QString& runtime, const QString& clockText) {
+        SetWallClock(clockText);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_RUNTIME_DIR", runtime);
@@ -169,7 +169,7 @@ TEST(WeekUnderAMovedClock, EveryJobIsFiledUnderItsOwnDayAndTheReportDropsNoHours
     const QDate saturday(2026, 12, 5), monday(2026, 12, 7);
 
     // Saturday: 9 jobs from 7:00, the PC shut down at 14:00.
-    SetWallClock(Spec(saturday, QTime(6, 55)));
+    SetWallClock(ClockText(saturday, QTime(6, 55)));
     {
         Shop shop(data);
         // The first start has no snapshot for 自动调入 to load yet, and says so.
@@ -177,7 +177,7 @@ TEST(WeekUnderAMovedClock, EveryJobIsFiledUnderItsOwnDayAndTheReportDropsNoHours
         shop.messages.errors.clear();
         shop.Jobs(saturday, QTime(7, 0), 9, 40, "周六件");
         EXPECT_EQ(shop.NotePadLines(), 9);
-        SetWallClock(Spec(saturday, QTime(14, 0)));
+        SetWallClock(ClockText(saturday, QTime(14, 0)));
         EXPECT_TRUE(shop.Close());
         EXPECT_TRUE(shop.messages.errors.isEmpty()) << shop.messages.errors.join('|').toStdString();
     }
@@ -185,19 +185,19 @@ TEST(WeekUnderAMovedClock, EveryJobIsFiledUnderItsOwnDayAndTheReportDropsNoHours
 
     // Monday 7:45: the real program makes up Saturday's archive at start-up, under Saturday's date.
     {
-        Program kerfolio(data, runtime, "@" + Spec(monday, QTime(7, 45)));
+        Program kerfolio(data, runtime, "@" + ClockText(monday, QTime(7, 45)));
         EXPECT_TRUE(AppearsWithin(archive + "/" + DayFileName(saturday), 30'000));
     }
     EXPECT_EQ(QDir(archive).entryList(QDir::Files), QStringList{DayFileName(saturday)});
 
     // Monday: 18 jobs from 7:50; the window closed for the night at 23:49.
-    SetWallClock(Spec(monday, QTime(7, 46)));
+    SetWallClock(ClockText(monday, QTime(7, 46)));
     {
         Shop shop(data);
         EXPECT_EQ(shop.NotePadLines(), 0) << "Saturday's lines went with the made-up archive";
         shop.Jobs(monday, QTime(7, 50), 18, 45, "周一件");
         EXPECT_EQ(shop.NotePadLines(), 18);
-        SetWallClock(Spec(monday, QTime(23, 49)));
+        SetWallClock(ClockText(monday, QTime(23, 49)));
         EXPECT_TRUE(shop.Close());
         EXPECT_TRUE(shop.messages.errors.isEmpty()) << shop.messages.errors.join('|').toStdString();
     }
@@ -207,7 +207,7 @@ TEST(WeekUnderAMovedClock, EveryJobIsFiledUnderItsOwnDayAndTheReportDropsNoHours
     const QString away = root.Path() + "/archive-away";
     ASSERT_TRUE(QDir().rename(archive, away));
     {
-        Program kerfolio(data, runtime, "@" + Spec(monday, QTime(23, 49, 50)) + " x10");
+        Program kerfolio(data, runtime, "@" + ClockText(monday, QTime(23, 49, 50)) + " x10");
         QTest::qWait(4'000);  // 40 s on its clock: past the moment
         EXPECT_EQ(QDir(away).entryList(QDir::Files), QStringList{DayFileName(saturday)});
         ASSERT_TRUE(QDir().rename(away, archive));
