@@ -11,10 +11,12 @@ KERFOLIO_CRASH_KILLS="${2:-5000}" build/tests/storage/storage_crash_tests
 KERFOLIO_JOURNAL_KILLS="${4:-300}" build/tests/journal/journal_crash_tests
 scripts/fuzz.sh "${1:-600}" settings_reader snapshot_loader report_line
 scripts/fuzz.sh "${3:-3600}" startup_reads archive_report
-# Several PCs archiving into one shared folder at once: NFS and SMB, two mounts each, in a second kernel.
+# Several PCs archiving into one shared folder at once: NFS, SMB and two FUSE file systems, in a second
+# kernel that sees this machine's programs.
 netfs=${NETFS_DIR:-$PWD/build/netfs}
 tools=${NETFS_SH:-$(cd .. && pwd)/shared/tools/netfs/netfs.sh}
 if [ -x "$tools" ]; then
+    scripts/install-deps.sh sshfs smbnetfs openssh-server fuse3
     [ -e "$netfs/kernel/version" ] || "$tools" setup "$netfs"
     "$tools" start "$netfs"
     trap '"$tools" stop "$netfs"' EXIT

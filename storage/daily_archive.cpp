@@ -17,7 +17,9 @@
 namespace kerfolio {
 namespace {
 
-constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+// O_APPEND: the file system puts each write at the file's end as its server has it, where a FUSE
+// mount's cached size, which no lock there refreshes, would put it over another PC's lines.
+constexpr int kOpenFlags = O_RDWR | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
 // Opens the day file, making it when missing. Asked only under the lock and with O_CREAT, which makes
 // an NFS client ask the server instead of trusting a "no such file" it cached before another PC made
@@ -42,10 +44,13 @@ int OpenDayFile(const std::filesystem::path& file, bool& madeHere) {
             madeHere = true;
             return fd;
         }
-        if (errno != EEXIST) return -errno;
+        // An SFTP mount answers a file that exists with EPERM, having no word for it.
+        const int refused = errno;
+        if (refused != EEXIST && refused != EPERM) return -refused;
         fd = ::open(file.c_str(), kOpenFlags);
         if (fd >= 0) return fd;
         if (errno != ENOENT) return -errno;  // removed in between: make it again
+        if (refused != EEXIST) return -refused;
     }
     return -EEXIST;
 }
@@ -57,6 +62,12 @@ int OpenDayFile(const std::filesystem::path& file, bool& madeHere) {
 // takes back.
 int FreshStat(int fd, struct stat& info) {
     if (::fstat(fd, &info) != 0) return errno;
+    // Setting the times makes a FUSE file system drop what it cached of the file (an SFTP mount keeps a
+    // size for 20 s) and an NFS client take the server's attributes with the reply; a file frozen on
+    // purpose is left as it is.
+    if (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0) {
+        [[maybe_unused]] const int touched = ::futimens(fd, nullptr);
+    }
     struct statx fresh {};
     constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_SIZE;
     if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, kWanted, &fresh) == 0) {
@@ -66,25 +77,31 @@ int FreshStat(int fd, struct stat& info) {
     return 0;
 }
 
-int WriteAllAt(int fd, std::string_view bytes, off_t offset) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0) {
+// Writes bytes at the file's end; how many went out is in written.
+int WriteAll(int fd, std::string_view bytes, std::size_t& written) {
+    written = 0;
+    while (written < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (wrote < 0) {
             if (errno == EINTR) continue;
             return errno;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
+        written += static_cast<std::size_t>(wrote);
     }
     return 0;
 }
 
-// Adds bytes at the end of the open day file. A failure cuts the file back to its old end, so no part
-// of the lines stays behind to be archived twice.
+// Adds bytes at the end of the open day file, which was end long. A failure cuts the file back to
+// that end, so no part of the lines stays behind to be archived twice, but only while the file is just
+// that end and our part: what another PC added after it is never cut away.
 int Append(int fd, off_t end, std::string_view bytes) {
-    int error = WriteAllAt(fd, bytes, end);
+    std::size_t written = 0;
+    int error = WriteAll(fd, bytes, written);
     if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (error != 0 && ::ftruncate(fd, end) == 0) ::fsync(fd);
+    struct stat now {};
+    if (error != 0 && ::fstat(fd, &now) == 0 && now.st_size == end + static_cast<off_t>(written) &&
+        ::ftruncate(fd, end) == 0)
+        ::fsync(fd);
     return error;
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,15 @@ namespace {
 
 constexpr auto kRetryEvery = std::chrono::milliseconds(20);
 constexpr int kReopens = 3;
+constexpr long kFuseMagic = 0x65735546;
+// A lock file older than any archive takes was left by a holder that died.
+constexpr auto kStaleAfter = std::chrono::minutes(10);
+
+bool OnFuse(const std::filesystem::path& file) {
+    struct statfs info {};
+    const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : ".";
+    return ::statfs(parent.c_str(), &info) == 0 && static_cast<long>(info.f_type) == kFuseMagic;
+}
 
 int OpenLockFile(const std::filesystem::path& file) {
     // No link is followed and a FIFO in its place cannot block the open.
@@ -32,31 +42,80 @@ int OpenLockFile(const std::filesystem::path& file) {
 
 }  // namespace
 
+// A FUSE mount keeps flock to itself, so there the lock is the lock file's existence: made only when
+// it is not there, which the server decides for every PC at once.
+int FileLock::TakeByMaking(const std::filesystem::path& file,
+                           std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const int fd =
+            ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0) {
+            // Not kept open: FUSE hides a removed file that is still open, and an SMB share behind it
+            // refuses to remove one.
+            ::close(fd);
+            file_ = file;
+            made_ = true;
+            return 0;
+        }
+        // An SFTP mount answers a name that exists with EPERM.
+        const int refused = errno;
+        if (refused != EEXIST && refused != EPERM) return refused;
+        struct stat held {};
+        if (::lstat(file.c_str(), &held) != 0) {
+            if (errno != ENOENT || refused != EEXIST) return refused;
+        } else if (!S_ISREG(held.st_mode)) {
+            return ENOTSUP;
+        } else if (std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(held.st_mtime) >
+                   kStaleAfter) {
+            ::unlink(file.c_str());
+            continue;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+        std::this_thread::sleep_for(kRetryEvery);
+    }
+}
+
 int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds wait) {
     Release();
     const auto deadline = std::chrono::steady_clock::now() + wait;
+    if (OnFuse(file)) return TakeByMaking(file, deadline);
     // A holder letting go between our open and our lock makes us start again, even past the wait.
     for (int reopened = 0;; ++reopened) {
         const int fd = OpenLockFile(file);
+        // An SMB share answers "no such file" while the holder's removal of the name is pending, and
+        // an NFS client "stale file handle" for the name or the open file the holder has just removed:
+        // both mean start again.
+        const auto startAgain = [&] {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(kRetryEvery);
+            return true;
+        };
         if (fd < 0) {
             const int error = errno;
-            // An SMB share answers "no such file" while the holder's removal of the name is pending.
             struct stat folder {};
             const std::filesystem::path parent = file.has_parent_path() ? file.parent_path() : ".";
-            if (error == ENOENT && ::stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
-                if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
-                std::this_thread::sleep_for(kRetryEvery);
+            if (error == ESTALE ||
+                (error == ENOENT && ::stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode))) {
+                if (!startAgain()) return EWOULDBLOCK;
                 continue;
             }
             return error == ELOOP ? ENOTSUP : error;
         }
         struct stat held {};
-        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+        const int statError = ::fstat(fd, &held) == 0 ? 0 : errno;
+        if (statError != 0 || !S_ISREG(held.st_mode)) {
             ::close(fd);
-            return ENOTSUP;
+            if (statError != ESTALE) return ENOTSUP;
+            if (!startAgain()) return EWOULDBLOCK;
+            continue;
         }
+        bool stale = false;
         for (;;) {
             if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+            if (errno == ESTALE) {
+                stale = true;
+                break;
+            }
             // A lock held elsewhere: EWOULDBLOCK locally, EACCES from a kernel SMB mount.
             if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EACCES && errno != EINTR) {
                 const int error = errno;
@@ -68,6 +127,11 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
                 return EWOULDBLOCK;
             }
             std::this_thread::sleep_for(kRetryEvery);
+        }
+        if (stale) {
+            ::close(fd);
+            if (!startAgain()) return EWOULDBLOCK;
+            continue;
         }
         // The previous holder may have removed the file between our open and our lock: then the lock
         // is on a file nobody else will open, and the one now at the name is what counts.
@@ -94,6 +158,10 @@ int LockOpenFile(int fd, std::chrono::milliseconds wait) {
 }
 
 void FileLock::Release() {
+    if (made_) {
+        ::unlink(file_.c_str());
+        made_ = false;
+    }
     if (fd_ < 0) return;
     // Removed while still held, so no one can lock the name between our unlink and close.
     ::unlink(file_.c_str());

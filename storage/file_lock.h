@@ -6,8 +6,9 @@
 namespace kerfolio {
 
 // An exclusive flock() on a lock file, for programs on several PCs writing into one shared folder.
-// flock holds across NFS and kernel SMB mounts, not across FUSE mounts (the daily archive reads its
-// lines back for that). The holder removes the file when it lets go, so nothing stays in the folder
+// flock holds across NFS and kernel SMB mounts, not across FUSE mounts: there the lock is made with
+// O_EXCL instead, and one left by a holder that died goes after ten minutes (the daily archive also
+// reads its lines back). The holder removes the file when it lets go, so nothing stays in the folder
 // where the file system allows it; a waiter that then gets the
 // lock on the removed file notices and takes the new one. The lock file is made group-writable.
 class FileLock {
@@ -23,8 +24,13 @@ class FileLock {
     int Take(const std::filesystem::path& file, std::chrono::milliseconds wait);
     void Release();
 
+    // The lock as a FUSE folder takes it (Take chooses): the lock file made with O_EXCL, waited for
+    // until deadline while another holder has it, and taken over once it is ten minutes old.
+    int TakeByMaking(const std::filesystem::path& file, std::chrono::steady_clock::time_point deadline);
+
   private:
     int fd_ = -1;
+    bool made_ = false;
     std::filesystem::path file_;
 };
 

@@ -147,6 +147,44 @@ TEST(DailyArchive, ALockHeldTooLongFailsTheArchiveAndKeepsTheFile) {
     }
 }
 
+// A FUSE folder's lock is the lock file itself, as the server sees it: taken when it is absent or was
+// left ten minutes ago, waited for while another holder's is there, refused where something else has
+// the name; letting go removes it.
+TEST(DailyArchive, ALockMadeByNameIsWaitedForTakenOverWhenOldAndRemoved) {
+    enum class Before { Nothing, Held, LeftNineMinutesAgo, LeftElevenMinutesAgo, Folder };
+    const struct {
+        Before before;
+        int taken;
+    } cases[] = {{Before::Nothing, 0},
+                 {Before::Held, EWOULDBLOCK},
+                 {Before::LeftNineMinutesAgo, EWOULDBLOCK},
+                 {Before::LeftElevenMinutesAgo, 0},
+                 {Before::Folder, ENOTSUP}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.before));
+        TempFolder folder;
+        const auto lockFile = folder / ".kerfolio-archive.lock";
+        FileLock other;
+        if (c.before == Before::Held) {
+            ASSERT_EQ(other.TakeByMaking(lockFile, std::chrono::steady_clock::now()), 0);
+        } else if (c.before == Before::Folder) {
+            std::filesystem::create_directory(lockFile);
+        } else if (c.before != Before::Nothing) {
+            Put(lockFile, "");
+            const auto age = std::chrono::minutes(c.before == Before::LeftNineMinutesAgo ? 9 : 11);
+            std::filesystem::last_write_time(lockFile, std::filesystem::file_time_type::clock::now() - age);
+        }
+        FileLock lock;
+        EXPECT_EQ(
+            lock.TakeByMaking(lockFile, std::chrono::steady_clock::now() + std::chrono::milliseconds(100)),
+            c.taken);
+        if (c.taken == 0) {
+            lock.Release();
+            EXPECT_FALSE(std::filesystem::exists(lockFile));
+        }
+    }
+}
+
 // Temporaries an older version's replacement left: another PC may be writing one, whatever its pid
 // says here, so only those older than any archive takes go, and only under the folder's lock.
 TEST(DailyArchive, OnlyOldDayFileTemporariesGoAndOnlyUnderTheLock) {
