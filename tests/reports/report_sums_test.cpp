@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <sstream>
 
 #include "../storage/temp_folder.h"
 #include "board/time_text.h"
@@ -22,6 +23,25 @@ namespace kerfolio {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
+
+// What the writers wrote, whole, for the checks to search.
+std::string CsvOf(const Report& report, CsvEncoding encoding) {
+    std::ostringstream out;
+    WriteCsv(report, encoding, out);
+    return out.str();
+}
+
+std::string TableOf(const Report& report) {
+    std::ostringstream out;
+    WriteTable(report, out);
+    return out.str();
+}
+
+std::string PageOf(const Report& report) {
+    std::ostringstream out;
+    WriteHtml(report, out);
+    return out.str();
+}
 
 std::string Lines(const std::vector<CompletionFields>& jobs) {
     std::string text;
@@ -229,9 +249,9 @@ Rows ParseCsv(std::string text) {
 
 TEST_F(ReportSumsTest, CsvCarriesTheTableInEitherEncoding) {
     const Report report = BuildReport(request_);
-    const std::string utf8 = RenderCsv(report, CsvEncoding::Utf8WithBom);
+    const std::string utf8 = CsvOf(report, CsvEncoding::Utf8WithBom);
     ASSERT_EQ(utf8.substr(0, 3), "\xEF\xBB\xBF");
-    const std::string gbk = RenderCsv(report, CsvEncoding::Gbk);
+    const std::string gbk = CsvOf(report, CsvEncoding::Gbk);
     EXPECT_EQ(FromGbk(gbk), utf8.substr(3));
     const Rows rows = ParseCsv(utf8.substr(3));
     // Periods, advice, then the overview with the whole shop's row last: 459 minutes of net cutting
@@ -256,10 +276,10 @@ TEST_F(ReportSumsTest, NamesFromFilesStayInertInEveryOutput) {
                  Lines({{"=1+2,\"x\"", "A", "8:00:00", "8:00:00", "0:00:00", "0:00:00", "9:00:00", "60"},
                         {"\x1b[2J", "B", "8:00:00", "8:00:00", "0:00:00", "0:00:00", "9:00:00", "60"}}));
     const Report report = BuildReport(request_);
-    const Rows rows = ParseCsv(RenderCsv(report, CsvEncoding::Utf8WithBom).substr(3));
+    const Rows rows = ParseCsv(CsvOf(report, CsvEncoding::Utf8WithBom).substr(3));
     // After the machines of the parameter records, the others by name.
     EXPECT_EQ(rows[6][0], "'=1+2,\"x\"") << "a formula is kept as text";
-    const std::string table = RenderTable(report);
+    const std::string table = TableOf(report);
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
     EXPECT_NE(table.find("?[2J"), std::string::npos);
 }
@@ -541,7 +561,7 @@ TEST(ReportTruthTest, MoreThanAYearOfDaysIsPagedByMonthAsTheMonthReportHasIt) {
     const Report days = BuildReport(request);
     request.grouping = Grouping::Month;
     const Report months = BuildReport(request);
-    const std::string page = RenderHtml(days);
+    const std::string page = PageOf(days);
     EXPECT_NE(page.find(rmsg::kByMonthNote), std::string::npos);
     const std::size_t start = page.find("<table class=\"periods\">");
     const std::string table = page.substr(start, page.find("</table>", start) - start);
