@@ -4,7 +4,6 @@
 #include <functional>
 #include <initializer_list>
 #include <ostream>
-#include <span>
 #include <tuple>
 
 #include "reports/figures.h"
@@ -68,13 +67,14 @@ void WriteTable(std::ostream& out, const char* tableClass, const char* const* he
 // page shows such a report by month, and the CSV keeps the rows as asked.
 constexpr std::size_t kMostPeriodsOnAPage = 366;
 
-// One machine's rows summed by month; one machine at a time, so the months held never grow with the
-// machines. A day's efficiency gives back the net cutting time of the jobs finished on it, so the
-// month's efficiency is that of its jobs, as the report's own.
-std::vector<PeriodSums> ByMonth(const Report& report, std::span<const PeriodSums> machine) {
+// One machine's rows summed by month, made one day at a time: a decade by the day never held. A day's
+// efficiency gives back the net cutting time of the jobs finished on it, so the month's efficiency is that of
+// its jobs, as the report's own. begin and end: the machine's rows in report.periods.
+std::vector<PeriodSums> ByMonth(const Report& report, std::size_t begin, std::size_t end) {
     std::vector<PeriodSums> months;
     std::vector<double> minutes;  // the net cutting minutes of each month's finished jobs
-    for (const PeriodSums& sums : machine) {
+    for (std::size_t row = begin; row < end; ++row) {
+        const PeriodSums sums = report.periods[row];
         const Period month = PeriodOf(sums.period.first, Grouping::Month);
         if (months.empty() || months.back().period.first != month.first) {
             months.push_back({});
@@ -132,23 +132,29 @@ void WriteHtml(const Report& report, std::ostream& out) {
         out << "<p class=\"note\">" << periods.size() << rmsg::kByMonthNote << "</p>\n";
         periods = PeriodsBetween(report.first, report.last, Grouping::Month);
     }
-    const std::vector<PeriodSums>& all = report.periods;
+    const PeriodRows& all = report.periods;
     for (std::size_t i = 0; i < all.size();) {
         std::size_t end = i;
-        while (end < all.size() && all[end].machine == all[i].machine)
+        while (end < all.size() && all.MachineOf(end) == all.MachineOf(i))
             ++end;
-        const std::span<const PeriodSums> machine(all.data() + i, end - i);
-        const std::vector<PeriodSums> months = byMonth ? ByMonth(report, machine) : std::vector<PeriodSums>{};
-        const std::span<const PeriodSums> shown = byMonth ? std::span<const PeriodSums>(months) : machine;
+        // A machine's rows as shown: its months, or its own rows, of which a page shows at most a year.
+        std::vector<PeriodSums> shown;
+        if (byMonth) {
+            shown = ByMonth(report, i, end);
+        } else {
+            shown.reserve(end - i);
+            for (std::size_t row = i; row < end; ++row)
+                shown.push_back(all[row]);
+        }
         std::vector<const PeriodSums*> sums;
         sums.reserve(shown.size());
         for (const PeriodSums& row : shown)
             sums.push_back(&row);
-        out << "<section><h2>" << EscapeXml(all[i].machine) << "</h2>\n"
+        out << "<section><h2>" << EscapeXml(all.MachineOf(i)) << "</h2>\n"
             << StackedTimeChart(periods, sums) << "\n"
             << ShareChart(periods, sums) << "\n";
         WriteTable(out, "periods", rmsg::kPeriodHeaders, std::size(rmsg::kPeriodHeaders), shown.size(),
-                   [shown](std::size_t r) { return PeriodRow(shown[r]); }, {0, 1});
+                   [&shown](std::size_t r) { return PeriodRow(shown[r]); }, {0, 1});
         out << "</section>\n";
         i = end;
     }

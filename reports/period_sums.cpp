@@ -7,7 +7,33 @@
 
 namespace kerfolio {
 
-void PeriodSummer::Totals::Add(const Totals& other) {
+namespace {
+
+// machines: how many machines' time the totals hold.
+PeriodSums Finish(const std::string& name, const Period& period, const PeriodTotals& totals, Day first,
+                  Day last, Day covered, std::size_t machines = 1) {
+    PeriodSums sum;
+    sum.machine = name;
+    sum.period = period;
+    sum.jobs = totals.jobs;
+    sum.amount = totals.amount;
+    sum.machining = totals.machining;
+    sum.jump = totals.jump;
+    sum.wireBreak = totals.wireBreak;
+    sum.net = totals.net;
+    if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
+    const Day from = std::max({sum.period.first, first, covered});
+    const Day to = std::min(sum.period.last, last);
+    // Over the days' real length (23 or 25 hours on the days the clocks change); a period wholly before
+    // the archives begin has no days to share, and its time is none either.
+    const double seconds = to < from ? 0.0 : double(LocalSeconds(from, to)) * double(machines);
+    sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
+    return sum;
+}
+
+}  // namespace
+
+void PeriodTotals::Add(const PeriodTotals& other) {
     jobs += other.jobs;
     amount += other.amount;
     machining += other.machining;
@@ -48,18 +74,6 @@ void PeriodSummer::AddParts(int machine, const DayPart* begin, const DayPart* en
     }
 }
 
-std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine) const {
-    std::map<Day, Totals> periods;
-    if (std::size_t(machine) < totals_.size()) {
-        const std::vector<Totals>& row = totals_[std::size_t(machine)];
-        for (const auto& [start, slot] : slotOfPeriod_) {
-            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
-                periods[start].Add(row[std::size_t(slot)]);
-        }
-    }
-    return periods;
-}
-
 PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
     Totals whole;
     if (std::size_t(machine) < totals_.size()) {
@@ -69,41 +83,46 @@ PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
     return whole;
 }
 
-PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, const Totals& totals,
-                                Day first, Day last, Day covered, std::size_t machines) {
-    PeriodSums sum;
-    sum.machine = name;
-    sum.period = period;
-    sum.jobs = totals.jobs;
-    sum.amount = totals.amount;
-    sum.machining = totals.machining;
-    sum.jump = totals.jump;
-    sum.wireBreak = totals.wireBreak;
-    sum.net = totals.net;
-    if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
-    const Day from = std::max({sum.period.first, first, covered});
-    const Day to = std::min(sum.period.last, last);
-    // Over the days' real length (23 or 25 hours on the days the clocks change); a period wholly before
-    // the archives begin has no days to share, and its time is none either.
-    const double seconds = to < from ? 0.0 : double(LocalSeconds(from, to)) * double(machines);
-    sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
-    return sum;
+PeriodSums PeriodRows::operator[](std::size_t row) const {
+    const Row& at = rows_[row];
+    const std::size_t machine = std::size_t(at.machine), slot = std::size_t(at.slot);
+    return Finish(names_[machine], PeriodOf(slotStart_[slot], grouping_, withYear_), totals_[machine][slot],
+                  first_, last_, covered_);
 }
 
-std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<int>& order,
-                                           const std::vector<std::string>& names, Day first, Day last,
-                                           Day covered) const {
-    const bool years = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
-    std::vector<PeriodSums> result;
-    // Room for every machine's every period (and one begun by early days): a decade by the day is tens
-    // of thousands of rows, which growing would hold twice over for a moment.
-    result.reserve(order.size() * (slotOfPeriod_.size() + 1));
+const std::string& PeriodRows::MachineOf(std::size_t row) const {
+    return names_[std::size_t(rows_[row].machine)];
+}
+
+PeriodRows PeriodSummer::TakeRows(const std::vector<int>& order, const std::vector<std::string>& names,
+                                  Day first, Day last, Day covered) {
+    PeriodRows rows;
+    rows.grouping_ = grouping_;
+    rows.withYear_ = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
+    rows.first_ = first;
+    rows.last_ = last;
+    rows.covered_ = covered;
+    rows.names_ = names;
+    rows.slotStart_.resize(slotOfPeriod_.size());
+    for (const auto& [start, slot] : slotOfPeriod_)
+        rows.slotStart_[std::size_t(slot)] = start;
+    std::size_t count = 0;
     for (const int machine : order) {
-        for (const auto& [start, totals] : ByPeriod(machine))
-            result.push_back(Finish(names[std::size_t(machine)], PeriodOf(start, grouping_, years), totals,
-                                    first, last, covered));
+        if (std::size_t(machine) < totals_.size()) count += totals_[std::size_t(machine)].size();
     }
-    return result;
+    rows.rows_.reserve(count);
+    for (const int machine : order) {
+        if (std::size_t(machine) >= totals_.size()) continue;
+        const std::vector<Totals>& row = totals_[std::size_t(machine)];
+        for (const auto& [start, slot] : slotOfPeriod_) {
+            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
+                rows.rows_.push_back({machine, slot});
+        }
+    }
+    rows.totals_ = std::move(totals_);
+    totals_.clear();
+    slotOfPeriod_.clear();
+    return rows;
 }
 
 std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
