@@ -550,12 +550,15 @@ TEST(ReportTruthTest, ARepeatNamesTheLineOfItsOwnFolder) {
 
 TEST(ReportTruthTest, MoreThanAYearOfDaysIsPagedByMonthAsTheMonthReportHasIt) {
     testing::TempFolder folder;
-    // Three jobs across midnight, the first begun on 31 December 2023, the last finished on 28 February
-    // 2025: 426 days, shown as the month report shows them.
+    // Jobs across midnight, the first begun on 31 December 2023, the last finished on 28 February 2025:
+    // 426 days, shown as the month report shows them, each machine's months under its own heading.
     const CompletionFields evening{"机床1",   "A",       "20:00:00", "20:10:00",
                                    "0:10:00", "0:05:00", "2:10:00",  "900"};
-    for (const char* file : {"2024-1-2.txt", "2024-6-16.txt", "2025-3-1.txt"})
-        testing::Put(folder / file, Lines({evening}));
+    CompletionFields other = evening;
+    other[0] = "机床2";
+    testing::Put(folder / "2024-1-2.txt", Lines({evening}));
+    for (const char* file : {"2024-6-16.txt", "2025-3-1.txt"})
+        testing::Put(folder / file, Lines({evening, other}));
     ReportRequest request;
     request.folders = {folder.Path()};
     const Report days = BuildReport(request);
@@ -563,21 +566,24 @@ TEST(ReportTruthTest, MoreThanAYearOfDaysIsPagedByMonthAsTheMonthReportHasIt) {
     const Report months = BuildReport(request);
     const std::string page = PageOf(days);
     EXPECT_NE(page.find(rmsg::kByMonthNote), std::string::npos);
-    const std::size_t start = page.find("<table class=\"periods\">");
-    const std::string table = page.substr(start, page.find("</table>", start) - start);
     static const std::regex row("<tr>((?:<td[^>]*>[^<]*</td>)+)</tr>"), cell("<td[^>]*>([^<]*)</td>");
     Rows pageRows;
-    for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
-        const std::string cells = (*it)[1];
-        pageRows.emplace_back();
-        for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
-            pageRows.back().push_back((*c)[1]);
+    for (std::size_t start = page.find("<table class=\"periods\">"); start != std::string::npos;
+         start = page.find("<table class=\"periods\">", start + 1)) {
+        const std::string table = page.substr(start, page.find("</table>", start) - start);
+        for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
+            const std::string cells = (*it)[1];
+            pageRows.emplace_back();
+            for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
+                pageRows.back().push_back((*c)[1]);
+        }
     }
     Rows expected;
     for (const PeriodSums& sums : months.periods)
         expected.push_back(PeriodRow(sums));
     EXPECT_EQ(pageRows, expected);
-    EXPECT_EQ(expected.size(), 4u);  // 2023-12 with an evening's time only, then the three finishes
+    // 机床1: 2023-12 with an evening's time only, then its three finishes; 机床2: its two.
+    EXPECT_EQ(expected.size(), 6u);
 }
 
 }  // namespace
