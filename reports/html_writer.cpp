@@ -67,6 +67,15 @@ void WriteTable(std::ostream& out, const char* tableClass, const char* const* he
 // page shows such a report by month, and the CSV keeps the rows as asked.
 constexpr std::size_t kMostPeriodsOnAPage = 366;
 
+// How many periods PeriodsBetween gives, counted without making their labels.
+std::size_t PeriodCount(Day first, Day last, Grouping grouping) {
+    const std::chrono::days length(grouping == Grouping::Month ? 31 : grouping == Grouping::Week ? 7 : 1);
+    std::size_t count = 0;
+    for (Day start = PeriodStart(first, grouping); start <= last; ++count)
+        start = PeriodStart(start + length, grouping);
+    return count;
+}
+
 // One machine's rows summed by month, made one day at a time: a decade by the day never held. A day's
 // efficiency gives back the net cutting time of the jobs finished on it, so the month's efficiency is that of
 // its jobs, as the report's own. begin and end: the machine's rows in report.periods.
@@ -124,14 +133,14 @@ void WriteHtml(const Report& report, std::ostream& out) {
         if (const std::string note = CoveredNote(report); !note.empty()) out << "<br/>" << EscapeXml(note);
         out << "</p>\n" << MachinesChart(report.overview) << "\n</section>\n";
     }
-    std::vector<Period> periods = report.periods.empty()
-                                      ? std::vector<Period>{}
-                                      : PeriodsBetween(report.first, report.last, report.grouping);
-    const bool byMonth = periods.size() > kMostPeriodsOnAPage;
-    if (byMonth) {
-        out << "<p class=\"note\">" << periods.size() << rmsg::kByMonthNote << "</p>\n";
-        periods = PeriodsBetween(report.first, report.last, Grouping::Month);
-    }
+    const std::size_t count =
+        report.periods.empty() ? 0 : PeriodCount(report.first, report.last, report.grouping);
+    const bool byMonth = count > kMostPeriodsOnAPage;
+    if (byMonth) out << "<p class=\"note\">" << count << rmsg::kByMonthNote << "</p>\n";
+    // The periods the charts show, a year's at most.
+    const std::vector<Period> periods =
+        count == 0 ? std::vector<Period>{}
+                   : PeriodsBetween(report.first, report.last, byMonth ? Grouping::Month : report.grouping);
     const PeriodRows& all = report.periods;
     for (std::size_t i = 0; i < all.size();) {
         std::size_t end = i;
