@@ -9,9 +9,16 @@ namespace kerfolio {
 
 namespace {
 
-// machines: how many machines' time the totals hold.
-PeriodSums Finish(const std::string& name, const Period& period, const PeriodTotals& totals, Day first,
-                  Day last, Day covered, std::size_t machines = 1) {
+// The seconds of the period's days from first (or covered) to last, over the days' real length (23 or
+// 25 hours on the days the clocks change); none for a period wholly before the archives begin.
+double ShareSeconds(const Period& period, Day first, Day last, Day covered) {
+    const Day from = std::max({period.first, first, covered});
+    const Day to = std::min(period.last, last);
+    return to < from ? 0.0 : double(LocalSeconds(from, to));
+}
+
+// seconds: the time the period's share is of, that of as many machines as the totals hold.
+PeriodSums Finish(const std::string& name, const Period& period, const PeriodTotals& totals, double seconds) {
     PeriodSums sum;
     sum.machine = name;
     sum.period = period;
@@ -22,11 +29,6 @@ PeriodSums Finish(const std::string& name, const Period& period, const PeriodTot
     sum.wireBreak = totals.wireBreak;
     sum.net = totals.net;
     if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
-    const Day from = std::max({sum.period.first, first, covered});
-    const Day to = std::min(sum.period.last, last);
-    // Over the days' real length (23 or 25 hours on the days the clocks change); a period wholly before
-    // the archives begin has no days to share, and its time is none either.
-    const double seconds = to < from ? 0.0 : double(LocalSeconds(from, to)) * double(machines);
     sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
     return sum;
 }
@@ -86,8 +88,8 @@ PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
 PeriodSums PeriodRows::operator[](std::size_t row) const {
     const Row& at = rows_[row];
     const std::size_t machine = std::size_t(at.machine), slot = std::size_t(at.slot);
-    return Finish(names_[machine], PeriodOf(slotStart_[slot], grouping_, withYear_), totals_[machine][slot],
-                  first_, last_, covered_);
+    return Finish(names_[machine], PeriodOf(slots_[slot].start, grouping_, withYear_), totals_[machine][slot],
+                  slots_[slot].seconds);
 }
 
 const std::string& PeriodRows::MachineOf(std::size_t row) const {
@@ -99,13 +101,13 @@ PeriodRows PeriodSummer::TakeRows(const std::vector<int>& order, const std::vect
     PeriodRows rows;
     rows.grouping_ = grouping_;
     rows.withYear_ = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
-    rows.first_ = first;
-    rows.last_ = last;
-    rows.covered_ = covered;
     rows.names_ = names;
-    rows.slotStart_.resize(slotOfPeriod_.size());
-    for (const auto& [start, slot] : slotOfPeriod_)
-        rows.slotStart_[std::size_t(slot)] = start;
+    // Once a period, not once a row made: a day's length asks the time zone.
+    rows.slots_.resize(slotOfPeriod_.size());
+    for (const auto& [start, slot] : slotOfPeriod_) {
+        rows.slots_[std::size_t(slot)] = {start,
+                                          ShareSeconds(PeriodOf(start, grouping_), first, last, covered)};
+    }
     std::size_t count = 0;
     for (const int machine : order) {
         if (std::size_t(machine) < totals_.size()) count += totals_[std::size_t(machine)].size();
@@ -129,11 +131,12 @@ std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
                                             const std::vector<std::string>& names, Day first, Day last,
                                             Day covered, const std::string& label) const {
     std::vector<PeriodSums> result;
+    const Period period{first, last, label};
+    const double seconds = ShareSeconds(period, first, last, covered);
     for (const int machine : order) {
         const Totals whole = WholeOf(machine);
         if (whole.Empty()) continue;
-        result.push_back(
-            Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last, covered));
+        result.push_back(Finish(names[std::size_t(machine)], period, whole, seconds));
     }
     return result;
 }
@@ -148,8 +151,9 @@ PeriodSums PeriodSummer::Shop(const std::vector<int>& order, Day first, Day last
         shop.Add(whole);
         ++machines;
     }
-    return Finish(name, Period{first, last, label}, shop, first, last, covered,
-                  std::max<std::size_t>(machines, 1));
+    const Period whole{first, last, label};
+    return Finish(name, whole, shop,
+                  ShareSeconds(whole, first, last, covered) * double(std::max<std::size_t>(machines, 1)));
 }
 
 }  // namespace kerfolio

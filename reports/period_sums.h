@@ -80,11 +80,14 @@ class PeriodRows {
         int machine;
         int slot;
     };
+    struct Slot {
+        Day start;       // the period's first day
+        double seconds;  // the time its share is of
+    };
     Grouping grouping_ = Grouping::Day;
     bool withYear_ = false;
-    Day first_{}, last_{}, covered_{};
-    std::vector<std::string> names_;                 // by machine number
-    std::vector<Day> slotStart_;                     // the first day of each slot's period
+    std::vector<std::string> names_;  // by machine number
+    std::vector<Slot> slots_;
     std::vector<std::vector<PeriodTotals>> totals_;  // [machine][slot]
     std::vector<Row> rows_;
 };
