@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -177,9 +178,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (const auto& problem : report.problems) {
         if (problem.reason.empty()) std::abort();  // a problem must say what it is
     }
-    (void)kerfolio::RenderTable(report);
-    (void)kerfolio::RenderCsv(report, kerfolio::CsvEncoding::Utf8WithBom);
-    (void)kerfolio::RenderCsv(report, kerfolio::CsvEncoding::Gbk);
-    CheckPage(kerfolio::RenderHtml(report));
+    std::ostringstream table, utf8, gbk, page;
+    kerfolio::WriteTable(report, table);
+    kerfolio::WriteCsv(report, kerfolio::CsvEncoding::Utf8WithBom, utf8);
+    kerfolio::WriteCsv(report, kerfolio::CsvEncoding::Gbk, gbk);
+    kerfolio::WriteHtml(report, page);
+    CheckPage(page.str());
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "reports/csv_writer.h"
 
+#include <ostream>
+
 #include "reports/figures.h"
 #include "reports/messages.h"
 #include "storage/gbk.h"
@@ -32,14 +34,14 @@ void AppendRow(std::string& out, const std::vector<std::string>& row) {
 
 }  // namespace
 
-std::string RenderCsv(const Report& report, CsvEncoding encoding) {
-    // Encoded line by line, so a decade by the day is never held twice, once in each encoding.
-    std::string out = encoding == CsvEncoding::Gbk ? "" : "\xEF\xBB\xBF";
+void WriteCsv(const Report& report, CsvEncoding encoding, std::ostream& out) {
+    // Written and encoded line by line: a decade by the day is never held, in either encoding.
+    if (encoding != CsvEncoding::Gbk) out << "\xEF\xBB\xBF";
     std::string line;
     const auto append = [&](const std::vector<std::string>& row) {
         line.clear();
         AppendRow(line, row);
-        out += encoding == CsvEncoding::Gbk ? ToGbk(line) : line;
+        out << (encoding == CsvEncoding::Gbk ? ToGbk(line) : line);
     };
     std::vector<std::string> headers(std::begin(rmsg::kPeriodHeaders), std::end(rmsg::kPeriodHeaders));
     headers.insert(headers.end(), std::begin(rmsg::kHourHeaders), std::end(rmsg::kHourHeaders));
@@ -50,26 +52,25 @@ std::string RenderCsv(const Report& report, CsvEncoding encoding) {
         row.insert(row.end(), hours.begin(), hours.end());
         append(row);
     }
-    out += "\r\n";
+    out << "\r\n";
     append(std::vector<std::string>(std::begin(rmsg::kAdviceHeaders), std::end(rmsg::kAdviceHeaders)));
     for (const EfficiencyAdvice& advice : report.advice)
         append(AdviceRow(advice));
     // Added after the tables a spreadsheet or a script already reads from the top.
     if (!report.overview.empty()) {
-        out += "\r\n";
+        out << "\r\n";
         append(
             std::vector<std::string>(std::begin(rmsg::kOverviewHeaders), std::end(rmsg::kOverviewHeaders)));
         for (const auto& row : OverviewRows(report))
             append(row);
     }
     if (report.jobsListed) {
-        out += "\r\n";
+        out << "\r\n";
         append(std::vector<std::string>(std::begin(rmsg::kJobHeaders), std::end(rmsg::kJobHeaders)));
         for (const ListedJob& job : report.jobList)
             append(JobRow(job));
         append(JobTotalsRow(report.jobList));
     }
-    return out;
 }
 
 }  // namespace kerfolio

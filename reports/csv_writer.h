@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <iosfwd>
 
 #include "reports/report.h"
 
@@ -10,6 +10,7 @@ enum class CsvEncoding { Utf8WithBom, Gbk };
 
 // The period table and, after an empty line, the learned efficiency, as CSV with CR LF line ends.
 // UTF-8 starts with a byte-order mark, which spreadsheet programs need to take the text as UTF-8.
-std::string RenderCsv(const Report& report, CsvEncoding encoding);
+// Written to out row by row as it goes.
+void WriteCsv(const Report& report, CsvEncoding encoding, std::ostream& out);
 
 }  // namespace kerfolio

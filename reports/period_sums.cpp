@@ -7,7 +7,35 @@
 
 namespace kerfolio {
 
-void PeriodSummer::Totals::Add(const Totals& other) {
+namespace {
+
+// The seconds of the period's days from first (or covered) to last, over the days' real length (23 or
+// 25 hours on the days the clocks change); none for a period wholly before the archives begin.
+double ShareSeconds(const Period& period, Day first, Day last, Day covered) {
+    const Day from = std::max({period.first, first, covered});
+    const Day to = std::min(period.last, last);
+    return to < from ? 0.0 : double(LocalSeconds(from, to));
+}
+
+// seconds: the time the period's share is of, that of as many machines as the totals hold.
+PeriodSums Finish(const std::string& name, const Period& period, const PeriodTotals& totals, double seconds) {
+    PeriodSums sum;
+    sum.machine = name;
+    sum.period = period;
+    sum.jobs = totals.jobs;
+    sum.amount = totals.amount;
+    sum.machining = totals.machining;
+    sum.jump = totals.jump;
+    sum.wireBreak = totals.wireBreak;
+    sum.net = totals.net;
+    if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
+    sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
+    return sum;
+}
+
+}  // namespace
+
+void PeriodTotals::Add(const PeriodTotals& other) {
     jobs += other.jobs;
     amount += other.amount;
     machining += other.machining;
@@ -48,18 +76,6 @@ void PeriodSummer::AddParts(int machine, const DayPart* begin, const DayPart* en
     }
 }
 
-std::map<Day, PeriodSummer::Totals> PeriodSummer::ByPeriod(int machine) const {
-    std::map<Day, Totals> periods;
-    if (std::size_t(machine) < totals_.size()) {
-        const std::vector<Totals>& row = totals_[std::size_t(machine)];
-        for (const auto& [start, slot] : slotOfPeriod_) {
-            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
-                periods[start].Add(row[std::size_t(slot)]);
-        }
-    }
-    return periods;
-}
-
 PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
     Totals whole;
     if (std::size_t(machine) < totals_.size()) {
@@ -69,52 +85,58 @@ PeriodSummer::Totals PeriodSummer::WholeOf(int machine) const {
     return whole;
 }
 
-PeriodSums PeriodSummer::Finish(const std::string& name, const Period& period, const Totals& totals,
-                                Day first, Day last, Day covered, std::size_t machines) {
-    PeriodSums sum;
-    sum.machine = name;
-    sum.period = period;
-    sum.jobs = totals.jobs;
-    sum.amount = totals.amount;
-    sum.machining = totals.machining;
-    sum.jump = totals.jump;
-    sum.wireBreak = totals.wireBreak;
-    sum.net = totals.net;
-    if (totals.finishedNet > 0) sum.efficiency = double(sum.amount) / (double(totals.finishedNet) / 60.0);
-    const Day from = std::max({sum.period.first, first, covered});
-    const Day to = std::min(sum.period.last, last);
-    // Over the days' real length (23 or 25 hours on the days the clocks change); a period wholly before
-    // the archives begin has no days to share, and its time is none either.
-    const double seconds = to < from ? 0.0 : double(LocalSeconds(from, to)) * double(machines);
-    sum.share = seconds > 0 ? double(sum.net) / seconds : 0;
-    return sum;
+PeriodSums PeriodRows::operator[](std::size_t row) const {
+    const Row& at = rows_[row];
+    const std::size_t machine = std::size_t(at.machine), slot = std::size_t(at.slot);
+    return Finish(names_[machine], PeriodOf(slots_[slot].start, grouping_, withYear_), totals_[machine][slot],
+                  slots_[slot].seconds);
 }
 
-std::vector<PeriodSums> PeriodSummer::Sums(const std::vector<int>& order,
-                                           const std::vector<std::string>& names, Day first, Day last,
-                                           Day covered) const {
-    const bool years = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
-    std::vector<PeriodSums> result;
-    // Room for every machine's every period (and one begun by early days): a decade by the day is tens
-    // of thousands of rows, which growing would hold twice over for a moment.
-    result.reserve(order.size() * (slotOfPeriod_.size() + 1));
-    for (const int machine : order) {
-        for (const auto& [start, totals] : ByPeriod(machine))
-            result.push_back(Finish(names[std::size_t(machine)], PeriodOf(start, grouping_, years), totals,
-                                    first, last, covered));
+const std::string& PeriodRows::MachineOf(std::size_t row) const {
+    return names_[std::size_t(rows_[row].machine)];
+}
+
+PeriodRows PeriodSummer::TakeRows(const std::vector<int>& order, const std::vector<std::string>& names,
+                                  Day first, Day last, Day covered) {
+    PeriodRows rows;
+    rows.grouping_ = grouping_;
+    rows.withYear_ = std::chrono::year_month_day(first).year() != std::chrono::year_month_day(last).year();
+    rows.names_ = names;
+    // Once a period, not once a row made: a day's length asks the time zone.
+    rows.slots_.resize(slotOfPeriod_.size());
+    for (const auto& [start, slot] : slotOfPeriod_) {
+        rows.slots_[std::size_t(slot)] = {start,
+                                          ShareSeconds(PeriodOf(start, grouping_), first, last, covered)};
     }
-    return result;
+    std::size_t count = 0;
+    for (const int machine : order) {
+        if (std::size_t(machine) < totals_.size()) count += totals_[std::size_t(machine)].size();
+    }
+    rows.rows_.reserve(count);
+    for (const int machine : order) {
+        if (std::size_t(machine) >= totals_.size()) continue;
+        const std::vector<Totals>& row = totals_[std::size_t(machine)];
+        for (const auto& [start, slot] : slotOfPeriod_) {
+            if (std::size_t(slot) < row.size() && !row[std::size_t(slot)].Empty())
+                rows.rows_.push_back({machine, slot});
+        }
+    }
+    rows.totals_ = std::move(totals_);
+    totals_.clear();
+    slotOfPeriod_.clear();
+    return rows;
 }
 
 std::vector<PeriodSums> PeriodSummer::Whole(const std::vector<int>& order,
                                             const std::vector<std::string>& names, Day first, Day last,
                                             Day covered, const std::string& label) const {
     std::vector<PeriodSums> result;
+    const Period period{first, last, label};
+    const double seconds = ShareSeconds(period, first, last, covered);
     for (const int machine : order) {
         const Totals whole = WholeOf(machine);
         if (whole.Empty()) continue;
-        result.push_back(
-            Finish(names[std::size_t(machine)], Period{first, last, label}, whole, first, last, covered));
+        result.push_back(Finish(names[std::size_t(machine)], period, whole, seconds));
     }
     return result;
 }
@@ -129,8 +151,9 @@ PeriodSums PeriodSummer::Shop(const std::vector<int>& order, Day first, Day last
         shop.Add(whole);
         ++machines;
     }
-    return Finish(name, Period{first, last, label}, shop, first, last, covered,
-                  std::max<std::size_t>(machines, 1));
+    const Period whole{first, last, label};
+    return Finish(name, whole, shop,
+                  ShareSeconds(whole, first, last, covered) * double(std::max<std::size_t>(machines, 1)));
 }
 
 }  // namespace kerfolio

@@ -477,7 +477,7 @@ Report BuildReport(const ReportRequest& request) {
     if (!report.overview.empty())
         report.shop =
             sums.Shop(order, report.first, report.last, report.covered, rmsg::kWholeShop, rmsg::kWholePeriod);
-    report.periods = sums.Sums(order, names.Machines(), report.first, report.last, report.covered);
+    report.periods = sums.TakeRows(order, names.Machines(), report.first, report.last, report.covered);
     report.advice = learner.Advice(order, names.Machines(), names.RecordNames(), request.records);
     report.jobsListed = request.listJobs;
     report.workpiece = request.workpiece;

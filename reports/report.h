@@ -65,7 +65,7 @@ struct Report {
     Day covered{};
     std::vector<PeriodSums> overview;  // per machine, the whole of first to last
     std::optional<PeriodSums> shop;    // the whole shop, the whole of first to last
-    std::vector<PeriodSums> periods;   // machines in their number order, then periods in time order
+    PeriodRows periods;                // machines in their number order, then periods in time order
     std::vector<EfficiencyAdvice> advice;
     std::vector<InputProblem> problems;
     std::vector<InputProblem> notices;  // read, but to be checked: repeated lines, overlaps, file dates

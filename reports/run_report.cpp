@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <ostream>
 
 #include "board/conversion_error.h"
 #include "board/time_text.h"
@@ -44,10 +46,10 @@ const char* Say(const Environment& environment, const char* english, const char*
     return environment.chinese ? chinese : english;
 }
 
-bool WriteOutput(const std::filesystem::path& file, const std::string& bytes, const Environment& environment,
-                 std::ostream& err) {
+bool WriteOutput(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
+                 const Environment& environment, std::ostream& err) {
     std::string error;
-    if (WriteFileAtomically(file, bytes, &error)) return true;
+    if (WriteFileAtomically(file, write, &error)) return true;
     err << "kerfolio-report: " << Say(environment, "", "报表无法写入：") << error << "\n";
     return false;
 }
@@ -218,15 +220,22 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
             written = false;
         }
     }
-    if (!line.recent) out << RenderTable(report);
-    if (line.csv)
-        written = WriteOutput(*line.csv, RenderCsv(report, line.encoding), environment, err) && written;
+    if (!line.recent) WriteTable(report, out);
+    if (line.csv) {
+        written = WriteOutput(
+                      *line.csv, [&](std::ostream& csv) { WriteCsv(report, line.encoding, csv); },
+                      environment, err) &&
+                  written;
+    }
     if (line.html) {
         if (line.recent) {
             std::error_code ignored;  // a folder we cannot make shows as the write's own error
             std::filesystem::create_directories(line.html->parent_path(), ignored);
         }
-        written = WriteOutput(*line.html, RenderHtml(report), environment, err) && written;
+        written =
+            WriteOutput(
+                *line.html, [&report](std::ostream& page) { WriteHtml(report, page); }, environment, err) &&
+            written;
     }
     if (!written) return 1;
     if (line.recent) {

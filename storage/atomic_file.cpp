@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
+#include <streambuf>
 
 #include "storage/file_descriptor.h"
 
@@ -40,6 +43,55 @@ bool WriteAll(int fd, std::string_view bytes) {
     }
     return true;
 }
+
+// A stream buffer writing to a descriptor in chunks; the first failed write's errno is kept and every
+// later write refused, so the stream turns bad and the failure is the one the disk gave.
+class DescriptorBuffer : public std::streambuf {
+  public:
+    explicit DescriptorBuffer(int fd) : fd_(fd) { setp(chunk_.data(), chunk_.data() + chunk_.size()); }
+    int Error() const { return error_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!Drain()) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Drain() ? 0 : -1; }
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        const auto size = static_cast<std::size_t>(count);
+        if (count < epptr() - pptr()) {
+            std::memcpy(pptr(), data, size);
+            pbump(static_cast<int>(count));
+            return count;
+        }
+        // Past the chunk's room: what is buffered goes first, then this straight from the caller.
+        if (!Drain()) return 0;
+        if (!WriteAll(fd_, std::string_view(data, size))) {
+            error_ = errno;
+            return 0;
+        }
+        return count;
+    }
+
+  private:
+    bool Drain() {
+        if (error_ != 0) return false;
+        if (!WriteAll(fd_, std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())))) {
+            error_ = errno;
+            return false;
+        }
+        setp(chunk_.data(), chunk_.data() + chunk_.size());
+        return true;
+    }
+
+    int fd_;
+    int error_ = 0;
+    std::array<char, 65536> chunk_{};
+};
 
 std::string TemporaryPrefix(const std::filesystem::path& file) {
     return "." + file.filename().string() + ".tmp-";
@@ -87,6 +139,14 @@ std::string CannotOpenMessage(const std::filesystem::path& file, int errorNumber
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, std::string* error) {
+    return WriteFileAtomically(
+        file,
+        [bytes](std::ostream& out) { out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); },
+        error);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
+                         std::string* error) {
     const auto fail = [&](int errorNumber) {
         if (error) *error = CannotCreateMessage(file, errorNumber);
         return false;
@@ -112,7 +172,21 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     // Replacing a file must not change who may read it.
     struct stat old {};
     if (::stat(file.c_str(), &old) == 0) ::fchmod(out.Get(), old.st_mode & 07777);
-    if (!WriteAll(out.Get(), bytes)) return failAndRemove(errno);
+    {
+        DescriptorBuffer buffer(out.Get());
+        std::ostream stream(&buffer);
+        try {
+            write(stream);
+        } catch (...) {
+            out.Close();
+            ::unlink(temporary.c_str());
+            throw;
+        }
+        stream.flush();
+        if (buffer.Error() != 0) return failAndRemove(buffer.Error());
+        // Only write itself can spoil the stream otherwise; what it wrote is then not the whole file.
+        if (!stream) return failAndRemove(EIO);
+    }
     if (::fsync(out.Get()) != 0) return failAndRemove(errno);
     if (int closeError = out.Close(); closeError != 0) return failAndRemove(closeError);
     if (::rename(temporary.c_str(), file.c_str()) != 0) return failAndRemove(errno);

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,11 @@ namespace kerfolio {
 // denied), as a write in place would be. On failure the old file is untouched, the temporary file is gone and
 // *error (when given) reads: Cannot create file "<full path>". <reason>
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         std::string* error = nullptr);
+// The same with the bytes write puts into the stream it is given, which go to the temporary file in
+// chunks as they come: an output of tens of MB is never held whole. Once a write fails (disk full) the
+// stream is bad and drops the rest; the failure is reported as above.
+bool WriteFileAtomically(const std::filesystem::path& file, const std::function<void(std::ostream&)>& write,
                          std::string* error = nullptr);
 
 // Sizes past which a file is refused rather than read: no settings file, NotePad or day's archive the

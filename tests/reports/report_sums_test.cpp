@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <sstream>
 
 #include "../storage/temp_folder.h"
 #include "board/time_text.h"
@@ -22,6 +23,25 @@ namespace kerfolio {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
+
+// What the writers wrote, whole, for the checks to search.
+std::string CsvOf(const Report& report, CsvEncoding encoding) {
+    std::ostringstream out;
+    WriteCsv(report, encoding, out);
+    return out.str();
+}
+
+std::string TableOf(const Report& report) {
+    std::ostringstream out;
+    WriteTable(report, out);
+    return out.str();
+}
+
+std::string PageOf(const Report& report) {
+    std::ostringstream out;
+    WriteHtml(report, out);
+    return out.str();
+}
 
 std::string Lines(const std::vector<CompletionFields>& jobs) {
     std::string text;
@@ -229,9 +249,9 @@ Rows ParseCsv(std::string text) {
 
 TEST_F(ReportSumsTest, CsvCarriesTheTableInEitherEncoding) {
     const Report report = BuildReport(request_);
-    const std::string utf8 = RenderCsv(report, CsvEncoding::Utf8WithBom);
+    const std::string utf8 = CsvOf(report, CsvEncoding::Utf8WithBom);
     ASSERT_EQ(utf8.substr(0, 3), "\xEF\xBB\xBF");
-    const std::string gbk = RenderCsv(report, CsvEncoding::Gbk);
+    const std::string gbk = CsvOf(report, CsvEncoding::Gbk);
     EXPECT_EQ(FromGbk(gbk), utf8.substr(3));
     const Rows rows = ParseCsv(utf8.substr(3));
     // Periods, advice, then the overview with the whole shop's row last: 459 minutes of net cutting
@@ -256,10 +276,10 @@ TEST_F(ReportSumsTest, NamesFromFilesStayInertInEveryOutput) {
                  Lines({{"=1+2,\"x\"", "A", "8:00:00", "8:00:00", "0:00:00", "0:00:00", "9:00:00", "60"},
                         {"\x1b[2J", "B", "8:00:00", "8:00:00", "0:00:00", "0:00:00", "9:00:00", "60"}}));
     const Report report = BuildReport(request_);
-    const Rows rows = ParseCsv(RenderCsv(report, CsvEncoding::Utf8WithBom).substr(3));
+    const Rows rows = ParseCsv(CsvOf(report, CsvEncoding::Utf8WithBom).substr(3));
     // After the machines of the parameter records, the others by name.
     EXPECT_EQ(rows[6][0], "'=1+2,\"x\"") << "a formula is kept as text";
-    const std::string table = RenderTable(report);
+    const std::string table = TableOf(report);
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
     EXPECT_NE(table.find("?[2J"), std::string::npos);
 }
@@ -530,34 +550,40 @@ TEST(ReportTruthTest, ARepeatNamesTheLineOfItsOwnFolder) {
 
 TEST(ReportTruthTest, MoreThanAYearOfDaysIsPagedByMonthAsTheMonthReportHasIt) {
     testing::TempFolder folder;
-    // Three jobs across midnight, the first begun on 31 December 2023, the last finished on 28 February
-    // 2025: 426 days, shown as the month report shows them.
+    // Jobs across midnight, the first begun on 31 December 2023, the last finished on 28 February 2025:
+    // 426 days, shown as the month report shows them, each machine's months under its own heading.
     const CompletionFields evening{"机床1",   "A",       "20:00:00", "20:10:00",
                                    "0:10:00", "0:05:00", "2:10:00",  "900"};
-    for (const char* file : {"2024-1-2.txt", "2024-6-16.txt", "2025-3-1.txt"})
-        testing::Put(folder / file, Lines({evening}));
+    CompletionFields other = evening;
+    other[0] = "机床2";
+    testing::Put(folder / "2024-1-2.txt", Lines({evening}));
+    for (const char* file : {"2024-6-16.txt", "2025-3-1.txt"})
+        testing::Put(folder / file, Lines({evening, other}));
     ReportRequest request;
     request.folders = {folder.Path()};
     const Report days = BuildReport(request);
     request.grouping = Grouping::Month;
     const Report months = BuildReport(request);
-    const std::string page = RenderHtml(days);
+    const std::string page = PageOf(days);
     EXPECT_NE(page.find(rmsg::kByMonthNote), std::string::npos);
-    const std::size_t start = page.find("<table class=\"periods\">");
-    const std::string table = page.substr(start, page.find("</table>", start) - start);
     static const std::regex row("<tr>((?:<td[^>]*>[^<]*</td>)+)</tr>"), cell("<td[^>]*>([^<]*)</td>");
     Rows pageRows;
-    for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
-        const std::string cells = (*it)[1];
-        pageRows.emplace_back();
-        for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
-            pageRows.back().push_back((*c)[1]);
+    for (std::size_t start = page.find("<table class=\"periods\">"); start != std::string::npos;
+         start = page.find("<table class=\"periods\">", start + 1)) {
+        const std::string table = page.substr(start, page.find("</table>", start) - start);
+        for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
+            const std::string cells = (*it)[1];
+            pageRows.emplace_back();
+            for (std::sregex_iterator c(cells.begin(), cells.end(), cell); c != end; ++c)
+                pageRows.back().push_back((*c)[1]);
+        }
     }
     Rows expected;
     for (const PeriodSums& sums : months.periods)
         expected.push_back(PeriodRow(sums));
     EXPECT_EQ(pageRows, expected);
-    EXPECT_EQ(expected.size(), 4u);  // 2023-12 with an evening's time only, then the three finishes
+    // 机床1: 2023-12 with an evening's time only, then its three finishes; 机床2: its two.
+    EXPECT_EQ(expected.size(), 6u);
 }
 
 }  // namespace

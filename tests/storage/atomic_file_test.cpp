@@ -7,6 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+#include <ostream>
+#include <stdexcept>
+#include <utility>
+
 #include "temp_folder.h"
 
 namespace kerfolio {
@@ -30,25 +35,61 @@ TEST(AtomicFileTest, ReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
 
-// Root ignores permission bits, so a full disk is played by the file size limit.
+// Root ignores permission bits, so a full disk is played by the file size limit. Bytes given whole and
+// bytes streamed in small pieces well past the first chunk fail alike: the disk's reason, the old file.
 TEST(AtomicFileTest, FailedWriteKeepsTheOldFile) {
+    using Write = std::function<bool(const std::filesystem::path&, std::string*)>;
+    const std::pair<const char*, Write> writes[] = {
+        {"whole",
+         [](const std::filesystem::path& file, std::string* error) {
+             return WriteFileAtomically(file, std::string(5000, 'x'), error);
+         }},
+        {"streamed",
+         [](const std::filesystem::path& file, std::string* error) {
+             return WriteFileAtomically(
+                 file,
+                 [](std::ostream& out) {
+                     for (int line = 0; line < 100'000; ++line)
+                         out << "line " << line << "\r\n";
+                 },
+                 error);
+         }},
+    };
+    for (const auto& [what, write] : writes) {
+        SCOPED_TRACE(what);
+        TempFolder folder;
+        const auto file = folder / "save.ini";
+        ASSERT_TRUE(WriteFileAtomically(file, "old content"));
+
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 1000;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        std::string error;
+        const bool written = write(file, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_FALSE(written);
+        EXPECT_EQ(error, "Cannot create file \"" + file.string() + "\". File too large");
+        EXPECT_EQ(Slurp(file), "old content");
+        EXPECT_EQ(EntryCount(folder.Path()), 1u);
+    }
+}
+
+// A writer that gives up by throwing leaves no half-written temporary behind.
+TEST(AtomicFileTest, AThrowingWriterLeavesTheOldFile) {
     TempFolder folder;
-    const auto file = folder / "save.ini";
+    const auto file = folder / "report.csv";
     ASSERT_TRUE(WriteFileAtomically(file, "old content"));
-
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string error;
-    const bool written = WriteFileAtomically(file, std::string(5000, 'x'), &error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error, "Cannot create file \"" + file.string() + "\". File too large");
+    EXPECT_THROW(WriteFileAtomically(file,
+                                     [](std::ostream& out) {
+                                         out << std::string(100'000, 'x');
+                                         throw std::runtime_error("given up");
+                                     }),
+                 std::runtime_error);
     EXPECT_EQ(Slurp(file), "old content");
     EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
