@@ -72,9 +72,14 @@ class ReportSink final : public ArchiveLineSink {
         if (!counted || (!request_.eachJob && !request_.listJobs)) return;
         ArchiveJob job = DecodedJob(gbk);  // names decoded only for whoever asks for them
         job.line = lineNumber;
-        if (request_.eachJob)
-            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, counted->dated,
-                                     counted->timeCounted});
+        if (request_.eachJob) {
+            const DayParts split = SplitAtMidnight(counted->dated);
+            std::span<const DayPart> parts;
+            if (counted->timeCounted)
+                parts = clockParts_.empty() ? std::span<const DayPart>(split.begin(), split.end())
+                                            : std::span<const DayPart>(clockParts_);
+            request_.eachJob(ReadJob{folderLabels_[folder_], *label_, gbk.line, job, counted->dated, parts});
+        }
         // A plain byte search finds Chinese too: no UTF-8 sequence starts inside another.
         if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
             listedJobs.push_back({names_.Machines()[std::size_t(names_.Machine(name))],
@@ -132,7 +137,7 @@ class ReportSink final : public ArchiveLineSink {
             archive.finish = dated.job.finish;
             archive.amount = job.amount;
             archive.line = job.archivedLine;
-            ReadJob read{folderLabels_[folder], label, job.reportLine, archive, dated};
+            ReadJob read{folderLabels_[folder], label, job.reportLine, archive, dated, parts};
             read.journal = &job;
             read.pcId = &pcId;
             request_.eachJob(read);

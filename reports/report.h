@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,9 @@ struct ReadJob {
     std::string_view gbkLine;  // the line as the file holds it
     const ArchiveJob& job;     // its names decoded, line filled in
     const DatedJob& dated;
-    bool timeCounted = true;  // false for a job overlapping another of its machine: its hours count once
+    // Its time on the days it ran, as the report counted it: none for a job overlapping another of its
+    // machine, whose hours count once.
+    std::span<const DayPart> parts;
     const JournalJob* journal = nullptr;  // for a job read from a journal, with its instants
     const std::string* pcId = nullptr;    // the journal's PC
 };

@@ -1,6 +1,6 @@
-// The columns a job read from a PC's journal adds to the jobs table: its absolute instants, the
-// machine's number and the PC's id. Added to a database an earlier version made; other jobs leave them
-// empty.
+// The columns a job read from a PC's journal adds to a job's row: its absolute instants, the machine's
+// number and the PC's id; other jobs leave them empty. Added to the table of an earlier version before
+// its rows are taken over.
 #include <sqlite3.h>
 
 #include <string>
@@ -35,30 +35,18 @@ bool JobDatabase::AddJournalColumns(const char* table) {
     return true;
 }
 
-bool JobDatabase::PrepareJournalFields() {
-    return Prepare(
-        "UPDATE jobs SET pc_id = ?1, journal_seq = ?2, machine_number = ?3,"
-        " mount_utc_ms = ?4, start_utc_ms = ?5, finish_utc_ms = ?6, utc_offset_s = ?7"
-        " WHERE rowid = last_insert_rowid()",
-        &journalFields_);
-}
-
-void JobDatabase::AddJournalFields(const ReadJob& read) {
-    const JournalJob& job = *read.journal;
-    sqlite3_stmt* const s = journalFields_;
-    const std::string& pc = read.pcId ? *read.pcId : std::string();
-    sqlite3_bind_text(s, 1, pc.data(), int(pc.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(s, 2, job.seq);
-    sqlite3_bind_int(s, 3, job.machine);
+void JobDatabase::BindJournalFields(sqlite3_stmt* s, int first, const JournalJob& job,
+                                    const std::string& pcId) {
+    sqlite3_bind_text(s, first, pcId.data(), int(pcId.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(s, first + 1, job.seq);
+    sqlite3_bind_int(s, first + 2, job.machine);
     if (job.mountMs)
-        sqlite3_bind_int64(s, 4, *job.mountMs);
+        sqlite3_bind_int64(s, first + 3, *job.mountMs);
     else
-        sqlite3_bind_null(s, 4);
-    sqlite3_bind_int64(s, 5, job.startMs);
-    sqlite3_bind_int64(s, 6, job.finishMs);
-    sqlite3_bind_int(s, 7, job.offsetS);
-    if (sqlite3_step(s) != SQLITE_DONE) Fail();
-    sqlite3_reset(s);
+        sqlite3_bind_null(s, first + 3);
+    sqlite3_bind_int64(s, first + 4, job.startMs);
+    sqlite3_bind_int64(s, first + 5, job.finishMs);
+    sqlite3_bind_int(s, first + 6, job.offsetS);
 }
 
 }  // namespace kerfolio

@@ -3,11 +3,13 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
-#include "board/time_text.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
 #include "reports/overlapping_jobs.h"
@@ -16,27 +18,31 @@ namespace kerfolio {
 namespace {
 
 constexpr char kInsertJob[] =
-    "INSERT OR IGNORE INTO jobs (folder, file, line, number, machine, workpiece, mount_text, start_text,"
-    " jump_text, break_text, finish_text, amount, finish_date, mount_at, start_at, finish_at, jump_seconds,"
-    " break_seconds, machining_seconds) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
-    " ?15, ?16, ?17, ?18, ?19)";
-constexpr char kInsertDay[] =
-    "INSERT INTO job_days (day, folder, machine, job, jobs, amount, machining_seconds, jump_seconds,"
-    " break_seconds, cutting_seconds) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
+    "INSERT INTO job_rows (folder, file, line, number, machine, workpiece, mount_second, start_second,"
+    " finish_second, amount, finish_date, jump_seconds, break_seconds, machining_seconds)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)";
+// A journal's job has its instants too.
+constexpr char kInsertJournalJob[] =
+    "INSERT INTO job_rows (folder, file, line, number, machine, workpiece, mount_second, start_second,"
+    " finish_second, amount, finish_date, jump_seconds, break_seconds, machining_seconds, pc_id, journal_seq,"
+    " machine_number, mount_utc_ms, start_utc_ms, finish_utc_ms, utc_offset_s)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, "
+    "?21)";
+constexpr char kAddDay[] =
+    "INSERT INTO day_sums (day, folder, machine, jobs, amount, machining_seconds, jump_seconds,"
+    " break_seconds, cutting_seconds) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"
+    " ON CONFLICT (day, folder, machine) DO UPDATE SET jobs = jobs + excluded.jobs,"
+    " amount = amount + excluded.amount, machining_seconds = machining_seconds + excluded.machining_seconds,"
+    " jump_seconds = jump_seconds + excluded.jump_seconds,"
+    " break_seconds = break_seconds + excluded.break_seconds,"
+    " cutting_seconds = cutting_seconds + excluded.cutting_seconds";
 constexpr char kInsertProblem[] = "INSERT OR IGNORE INTO problems (file, line, reason) VALUES (?1, ?2, ?3)";
 
 constexpr int kBusyMilliseconds = 10'000;  // a query tool reading at the moment of a nightly run
 
-std::string TimeText(int seconds) {
-    return FormatTimeText(seconds / double(kSecondsPerDay));
-}
-
-std::string IsoDateTime(std::chrono::sys_seconds at) {
-    const Day day = std::chrono::floor<std::chrono::days>(at);
-    const auto second = int((at - day).count());
-    const auto two = [](int value) { return std::string{char('0' + value / 10), char('0' + value % 10)}; };
-    return FormatIsoDate(day) + 'T' + two(second / 3600) + ':' + two(second / 60 % 60) + ':' +
-           two(second % 60);
+// A day and a machine's number as one key of the day sums.
+std::uint64_t DayKey(Day day, std::uint32_t machine) {
+    return std::uint64_t(std::uint32_t(day.time_since_epoch().count())) << 32 | machine;
 }
 
 // The number in front of a line, when it has one that fits a database integer.
@@ -60,15 +66,18 @@ void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
 }  // namespace
 
 JobDatabase::~JobDatabase() {
+    FinishWriting();
     if (inTransaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_finalize(insertJob_);
+    sqlite3_finalize(insertJobs_);
+    sqlite3_finalize(insertJournalJob_);
     sqlite3_finalize(insertProblem_);
-    sqlite3_finalize(insertDay_);
-    sqlite3_finalize(journalFields_);
+    sqlite3_finalize(findJob_);
     sqlite3_close(db_);
 }
 
 bool JobDatabase::Fail() {
+    failed_ = true;
     if (error_.empty()) error_ = db_ ? sqlite3_errmsg(db_) : "out of memory";
     return false;
 }
@@ -81,68 +90,88 @@ bool JobDatabase::Prepare(const char* sql, sqlite3_stmt** statement) {
     return sqlite3_prepare_v2(db_, sql, -1, statement, nullptr) == SQLITE_OK || Fail();
 }
 
-void JobDatabase::AddDays(long long id, const std::string& folder, const std::string& machine,
-                          const DatedJob& dated, bool timeCounted) {
-    // The finish day's row always, for the job's count; the day before only with time on it.
-    DayPart rows[2] = {{dated.finishDay - std::chrono::days(1), 0, 0, 0, 0}, {dated.finishDay, 0, 0, 0, 0}};
-    if (timeCounted) {
-        for (const DayPart& part : SplitAtMidnight(dated))
-            rows[part.day == dated.finishDay ? 1 : 0] = part;
+void JobDatabase::AddDays(const std::string& folder, const std::string& machine, Day finishDay,
+                          long long amount, std::span<const DayPart> parts) {
+    const auto [named, added] = machines_.try_emplace({folder, machine}, std::uint32_t(machines_.size()));
+    if (added) machineNames_.push_back(&named->first);
+    const std::uint32_t number = named->second;
+    DaySums& finish = days_[DayKey(finishDay, number)];
+    ++finish.jobs;
+    finish.amount += amount;
+    // A day before the finish only with time on it.
+    for (const DayPart& part : parts) {
+        if (part.machining == 0 && part.day != finishDay) continue;
+        DaySums& day = days_[DayKey(part.day, number)];
+        day.machining += part.machining;
+        day.jump += part.jump;
+        day.wireBreak += part.wireBreak;
+        day.net += part.net;
     }
-    sqlite3_stmt* const s = insertDay_;
-    for (int k = 0; k < 2; ++k) {
-        const DayPart& row = rows[k];
-        const bool finish = k == 1;
-        if (!finish && row.machining == 0) continue;
-        const std::string day = FormatIsoDate(row.day);
+}
+
+bool JobDatabase::WriteDays() {
+    std::vector<std::uint64_t> keys;
+    keys.reserve(days_.size());
+    for (const auto& entry : days_)
+        keys.push_back(entry.first);
+    std::sort(keys.begin(), keys.end());  // by day, as the table keeps them
+    sqlite3_stmt* s = nullptr;
+    if (!Prepare(kAddDay, &s)) return false;
+    for (const std::uint64_t key : keys) {
+        const DaySums& sums = days_[key];
+        const auto& [folder, machine] = *machineNames_[key & 0xffff'ffffU];
+        const std::string day = FormatIsoDate(Day(std::chrono::days(std::int32_t(std::uint32_t(key >> 32)))));
         BindText(s, 1, day);
         BindText(s, 2, folder);
         BindText(s, 3, machine);
-        sqlite3_bind_int64(s, 4, id);
-        sqlite3_bind_int(s, 5, finish ? 1 : 0);
-        sqlite3_bind_int64(s, 6, finish ? dated.job.amount : 0);
-        sqlite3_bind_int(s, 7, row.machining);
-        sqlite3_bind_int(s, 8, row.jump);
-        sqlite3_bind_int(s, 9, row.wireBreak);
-        sqlite3_bind_int(s, 10, row.net);
-        if (sqlite3_step(s) != SQLITE_DONE) Fail();
+        sqlite3_bind_int64(s, 4, sums.jobs);
+        sqlite3_bind_int64(s, 5, sums.amount);
+        sqlite3_bind_int64(s, 6, sums.machining);
+        sqlite3_bind_int64(s, 7, sums.jump);
+        sqlite3_bind_int64(s, 8, sums.wireBreak);
+        sqlite3_bind_int64(s, 9, sums.net);
+        const bool done = sqlite3_step(s) == SQLITE_DONE;
         sqlite3_reset(s);
+        if (!done && !Fail()) break;
     }
+    sqlite3_finalize(s);
+    return error_.empty();
 }
 
 bool JobDatabase::FillMissingDays() {
     sqlite3_stmt* jobs = nullptr;
     // Only a database an earlier version made has jobs without days, and then none has any.
-    if (!Prepare("SELECT id, folder, machine, finish_date, finish_at, machining_seconds, jump_seconds,"
-                 " break_seconds, amount FROM jobs WHERE NOT EXISTS (SELECT 1 FROM job_days)"
+    if (!Prepare("SELECT folder, machine, finish_date, finish_second, machining_seconds, jump_seconds,"
+                 " break_seconds, amount FROM job_rows WHERE NOT EXISTS (SELECT 1 FROM day_sums)"
                  " ORDER BY folder, machine, id",
                  &jobs))
         return false;
     OverlappingJobs overlaps;
     std::map<std::pair<std::string, std::string>, int> machines;
-    while (error_.empty() && sqlite3_step(jobs) == SQLITE_ROW) {
+    while (sqlite3_step(jobs) == SQLITE_ROW) {
         const auto text = [&](int column) {
             const unsigned char* value = sqlite3_column_text(jobs, column);
             return std::string(value ? reinterpret_cast<const char*>(value) : "");
         };
-        const std::string folder = text(1), machine = text(2), finishAt = text(4);
-        const std::optional<Day> day = ParseIsoDate(text(3));
-        if (!day || finishAt.size() < 19) continue;
+        const std::string folder = text(0), machine = text(1);
+        const std::optional<Day> day = ParseIsoDate(text(2));
+        if (!day) continue;
         DatedJob dated;
         dated.finishDay = *day;
-        dated.job.finish = std::stoi(finishAt.substr(11, 2)) * 3600 + std::stoi(finishAt.substr(14, 2)) * 60 +
-                           std::stoi(finishAt.substr(17, 2));
-        dated.machining = sqlite3_column_int(jobs, 5);
-        dated.job.jump = sqlite3_column_int(jobs, 6);
-        dated.job.wireBreak = sqlite3_column_int(jobs, 7);
-        dated.job.amount = sqlite3_column_int(jobs, 8);
+        dated.job.finish = sqlite3_column_int(jobs, 3);
+        dated.machining = sqlite3_column_int(jobs, 4);
+        dated.job.jump = sqlite3_column_int(jobs, 5);
+        dated.job.wireBreak = sqlite3_column_int(jobs, 6);
+        dated.job.amount = sqlite3_column_int(jobs, 7);
         dated.net = std::max(0, dated.machining - dated.job.jump - dated.job.wireBreak);
         const int number = machines.try_emplace({folder, machine}, int(machines.size())).first->second;
+        const DayParts parts = SplitAtMidnight(dated);
         const bool counted = !overlaps.Overlaps(number, dated, LinePlace{});
-        AddDays(sqlite3_column_int64(jobs, 0), folder, machine, dated, counted);
+        AddDays(folder, machine, dated.finishDay, sqlite3_column_int64(jobs, 7),
+                counted ? std::span<const DayPart>(parts.begin(), parts.end()) : std::span<const DayPart>());
     }
     sqlite3_finalize(jobs);
-    return error_.empty();
+    return true;
 }
 
 bool JobDatabase::Unchanged(const std::string& file) {
@@ -167,13 +196,20 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
                         nullptr) == SQLITE_OK;
     if (ready) {
         sqlite3_busy_timeout(db_, kBusyMilliseconds);
-        // A decade's jobs go into the day rows in no order of theirs: more of them in memory saves reads.
+        // More of a large run in memory, and the sort of its key: fewer reads and writes.
         sqlite3_exec(db_, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
+        // Larger pages for a new file (an existing one keeps its own): a million rows in a quarter of the
+        // pages, read and written in a quarter of the calls.
+        sqlite3_exec(db_, "PRAGMA page_size = 16384", nullptr, nullptr, nullptr);
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
-    ready = ready && MakeTables() && PrepareJournalFields() && Prepare(kInsertJob, &insertJob_) &&
-            Prepare(kInsertProblem, &insertProblem_) && Prepare(kInsertDay, &insertDay_) && FillMissingDays();
+    std::string rows = kInsertJob;
+    for (std::size_t row = 1; row < kRowsPerInsert; ++row)
+        rows += ", (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    ready = ready && MakeTables() && Prepare(kInsertJob, &insertJob_) &&
+            Prepare(rows.c_str(), &insertJobs_) && Prepare(kInsertJournalJob, &insertJournalJob_) &&
+            Prepare(kInsertProblem, &insertProblem_) && FillMissingDays();
     if (ready) {
         sqlite3_stmt* files = nullptr;
         if (!Prepare("SELECT path, size, modified_ns FROM files", &files)) return false;
@@ -189,55 +225,139 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
     return false;
 }
 
-void JobDatabase::Add(const ReadJob& read) {
-    if (!error_.empty() || !insertJob_ || Unchanged(read.file)) return;
-    const ArchiveJob& job = read.job;
-    const DatedJob& dated = read.dated;
-    const std::chrono::sys_seconds finish = read.dated.finishDay + std::chrono::seconds(job.finish);
-    const std::chrono::sys_seconds start = finish - std::chrono::seconds(dated.machining);
-    const std::chrono::sys_seconds mount =
-        start - std::chrono::seconds(MachiningSeconds(job.mount, job.start));
-
-    sqlite3_stmt* const s = insertJob_;
-    BindText(s, 1, read.folder);
-    BindText(s, 2, read.file);
-    sqlite3_bind_int64(s, 3, sqlite3_int64(job.line));
-    if (const auto number = LeadingNumber(read.gbkLine))
-        sqlite3_bind_int64(s, 4, *number);
-    else
-        sqlite3_bind_null(s, 4);
-    BindText(s, 5, job.machine);
-    BindText(s, 6, job.workpiece);
-    const std::string texts[] = {TimeText(job.mount),
-                                 TimeText(job.start),
-                                 TimeText(job.jump),
-                                 TimeText(job.wireBreak),
-                                 TimeText(job.finish),
-                                 "",
-                                 FormatIsoDate(dated.finishDay),
-                                 IsoDateTime(mount),
-                                 IsoDateTime(start),
-                                 IsoDateTime(finish)};
-    for (int column = 7; column <= 16; ++column) {
-        if (column != 12) BindText(s, column, texts[column - 7]);
-    }
-    sqlite3_bind_int64(s, 12, job.amount);
-    sqlite3_bind_int64(s, 17, job.jump);
-    sqlite3_bind_int64(s, 18, job.wireBreak);
-    sqlite3_bind_int64(s, 19, dated.machining);
-    const bool done = sqlite3_step(s) == SQLITE_DONE;
+bool JobDatabase::Known(const Batch& batch, const Pending& job, const std::string& finishDate) {
+    sqlite3_stmt* const s = findJob_;
+    BindText(s, 1, finishDate);
+    sqlite3_bind_int(s, 2, job.finish);
+    BindText(s, 3, job.machine);
+    BindText(s, 4, batch.names[job.folder]);
+    sqlite3_bind_int(s, 5, job.start);
+    sqlite3_bind_int(s, 6, job.mount);
+    sqlite3_bind_int64(s, 7, job.jump);
+    sqlite3_bind_int64(s, 8, job.wireBreak);
+    sqlite3_bind_int64(s, 9, job.amount);
+    BindText(s, 10, job.workpiece);
+    sqlite3_bind_int64(s, 11, lastBefore_);
+    const int step = sqlite3_step(s);
     sqlite3_reset(s);
-    if (!done) {
-        Fail();
-    } else if (sqlite3_changes(db_) > 0) {
-        ++added_;
-        const long long id = sqlite3_last_insert_rowid(db_);
-        if (read.journal) AddJournalFields(read);
-        AddDays(id, read.folder, job.machine, dated, read.timeCounted);
+    if (step != SQLITE_ROW && step != SQLITE_DONE) Fail();
+    return step != SQLITE_DONE;
+}
+
+void JobDatabase::Add(const ReadJob& read) {
+    if (failed_ || !insertJob_ || Unchanged(read.file)) return;
+    Batch& batch = filling_;
+    const auto name = [&batch](const std::string& text) {
+        // The folder's and the file's names change every few dozen jobs: each is held once a batch.
+        for (std::size_t back = 1; back <= 2 && back <= batch.names.size(); ++back) {
+            if (batch.names[batch.names.size() - back] == text) return batch.names.size() - back;
+        }
+        batch.names.push_back(text);
+        return batch.names.size() - 1;
+    };
+    const ArchiveJob& job = read.job;
+    Pending& pending = batch.jobs.emplace_back();
+    pending.machine = job.machine;
+    pending.workpiece = job.workpiece;
+    pending.folder = name(read.folder);
+    pending.file = name(read.file);
+    pending.line = job.line;
+    pending.number = LeadingNumber(read.gbkLine);
+    pending.mount = job.mount;
+    pending.start = job.start;
+    pending.finish = job.finish;
+    pending.machining = read.dated.machining;
+    pending.amount = job.amount;
+    pending.jump = job.jump;
+    pending.wireBreak = job.wireBreak;
+    pending.finishDay = read.dated.finishDay;
+    pending.firstPart = batch.parts.size();
+    pending.partCount = read.parts.size();
+    batch.parts.insert(batch.parts.end(), read.parts.begin(), read.parts.end());
+    if (read.journal) {
+        JournalJob& instants = pending.journal.emplace();
+        instants.seq = read.journal->seq;
+        instants.machine = read.journal->machine;
+        instants.mountMs = read.journal->mountMs;
+        instants.startMs = read.journal->startMs;
+        instants.finishMs = read.journal->finishMs;
+        instants.offsetS = read.journal->offsetS;
+        if (read.pcId) pending.pcId = *read.pcId;
     }
+    if (batch.jobs.size() == kBatchJobs) Hand();
+}
+
+void JobDatabase::BindRow(sqlite3_stmt* s, int first, const Batch& batch, const Pending& job,
+                          const std::string& finishDate) {
+    BindText(s, first, batch.names[job.folder]);
+    BindText(s, first + 1, batch.names[job.file]);
+    sqlite3_bind_int64(s, first + 2, sqlite3_int64(job.line));
+    if (job.number)
+        sqlite3_bind_int64(s, first + 3, *job.number);
+    else
+        sqlite3_bind_null(s, first + 3);
+    BindText(s, first + 4, job.machine);
+    BindText(s, first + 5, job.workpiece);
+    sqlite3_bind_int(s, first + 6, job.mount);
+    sqlite3_bind_int(s, first + 7, job.start);
+    sqlite3_bind_int(s, first + 8, job.finish);
+    sqlite3_bind_int64(s, first + 9, job.amount);
+    BindText(s, first + 10, finishDate);
+    sqlite3_bind_int64(s, first + 11, job.jump);
+    sqlite3_bind_int64(s, first + 12, job.wireBreak);
+    sqlite3_bind_int64(s, first + 13, job.machining);
+}
+
+bool JobDatabase::Insert(const Batch& batch, std::span<const Pending* const> jobs,
+                         std::span<const std::string> finishDates) {
+    // A whole group in one statement, a journal's job or the last few of a batch one at a time.
+    const bool group = jobs.size() == kRowsPerInsert;
+    for (std::size_t k = 0; k < jobs.size(); k += group ? kRowsPerInsert : 1) {
+        sqlite3_stmt* s = group ? insertJobs_ : jobs[k]->journal ? insertJournalJob_ : insertJob_;
+        for (std::size_t row = 0; row < (group ? kRowsPerInsert : 1); ++row)
+            BindRow(s, int(row * kRowColumns) + 1, batch, *jobs[k + row], finishDates[k + row]);
+        if (!group && jobs[k]->journal)
+            BindJournalFields(s, kRowColumns + 1, *jobs[k]->journal, jobs[k]->pcId);
+        const bool done = sqlite3_step(s) == SQLITE_DONE;
+        sqlite3_reset(s);
+        if (!done) return Fail();
+    }
+    for (const Pending* job : jobs) {
+        ++added_;
+        AddDays(batch.names[job->folder], job->machine, job->finishDay, job->amount,
+                std::span(batch.parts).subspan(job->firstPart, job->partCount));
+    }
+    return true;
+}
+
+void JobDatabase::Write(const Batch& batch) {
+    std::array<const Pending*, kRowsPerInsert> group{};
+    std::array<std::string, kRowsPerInsert> dates;
+    std::size_t grouped = 0;
+    for (const Pending& job : batch.jobs) {
+        if (!error_.empty()) return;
+        std::string finishDate = FormatIsoDate(job.finishDay);
+        if (!bulk_ && Known(batch, job, finishDate)) continue;
+        if (job.journal) {
+            const Pending* const one[] = {&job};
+            if (!Insert(batch, std::span(group).first(grouped), std::span(dates).first(grouped)) ||
+                !Insert(batch, one, std::span(&finishDate, 1)))
+                return;
+            grouped = 0;
+            continue;
+        }
+        group[grouped] = &job;
+        dates[grouped] = std::move(finishDate);
+        if (++grouped == kRowsPerInsert) {
+            if (!Insert(batch, group, dates)) return;
+            grouped = 0;
+        }
+    }
+    Insert(batch, std::span(group).first(grouped), std::span(dates).first(grouped));
 }
 
 bool JobDatabase::Commit(const std::vector<InputProblem>& problems, std::string& why) {
+    FinishWriting();
     if (error_.empty() && insertProblem_) {
         for (const InputProblem& problem : problems) {
             BindText(insertProblem_, 1, problem.file);
@@ -260,7 +380,7 @@ bool JobDatabase::Commit(const std::vector<InputProblem>& problems, std::string&
         }
     }
     sqlite3_finalize(file);
-    if (error_.empty() && MakeIndexes() && Exec("COMMIT")) {
+    if (error_.empty() && WriteDays() && (!bulk_ || MakeKey()) && Exec("COMMIT")) {
         inTransaction_ = false;
         return true;
     }

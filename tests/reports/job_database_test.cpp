@@ -13,20 +13,21 @@
 namespace kerfolio {
 namespace {
 
-// Adds count jobs named from first on, each about a hundred bytes in the database.
+// Adds count jobs named from first on, each about half a kilobyte in the database.
 void AddJobs(JobDatabase& database, int first, int count) {
     const std::string folder = "pc1", file = "pc1/2024-5-6.txt";
     for (int i = first; i < first + count; ++i) {
         ArchiveJob job;
         job.machine = "机床1";
-        job.workpiece = "凹模 " + std::to_string(i) + std::string(40, 'x');
+        job.workpiece = "凹模 " + std::to_string(i) + std::string(400, 'x');
         job.mount = 8 * 3600;
         job.start = 8 * 3600 + 600;
         job.finish = 9 * 3600;
         job.amount = 300;
         job.line = std::size_t(i);
         const DatedJob dated = PlaceJob(job.Figures(), Day(std::chrono::days(19'849)), 0);
-        database.Add(ReadJob{folder, file, "1    ", job, dated});
+        const DayParts split = SplitAtMidnight(dated);
+        database.Add(ReadJob{folder, file, "1    ", job, dated, {split.begin(), split.end()}});
     }
 }
 
@@ -132,12 +133,13 @@ TEST(JobDatabaseTest, TheSameLineAMonthLaterIsAnotherJob) {
     testing::Put(archive / "2024-6-20.txt", line + "\r\n" + testing::Line("机床2", "凸模"));
     RunInto(db, archive);
     EXPECT_EQ(JobCount(db), "3");
-    EXPECT_EQ(testing::QueryRows(db, "SELECT COUNT(*) FROM job_days"), testing::Rows{{"3"}});
+    EXPECT_EQ(testing::QueryRows(db, "SELECT SUM(jobs) FROM machine_days"), testing::Rows{{"3"}});
 }
 
 // The same job twice in one run, into an empty database (its key made at the end) and into one with
-// jobs (its key there all along): one row, and the days of the first only.
-TEST(JobDatabaseTest, AJobAddedTwiceInOneRunIsOneRow) {
+// jobs (its key there all along), is two rows and counts twice, as the report counts it; a later run
+// passes over both.
+TEST(JobDatabaseTest, AJobTwiceInOneRunIsTwoRowsAndNotAddedAgain) {
     for (const bool empty : {true, false}) {
         testing::TempFolder folder;
         const std::filesystem::path db = folder / "jobs.db";
@@ -148,37 +150,48 @@ TEST(JobDatabaseTest, AJobAddedTwiceInOneRunIsOneRow) {
             AddJobs(earlier, 100, 1);
             ASSERT_TRUE(earlier.Commit({}, why)) << why;
         }
-        JobDatabase database;
-        ASSERT_TRUE(database.Open(db, why)) << why;
-        AddJobs(database, 0, 2);
-        AddJobs(database, 1, 2);
-        ASSERT_TRUE(database.Commit({}, why)) << why;
-        EXPECT_EQ(database.JobsAdded(), 3u) << empty;
-        EXPECT_EQ(JobCount(db), empty ? "3" : "4") << empty;
-        EXPECT_EQ(
-            testing::QueryRows(db, "SELECT COUNT(*) FROM job_days WHERE job NOT IN (SELECT id FROM jobs)"),
-            testing::Rows{{"0"}})
-            << empty;
-        EXPECT_EQ(testing::QueryRows(db, "SELECT COUNT(*) FROM job_days"),
-                  (testing::Rows{{empty ? "3" : "4"}}))
-            << empty;
+        for (const std::size_t added : {4u, 0u}) {
+            JobDatabase database;
+            ASSERT_TRUE(database.Open(db, why)) << why;
+            AddJobs(database, 0, 2);
+            AddJobs(database, 1, 2);
+            ASSERT_TRUE(database.Commit({}, why)) << why;
+            EXPECT_EQ(database.JobsAdded(), added) << empty;
+            EXPECT_EQ(JobCount(db), empty ? "4" : "5") << empty;
+            EXPECT_EQ(testing::QueryRows(db, "SELECT SUM(jobs), SUM(amount) FROM machine_days"),
+                      (testing::Rows{{empty ? "4" : "5", empty ? "1200" : "1500"}}))
+                << empty;
+        }
     }
 }
 
-// A database made while a job's key left out its day keeps every row and id, and takes the jobs that key
-// passed over at the next run.
-TEST(JobDatabaseTest, AnOlderDatabaseTakesTheJobsItsKeyPassedOver) {
-    testing::TempFolder folder;
-    const std::filesystem::path archive = folder / "PC1", db = folder / "jobs.db";
-    std::filesystem::create_directory(archive);
-    const std::string line = testing::Line("机床1", "凹模");
-    testing::Put(archive / "2024-5-6.txt", line);
-    testing::Put(archive / "2024-6-20.txt", line);
-    RunInto(db, archive);
-    // As the earlier version left it: the key in the table, the second job passed over, both files in.
-    testing::QueryRows(db, R"sql(
+// A database of an earlier version, with the jobs' times as texts, each job's days in job_days (or, older
+// still, none) and the key in the table (made before the finish day was part of it), keeps every row, id
+// and text, has its days, and takes the jobs that key passed over at the next run.
+TEST(JobDatabaseTest, AnOlderDatabaseIsConvertedAndTakesTheJobsItsKeyPassedOver) {
+    for (const bool withDays : {true, false}) {
+        testing::TempFolder folder;
+        const std::filesystem::path archive = folder / "PC1", db = folder / "jobs.db";
+        std::filesystem::create_directory(archive);
+        const std::string line = testing::Line("机床1", "凹模", "0:20:00");  // 8:10 to 0:20 the next day
+        testing::Put(archive / "2024-5-6.txt", line);
+        testing::Put(archive / "2024-6-20.txt", line);
+        RunInto(db, archive);
+        const std::string texts =
+            "SELECT id, mount_text, start_text, jump_text, break_text, finish_text, finish_date, mount_at,"
+            " start_at, finish_at, machining_seconds FROM jobs ORDER BY id";
+        const testing::Rows written = {
+            {"1", "8:00:00", "8:10:00", "0:10:00", "0:00:00", "0:20:00", "2024-05-05", "2024-05-04T08:00:00",
+             "2024-05-04T08:10:00", "2024-05-05T00:20:00", "58200"},
+            {"2", "8:00:00", "8:10:00", "0:10:00", "0:00:00", "0:20:00", "2024-06-19", "2024-06-18T08:00:00",
+             "2024-06-18T08:10:00", "2024-06-19T00:20:00", "58200"}};
+        ASSERT_EQ(testing::QueryRows(db, texts), written);
+        // As the earlier version left it: the key in the table, the second job passed over, both files in.
+        testing::QueryRows(db, R"sql(
         CREATE TABLE old AS SELECT * FROM jobs WHERE finish_date = '2024-05-05';
-        DROP TABLE jobs;
+        DROP VIEW jobs;
+        DROP TABLE job_rows;
+        DROP TABLE day_sums;
         CREATE TABLE jobs (id INTEGER PRIMARY KEY, folder TEXT NOT NULL, file TEXT NOT NULL,
             line INTEGER NOT NULL, number INTEGER, machine TEXT NOT NULL, workpiece TEXT NOT NULL,
             mount_text TEXT NOT NULL, start_text TEXT NOT NULL, jump_text TEXT NOT NULL,
@@ -193,17 +206,35 @@ TEST(JobDatabaseTest, AnOlderDatabaseTakesTheJobsItsKeyPassedOver) {
             jump_text, break_text, finish_text, amount, finish_date, mount_at, start_at, finish_at,
             jump_seconds, break_seconds, machining_seconds FROM old;
         UPDATE jobs SET id = 7;
-        UPDATE job_days SET job = 7 WHERE day = '2024-05-05';
-        DELETE FROM job_days WHERE day <> '2024-05-05';
         DROP TABLE old;)sql");
-    ASSERT_EQ(testing::QueryRows(db, "SELECT id, finish_date FROM jobs"),
-              (testing::Rows{{"7", "2024-05-05"}}));
-    RunInto(db, archive);
-    EXPECT_EQ(testing::QueryRows(db, "SELECT id, finish_date FROM jobs ORDER BY id"),
-              (testing::Rows{{"7", "2024-05-05"}, {"8", "2024-06-19"}}));
-    EXPECT_EQ(testing::QueryRows(db, "SELECT day, job FROM job_days ORDER BY day"),
-              (testing::Rows{{"2024-05-05", "7"}, {"2024-06-19", "8"}}));
-    EXPECT_EQ(testing::QueryRows(db, "PRAGMA integrity_check"), testing::Rows{{"ok"}});
+        if (withDays) {
+            testing::QueryRows(db, R"sql(
+        CREATE TABLE job_days (day TEXT NOT NULL, folder TEXT NOT NULL, machine TEXT NOT NULL,
+            job INTEGER NOT NULL, jobs INTEGER NOT NULL, amount INTEGER NOT NULL,
+            machining_seconds INTEGER NOT NULL, jump_seconds INTEGER NOT NULL,
+            break_seconds INTEGER NOT NULL, cutting_seconds INTEGER NOT NULL,
+            PRIMARY KEY (day, folder, machine, job)) WITHOUT ROWID;
+        INSERT INTO job_days VALUES ('2024-05-04', 'PC1', '机床1', 7, 0, 0, 57000, 588, 0, 56412),
+                                    ('2024-05-05', 'PC1', '机床1', 7, 1, 300, 1200, 12, 0, 1188);)sql");
+        }
+        ASSERT_EQ(testing::QueryRows(db, "SELECT id, finish_date FROM jobs"),
+                  (testing::Rows{{"7", "2024-05-05"}}));
+        RunInto(db, archive);
+        testing::Rows converted = written;
+        converted[0][0] = "7";
+        converted[1][0] = "8";
+        EXPECT_EQ(testing::QueryRows(db, texts), converted);
+        EXPECT_EQ(
+            testing::QueryRows(db,
+                               "SELECT day, jobs, CAST(round(machining_hours * 60) AS INTEGER),"
+                               " CAST(round(jump_hours * 3600) AS INTEGER) FROM machine_days ORDER BY day"),
+            (testing::Rows{{"2024-05-04", "0", "950", "588"},
+                           {"2024-05-05", "1", "20", "12"},
+                           {"2024-06-18", "0", "950", "588"},
+                           {"2024-06-19", "1", "20", "12"}}))
+            << withDays;
+        EXPECT_EQ(testing::QueryRows(db, "PRAGMA integrity_check"), testing::Rows{{"ok"}});
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "../storage/temp_folder.h"
+#include "agreeing_database.h"
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
 #include "reports/messages.h"
@@ -160,6 +161,7 @@ TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
         JournalFile(folder / "journal.sqlite").Add(c.job);
         request_.journals = {folder / "journal.sqlite"};
         const Report report = Build(MakeDay(2026, 1, 1), MakeDay(2026, 12, 31));
+        testing::ReportAgreeingWithItsDatabase(request_, folder / "jobs.db", c.what);
         ASSERT_EQ(report.overview.size(), 1u) << c.what;
         EXPECT_EQ(report.overview[0].machining * 1000, c.machiningMs) << c.what;
         EXPECT_EQ(report.overview[0].jobs, 1) << c.what;
@@ -326,6 +328,7 @@ TEST_F(JournalReportTest, TextLinesResolveClockChangesAndFlagWhatTheyCannotTell)
         request_.folders = {archive.Path()};
         request_.journals.clear();
         const Report report = Build(MakeDay(2026, 1, 1), MakeDay(2026, 12, 31));
+        testing::ReportAgreeingWithItsDatabase(request_, archive / "jobs.db", c.what);
         ASSERT_EQ(report.overview.size(), 1u) << c.what;
         if (c.machining > 0) {
             EXPECT_EQ(report.overview[0].machining, c.machining) << c.what;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "../storage/temp_folder.h"
+#include "agreeing_database.h"
 #include "board/time_text.h"
 #include "reports/csv_writer.h"
 #include "reports/figures.h"
@@ -13,9 +14,7 @@
 #include "reports/messages.h"
 #include "reports/report.h"
 #include "reports/report_line.h"
-#include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
-#include "sqlite_rows.h"
 #include "storage/gbk.h"
 #include "storage/settings_file.h"
 
@@ -49,34 +48,6 @@ std::string Lines(const std::vector<CompletionFields>& jobs) {
     for (const auto& fields : jobs)
         text += BuildReportLine(++number, fields) + "\r\n";
     return ToGbk(text);
-}
-
-// Builds the report of request while a database takes its jobs, and checks that every day of the
-// database's view is the report's day: the one split and the one overlap rule for both.
-Report ReportAgreeingWithItsDatabase(ReportRequest request, const std::filesystem::path& db,
-                                     const std::string& what) {
-    std::filesystem::remove(db);
-    JobDatabase database;
-    std::string why;
-    EXPECT_TRUE(database.Open(db, why)) << why;
-    request.grouping = Grouping::Day;
-    request.eachJob = [&database](const ReadJob& job) { database.Add(job); };
-    Report report = BuildReport(request);
-    EXPECT_TRUE(database.Commit(report.problems, why)) << why;
-    Rows days;
-    for (const PeriodSums& sums : report.periods)
-        days.push_back({sums.machine, sums.period.label, std::to_string(sums.jobs),
-                        std::to_string(sums.amount), std::to_string(sums.machining),
-                        std::to_string(sums.jump), std::to_string(sums.wireBreak), std::to_string(sums.net)});
-    EXPECT_EQ(testing::QueryRows(
-                  db,
-                  "SELECT machine, day, jobs, amount, CAST(round(machining_hours * 3600) AS INTEGER),"
-                  " CAST(round(jump_hours * 3600) AS INTEGER), CAST(round(break_hours * 3600)"
-                  " AS INTEGER), CAST(round(cutting_hours * 3600) AS INTEGER) FROM machine_days"
-                  " ORDER BY machine, day"),
-              days)
-        << what;
-    return report;
 }
 
 class ReportSumsTest : public ::testing::Test {
@@ -333,9 +304,9 @@ TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
         request.grouping = c.grouping;
         request.from = ParseIsoDate("2026-03-25");
         request.to = ParseIsoDate("2026-03-27");
-        const Report report = c.grouping == Grouping::Day
-                                  ? ReportAgreeingWithItsDatabase(request, folder / "jobs.db", "by day")
-                                  : BuildReport(request);
+        const Report report = c.grouping == Grouping::Day ? testing::ReportAgreeingWithItsDatabase(
+                                                                request, folder / "jobs.db", "by day")
+                                                          : BuildReport(request);
         Rows rows;
         for (const PeriodSums& sums : report.periods) {
             rows.push_back(PeriodRow(sums));
@@ -460,7 +431,7 @@ TEST(ReportTruthTest, RepeatedLinesCountOnceAndOverlapsAreListed) {
         ReportRequest request;
         request.folders = {folder.Path()};
         if (c.from) request.from = ParseIsoDate(c.from);
-        const Report report = ReportAgreeingWithItsDatabase(request, folder / "jobs.db", c.what);
+        const Report report = testing::ReportAgreeingWithItsDatabase(request, folder / "jobs.db", c.what);
         EXPECT_EQ(report.jobs, std::size_t(c.jobs)) << c.what;
         EXPECT_TRUE(report.problems.empty()) << c.what;
         std::int64_t machining = 0;
