@@ -163,21 +163,11 @@ OfficeBoard::~OfficeBoard() {
 }
 
 void OfficeBoard::Start() {
-    if (thread_.joinable()) return;
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = false;
-    }
-    thread_ = std::thread([this] { Run(); });
+    thread_.Start([this] { Run(); });
 }
 
 void OfficeBoard::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    thread_.Stop();
 }
 
 void OfficeBoard::Run() {
@@ -210,8 +200,7 @@ void OfficeBoard::Run() {
         view->dataAt = dataAt;
         publish_(std::move(view));
 
-        std::unique_lock lock(mutex_);
-        if (wake_.wait_for(lock, options_.period, [this] { return stopping_; })) return;
+        if (thread_.Sleep(options_.period)) return;
     }
 }
 

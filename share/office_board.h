@@ -1,18 +1,16 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "live/office_view.h"
+#include "share/round_thread.h"
 
 namespace kerfolio::share {
 
@@ -51,10 +49,7 @@ class OfficeBoard {
     const std::string conninfo_;
     const Publish publish_;
     const OfficeBoardOptions options_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
-    std::thread thread_;
+    RoundThread thread_;
 };
 
 // kerfolio-report --serve ADDRESS --postgres CONNINFO [--key-file FILE]: the office board until the

@@ -98,40 +98,20 @@ Sender::~Sender() {
 }
 
 void Sender::Start() {
-    if (thread_.joinable()) return;
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = false;
-    }
-    thread_ = std::thread([this] { Run(); });
+    thread_.Start([this] { Run(); });
 }
 
 void Sender::Stop() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    thread_.Stop();
 }
 
 void Sender::Wake() {
-    {
-        std::lock_guard lock(mutex_);
-        woken_ = true;
-    }
-    wake_.notify_all();
+    thread_.Wake();
 }
 
 SenderStatus Sender::Status() const {
     std::lock_guard lock(mutex_);
     return status_;
-}
-
-void Sender::WaitFor(std::chrono::milliseconds span) {
-    std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, span, [this] { return stopping_ || woken_; });
-    woken_ = false;
 }
 
 void Sender::Fail(const std::string& reason) {
@@ -153,16 +133,13 @@ void Sender::Run() {
     Link link;
     std::chrono::milliseconds retry = options_.firstRetry;
     for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_) return;
-        }
+        if (thread_.Stopping()) return;
         bool idle = false;
         std::optional<std::string> problem;
         if (!link.journal.IsOpen()) {
             if (!std::filesystem::exists(journal_)) {
                 // No journal yet: nothing to send, not a failure.
-                WaitFor(options_.poll);
+                thread_.Sleep(options_.poll);
                 continue;
             }
             problem = link.journal.Open(journal_);
@@ -215,7 +192,7 @@ void Sender::Run() {
         if (problem) {
             if (problem->rfind(kJournalError, 0) == 0) link.journal.Close();
             Fail(*problem);
-            WaitFor(retry);
+            thread_.Sleep(retry);
             retry = std::min(retry * 2, options_.longestRetry);
             continue;
         }
@@ -225,7 +202,7 @@ void Sender::Run() {
             status_.lastError.clear();
             status_.failures = 0;
         }
-        if (idle) WaitFor(options_.poll);
+        if (idle) thread_.Sleep(options_.poll);
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
+
+#include "share/round_thread.h"
 
 namespace kerfolio::share {
 
@@ -50,17 +50,13 @@ class Sender {
     void Run();
     bool Cycle();  // false when it failed and should back off
     void Fail(const std::string& reason);
-    void WaitFor(std::chrono::milliseconds span);
 
     const std::filesystem::path journal_;
     const std::string conninfo_;
     const SenderOptions options_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
-    bool woken_ = false;
+    mutable std::mutex mutex_;  // of status_
     SenderStatus status_;
-    std::thread thread_;
+    RoundThread thread_;
 };
 
 // "N events not yet sent since 14:05" in the operator's words; empty when nothing waits.
