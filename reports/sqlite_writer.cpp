@@ -196,11 +196,12 @@ bool JobDatabase::Open(const std::filesystem::path& file, std::string& why) {
                         nullptr) == SQLITE_OK;
     if (ready) {
         sqlite3_busy_timeout(db_, kBusyMilliseconds);
-        // More of a large run in memory, and the sort of its key: fewer reads and writes.
-        sqlite3_exec(db_, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
         // Larger pages for a new file (an existing one keeps its own): a million rows in a quarter of the
         // pages, read and written in a quarter of the calls.
         sqlite3_exec(db_, "PRAGMA page_size = 16384", nullptr, nullptr, nullptr);
+        // 16 MB of them in memory, for a large run and the sort of its key: fewer reads and writes. After
+        // the page size, which the number of pages is worked out from.
+        sqlite3_exec(db_, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
         // IMMEDIATE: a second run at the same time waits here, not halfway through.
         inTransaction_ = ready = Exec("BEGIN IMMEDIATE");
     }
