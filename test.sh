@@ -18,8 +18,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKERFOLIO_SANITIZE=O
     -DKERFOLIO_WERROR="$werror"
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
-# The code with threads of its own (the live board's server, the job database's writer) under
-# ThreadSanitizer (their tests only).
+# The code with threads of its own (the live board's server, the job database's writer, the sender
+# and the office board) under ThreadSanitizer (their tests only).
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERFOLIO_TSAN=ON -DKERFOLIO_WITH_QT=OFF \
     -DKERFOLIO_BUILD_BENCH=OFF -DKERFOLIO_WERROR="$werror"
 cmake --build build-tsan
