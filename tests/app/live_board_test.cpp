@@ -257,11 +257,17 @@ TEST_F(LiveBoard, HostileClientsGetErrorsAndTheClockKeepsTicking) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
         }
         flood.clear();  // one address's connections over its limit would refuse this viewer too
-        const auto start = std::chrono::steady_clock::now();
-        viewerStatus = Ask(port, "GET", "/board.json?key=k1").status;
-        viewerMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-                .count();
+        // Until the server has seen those closes it still counts them, and turns the viewer away at once
+        // as one too many: the viewer tries again, as a browser does, and its answered request is timed.
+        // A request left waiting is not tried again.
+        for (int attempt = 0; attempt < 50 && viewerStatus == 0 && viewerMs < 1000; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            const auto start = std::chrono::steady_clock::now();
+            viewerStatus = Ask(port, "GET", "/board.json?key=k1").status;
+            viewerMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+        }
         done = true;
     });
     // The window's loop runs until the clients are done, however long a loaded machine takes for them.
