@@ -1,6 +1,8 @@
-// Saves the two sample snapshots in turn into the folder given, until it is killed.
+// Saves the two sample snapshots in turn into the folder given, until it is killed, and tells the
+// test each save it completed.
 #include <cstdio>
 
+#include "measured_kill.h"
 #include "snapshot_samples.h"
 #include "storage/work_snapshot.h"
 
@@ -16,5 +18,6 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", error->c_str());
             return 1;
         }
+        kerfolio::testing::TellSaved();
     }
 }

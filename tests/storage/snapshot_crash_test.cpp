@@ -1,15 +1,12 @@
 // Kills a process in the middle of saving snapshots, again and again, and checks that each file on
 // disk is always one complete version and that the snapshot always loads.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <random>
-#include <thread>
 
+#include "measured_kill.h"
 #include "snapshot_samples.h"
 #include "storage/data_folder.h"
 #include "storage/settings_file.h"
@@ -63,23 +60,13 @@ TEST(SnapshotCrashTest, KilledSavesLeaveOneCompleteVersionOfEachFile) {
     ASSERT_EQ(SaveWorkSnapshot(folder.Path(), SampleSnapshot(false)), std::nullopt);
 
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delayMicroseconds(500, 25000);
     int changes = 0;
     Version previous{Slurp(SettingsPath(folder.Path())), Slurp(NotePadPath(folder.Path()))};
     const int kills = KillCount();
     for (int kill = 0; kill < kills; ++kill) {
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::execl(KERFOLIO_CRASH_CHILD, KERFOLIO_CRASH_CHILD, folder.Path().c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process ended by itself, status " << status;
+        const int status = testing::KillInsideASave(KERFOLIO_CRASH_CHILD, {folder.Path().string()}, random);
+        ASSERT_TRUE(status != -1 && WIFSIGNALED(status))
+            << "the saving process ended by itself, status " << status;
 
         Version now{Slurp(SettingsPath(folder.Path())), Slurp(NotePadPath(folder.Path()))};
         ASSERT_TRUE(now.settings == first.settings || now.settings == second.settings) << "kill " << kill;
