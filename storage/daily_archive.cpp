@@ -113,6 +113,28 @@ void RemoveOldArchiveTemporaries(const std::filesystem::path& folder) {
     RemoveTemporariesIn(folder, ".txt", kLongestArchive);
 }
 
+// How many of added's first bytes (at most those it shares with prior) stand at the end of the day file,
+// beginning a line there: what a killed archive of prior wrote before it died.
+std::size_t AlreadyAtEnd(int day, off_t end, std::string_view added, std::string_view prior) {
+    std::size_t shared = 0;
+    while (shared < added.size() && shared < prior.size() && added[shared] == prior[shared])
+        ++shared;
+    shared = std::min(shared, static_cast<std::size_t>(end));
+    if (shared == 0) return 0;
+    // One byte more than the longest match, for the line break before it.
+    const std::size_t want = std::min(shared + 1, static_cast<std::size_t>(end));
+    std::string tail(want, '\0');
+    if (::pread(day, tail.data(), want, end - static_cast<off_t>(want)) != static_cast<ssize_t>(want))
+        return 0;
+    const std::string_view tailView(tail);
+    for (std::size_t k = shared; k > 0; --k) {
+        if (!tailView.ends_with(added.substr(0, k))) continue;
+        const bool lineStart = k == static_cast<std::size_t>(end) || tailView[want - k - 1] == '\n';
+        if (lineStart) return k;
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::filesystem::path ArchiveFilePath(std::string_view folderText, std::string_view dateText) {
@@ -124,7 +146,8 @@ std::filesystem::path ArchiveLockPath(const std::filesystem::path& file) {
 }
 
 std::optional<std::string> AppendToArchive(const std::filesystem::path& file, std::string_view notePad,
-                                           std::chrono::milliseconds lockWait) {
+                                           std::chrono::milliseconds lockWait,
+                                           std::string_view writtenBefore) {
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
     // A share that is away leaves its empty mount point: the lines would go to the local disk below it.
     if (const auto missing = FindMissingMount(folder)) {
@@ -174,12 +197,15 @@ std::optional<std::string> AppendToArchive(const std::filesystem::path& file, st
         return CannotOpenMessage(file, EFBIG);
     const off_t end = info.st_size;
 
-    const std::string added = NotePadFileBytes(notePad);
-    if (added.empty()) return std::nullopt;  // the file exists now; nothing to add
+    const std::string whole = NotePadFileBytes(notePad);
+    if (whole.empty()) return std::nullopt;  // the file exists now; nothing to add
+    const std::size_t there = AlreadyAtEnd(day.Get(), end, whole, NotePadFileBytes(writtenBefore));
+    if (there == whole.size()) return std::nullopt;
+    const std::string_view added = std::string_view(whole).substr(there);
     std::string bytes;
     char last = '\n';
     // An earlier archive's last line (or one a crash cut short) keeps to itself.
-    if (end > 0 && ::pread(day.Get(), &last, 1, end - 1) != 1)
+    if (there == 0 && end > 0 && ::pread(day.Get(), &last, 1, end - 1) != 1)
         return CannotOpenMessage(file, errno ? errno : EIO);
     if (last != '\n' && last != '\r') bytes = "\r\n";
     bytes += added;

@@ -28,8 +28,12 @@ inline constexpr std::chrono::milliseconds kArchiveLockWait{5000};
 inline constexpr std::string_view kArchiveNotConfirmed =
     "The archived lines are missing when the file is read back: another PC may have written over them "
     "(this folder's file system does not keep PCs apart); the NotePad is kept to try again";
+// writtenBefore: the NotePad text an earlier archive into file set out to add and may have added, in
+// whole or in part, before the program was killed. Whatever of it that notePad begins with and that
+// stands at the file's end, from the start of a line, is not added again.
 std::optional<std::string> AppendToArchive(const std::filesystem::path& file, std::string_view notePad,
-                                           std::chrono::milliseconds lockWait = kArchiveLockWait);
+                                           std::chrono::milliseconds lockWait = kArchiveLockWait,
+                                           std::string_view writtenBefore = {});
 
 // Whether the bytes an archive added at offset from (or later: a PC without the lock may have added its
 // own first) read back from file through a fresh open. nullopt when they do, else the error: the read's,

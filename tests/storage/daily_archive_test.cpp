@@ -45,6 +45,7 @@ TEST(DailyArchive, ContentIsGbkWithCrLfAndASecondArchiveGoesOnANewLine) {
         const char* before;  // nullptr: no file yet
         const char* notePad;
         std::string after;
+        const char* writtenBefore = "";  // what a killed archive set out to add
     } cases[] = {
         {"first of the day", nullptr, "1    机床:机床1\n2    机床:机床2",
          ToGbk("1    机床:机床1\r\n2    机床:机床2")},
@@ -54,12 +55,23 @@ TEST(DailyArchive, ContentIsGbkWithCrLfAndASecondArchiveGoesOnANewLine) {
         {"empty NotePad keeps the day's lines", "1    a", "", "1    a"},
         {"earlier archive was empty", "", "1    b", "1    b"},
         {"a crash cut the last line short", "1    a\r\n1    tor", "1    b", "1    a\r\n1    tor\r\n1    b"},
+        // A start after an archive killed before its archived event: what is there is not added again.
+        {"killed after the append", "0    z\r\n1    a\r\n2    b", "1    a\n2    b",
+         "0    z\r\n1    a\r\n2    b", "1    a\n2    b"},
+        {"killed after the append, a line since", "1    a", "1    a\n2    b", "1    a\r\n2    b", "1    a"},
+        {"killed mid-line", "0    z\r\n1    a\r\n2   ", "1    a\n2    b", "0    z\r\n1    a\r\n2    b",
+         "1    a\n2    b"},
+        {"killed before the append", "0    z", "1    a", "0    z\r\n1    a", "1    a"},
+        {"the same text inside a line is not a line", "0    z1    a", "1    a", "0    z1    a\r\n1    a",
+         "1    a"},
+        {"another NotePad since", "1    a", "1    b", "1    a\r\n1    b", "1    a"},
     };
     for (const auto& c : cases) {
         TempFolder folder;
         const auto file = folder / "day.txt";
         if (c.before != nullptr) Put(file, c.before);
-        EXPECT_EQ(AppendToArchive(file, c.notePad), std::nullopt) << c.name;
+        EXPECT_EQ(AppendToArchive(file, c.notePad, kArchiveLockWait, c.writtenBefore), std::nullopt)
+            << c.name;
         EXPECT_EQ(Slurp(file), c.after) << c.name;
     }
 }
