@@ -10,6 +10,12 @@ namespace kerfolio {
 
 // A job's figures placed in time: the day it finished and how long it ran. The machine is kept by
 // whoever holds the job, as a number: a year holds tens of thousands of jobs and a handful of names.
+// A moment on the local calendar: its day and the second of that day.
+struct LocalMoment {
+    Day day;
+    int second = 0;
+};
+
 struct DatedJob {
     JobFigures job;
     Day finishDay;

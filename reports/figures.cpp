@@ -125,10 +125,11 @@ std::optional<double> Efficiency(std::int64_t amount, std::int64_t net) {
 std::vector<std::string> JobRow(const ListedJob& job) {
     const DatedJob& d = job.dated;
     const std::int64_t start = std::int64_t(d.job.finish) - d.machining;
+    const auto at = [](const LocalMoment& moment) { return DateTime(moment.day, moment.second); };
     return {job.machine,
             job.workpiece,
-            DateTime(d.finishDay, start - job.mountToStart),
-            DateTime(d.finishDay, start),
+            job.mounted ? at(*job.mounted) : DateTime(d.finishDay, start - job.mountToStart),
+            job.started ? at(*job.started) : DateTime(d.finishDay, start),
             DateTime(d.finishDay, d.job.finish),
             FormatDuration(d.net),
             std::to_string(d.job.amount),

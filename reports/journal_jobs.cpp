@@ -208,6 +208,39 @@ bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std
     return true;
 }
 
+namespace {
+
+// Where the journal's intervals make up the job's jump and break totals: a jump and a wire break open at
+// once overlap, and the time they share is stopped once, not twice.
+bool IntervalsAreExact(const JournalJob& job) {
+    std::int64_t jump = 0, wireBreak = 0;
+    for (const auto& interval : job.intervals)
+        (interval.jump ? jump : wireBreak) += interval.endMs - interval.beginMs;
+    return jump == job.jumpMs && wireBreak == job.breakMs;
+}
+
+// The time before the instant at that a jump and a wire break of the job both ran.
+std::int64_t OverlapUpTo(const JournalJob& job, std::int64_t at) {
+    std::int64_t shared = 0;
+    for (const auto& jump : job.intervals) {
+        if (!jump.jump) continue;
+        for (const auto& wireBreak : job.intervals) {
+            if (wireBreak.jump) continue;
+            const std::int64_t begin = std::max(jump.beginMs, wireBreak.beginMs);
+            const std::int64_t end = std::min({jump.endMs, wireBreak.endMs, at});
+            shared += std::max<std::int64_t>(0, end - begin);
+        }
+    }
+    return shared;
+}
+
+}  // namespace
+
+LocalMoment JournalLocalMoment(const JournalJob& job, std::int64_t ms) {
+    const Clock clock(job);
+    return {clock.DayOf(ms), clock.SecondOfDay(ms)};
+}
+
 DatedJob DateJournalJob(const JournalJob& job) {
     const Clock clock(job);
     DatedJob dated;
@@ -221,7 +254,8 @@ DatedJob DateJournalJob(const JournalJob& job) {
     dated.job.mountToFinish = Seconds(job.finishMs - mountMs);
     dated.finishDay = clock.DayOf(job.finishMs);
     dated.machining = Seconds(job.finishMs - job.startMs);
-    dated.net = std::max(0, dated.machining - dated.job.jump - dated.job.wireBreak);
+    const int shared = IntervalsAreExact(job) ? Seconds(OverlapUpTo(job, job.finishMs)) : 0;
+    dated.net = std::max(0, dated.machining - dated.job.jump - dated.job.wireBreak + shared);
     return dated;
 }
 
@@ -246,6 +280,8 @@ std::vector<DayPart> JournalDayParts(const JournalJob& job) {
         }
         return sum;
     };
+    const bool exact = IntervalsAreExact(job);
+    const auto sharedUpTo = [&](std::int64_t at) { return exact ? Seconds(OverlapUpTo(job, at)) : 0; };
     std::vector<DayPart> parts;
     const Day last = clock.DayOf(job.finishMs);
     for (Day day = clock.DayOf(job.startMs); day <= last; day += std::chrono::days(1)) {
@@ -258,7 +294,8 @@ std::vector<DayPart> JournalDayParts(const JournalJob& job) {
         part.machining = Seconds(end - job.startMs) - Seconds(begin - job.startMs);
         part.jump = Seconds(upTo(true, end)) - Seconds(upTo(true, begin));
         part.wireBreak = Seconds(upTo(false, end)) - Seconds(upTo(false, begin));
-        part.net = std::max(0, part.machining - part.jump - part.wireBreak);
+        part.net =
+            std::max(0, part.machining - part.jump - part.wireBreak + sharedUpTo(end) - sharedUpTo(begin));
         if (part.machining > 0 || parts.empty()) parts.push_back(part);
     }
     return parts;

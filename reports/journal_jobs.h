@@ -61,6 +61,9 @@ bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std
 // it fell on (this PC's zone, or the offset it was stamped with where the zone disagrees).
 DatedJob DateJournalJob(const JournalJob& job);
 
+// Where an instant of the job falls on the local calendar, as the job's own clock reads it.
+LocalMoment JournalLocalMoment(const JournalJob& job, std::int64_t ms);
+
 // The job's start-to-finish time split at the local midnights it crossed, any number of them, each day
 // its own jumps and wire breaks (shared out in proportion where the totals were corrected).
 std::vector<DayPart> JournalDayParts(const JournalJob& job);

@@ -84,7 +84,8 @@ class ReportSink final : public ArchiveLineSink {
         if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
             listedJobs.push_back({names_.Machines()[std::size_t(names_.Machine(name))],
                                   std::move(job.workpiece), counted->dated,
-                                  MachiningSeconds(job.mount, job.start), *label_, lineNumber});
+                                  MachiningSeconds(job.mount, job.start), std::nullopt, std::nullopt, *label_,
+                                  lineNumber});
             listedMachine.push_back(names_.Machine(name));
         }
     }
@@ -123,7 +124,8 @@ class ReportSink final : public ArchiveLineSink {
         if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
             const int mountToStart = job.mountMs ? int((job.startMs - *job.mountMs) / 1000) : 0;
             listedJobs.push_back({names_.Machines()[std::size_t(machine)], job.workpiece, dated, mountToStart,
-                                  label, job.archivedLine});
+                                  JournalLocalMoment(job, job.mountMs.value_or(job.startMs)),
+                                  JournalLocalMoment(job, job.startMs), label, job.archivedLine});
             listedMachine.push_back(machine);
         }
         if (request_.eachJob) {

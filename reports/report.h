@@ -39,6 +39,8 @@ struct ListedJob {
     std::string workpiece;
     DatedJob dated;
     int mountToStart = 0;  // seconds from mounting to the start
+    // As stamped, for a job read from a journal; otherwise worked back from the finish.
+    std::optional<LocalMoment> mounted, started;
     std::string file;
     std::size_t line = 0;
 };

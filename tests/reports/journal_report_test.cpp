@@ -10,6 +10,7 @@
 #include "agreeing_database.h"
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
+#include "reports/figures.h"
 #include "reports/messages.h"
 #include "reports/report.h"
 #include "reports/report_line.h"
@@ -52,7 +53,7 @@ class BerlinZone {
     std::string saved_;
 };
 
-struct JobRow {
+struct TestJob {
     int machine;
     std::string name;
     std::int64_t mount, start, finish;
@@ -61,6 +62,7 @@ struct JobRow {
     std::int64_t jumpMs = 0;
     std::string detail = "{}";  // the completed event's
     bool corrected = false;
+    std::int64_t breakMs = 0;  // a wire break from the start, as the jump
 };
 
 // A journal as the program writes it, made with plain SQL.
@@ -72,7 +74,7 @@ class JournalFile {
         Exec("INSERT INTO meta VALUES ('schema', '1'), ('pc_id', '0123456789abcdef0123456789abcdef')");
     }
     ~JournalFile() { sqlite3_close(db_); }
-    std::int64_t Add(const JobRow& job) {
+    std::int64_t Add(const TestJob& job) {
         Exec(
             "INSERT INTO events (pc_id, utc_ms, utc_offset_s, kind, machine, machine_name, detail) VALUES "
             "('p', " +
@@ -82,11 +84,12 @@ class JournalFile {
         Exec("INSERT INTO jobs VALUES (" + std::to_string(seq) + ", 'p', " + std::to_string(job.machine) +
              ", '" + job.name + "', 'W', " + std::to_string(job.amount) + ", " + std::to_string(job.mount) +
              ", " + std::to_string(job.start) + ", " + std::to_string(job.finish) + ", " +
-             std::to_string(job.offset) + ", " + std::to_string(job.jumpMs) + ", 0, 'line', " +
-             (job.corrected ? "1" : "0") + ")");
-        if (job.jumpMs > 0) {
-            Exec("INSERT INTO job_intervals VALUES (" + std::to_string(seq) + ", 'jump', " +
-                 std::to_string(job.start) + ", " + std::to_string(job.start + job.jumpMs) + ")");
+             std::to_string(job.offset) + ", " + std::to_string(job.jumpMs) + ", " +
+             std::to_string(job.breakMs) + ", 'line', " + (job.corrected ? "1" : "0") + ")");
+        for (const auto& [kind, ms] : {std::pair{"jump", job.jumpMs}, std::pair{"break", job.breakMs}}) {
+            if (ms == 0) continue;
+            Exec("INSERT INTO job_intervals VALUES (" + std::to_string(seq) + ", '" + kind + "', " +
+                 std::to_string(job.start) + ", " + std::to_string(job.start + ms) + ")");
         }
         return seq;
     }
@@ -138,8 +141,10 @@ class JournalReportTest : public ::testing::Test {
 TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
     struct Case {
         const char* what;
-        JobRow job;
+        TestJob job;
         std::int64_t machiningMs;
+        const char* listed = nullptr;  // the job list's mount and start, as stamped
+        std::int64_t netMs = -1;       // -1: machining less the jump
     };
     const Case cases[] = {
         // Mounted 8:00, started 8:10, finished 9:10 the next day: 45,000 mm² at 30 mm²/min.
@@ -155,7 +160,21 @@ TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
         {"spring 1:00 to 5:00",
          {1, "机床1", Utc(2026, 3, 29, 0, 0), Utc(2026, 3, 29, 0, 0), Utc(2026, 3, 29, 3, 0), 7200},
          3 * kHour},
+        // Stamps with their milliseconds: the list shows them, not a start worked back from the finish.
+        {"stamps 8:00:00.4, 10:00:00.9, 12:00:00.1",
+         {1, "机床1", Utc(2026, 3, 10, 7, 0) + 400, Utc(2026, 3, 10, 9, 0) + 900,
+          Utc(2026, 3, 10, 11, 0) + 100, 3600},
+         2 * kHour - 1000,
+         "2026-03-10 08:00:00|2026-03-10 10:00:00"},
+        // A jump and a wire break open at once: the half hour they share is stopped once.
+        {"jump 0:30 and break 0:20 from the start",
+         {1, "机床1", Utc(2026, 3, 10, 7, 0), Utc(2026, 3, 10, 7, 0), Utc(2026, 3, 10, 9, 0), 3600, 1800,
+          30 * kMinute, "{}", false, 20 * kMinute},
+         2 * kHour,
+         nullptr,
+         90 * kMinute},
     };
+    request_.listJobs = true;
     for (const Case& c : cases) {
         testing::TempFolder folder;
         JournalFile(folder / "journal.sqlite").Add(c.job);
@@ -165,7 +184,14 @@ TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
         ASSERT_EQ(report.overview.size(), 1u) << c.what;
         EXPECT_EQ(report.overview[0].machining * 1000, c.machiningMs) << c.what;
         EXPECT_EQ(report.overview[0].jobs, 1) << c.what;
+        EXPECT_EQ(report.overview[0].net * 1000, c.netMs >= 0 ? c.netMs : c.machiningMs - c.job.jumpMs)
+            << c.what;
         EXPECT_TRUE(report.notices.empty()) << c.what;
+        if (c.listed) {
+            ASSERT_EQ(report.jobList.size(), 1u);
+            const std::vector<std::string> row = JobRow(report.jobList[0]);
+            EXPECT_EQ(row[2] + "|" + row[3], c.listed);
+        }
         if (c.job.amount == 45'000) {
             EXPECT_NEAR(*report.overview[0].efficiency, 30.0, 0.01);
             ASSERT_EQ(report.advice.size(), 1u);
