@@ -31,6 +31,7 @@
 #include "app/pages/options_page.h"
 #include "app/pages/status_bar.h"
 #include "app/share_link.h"
+#include "app/start_up_text.h"
 #include "app/widgets/accessibility.h"
 #include "app/widgets/fonts.h"
 #include "app/widgets/icons.h"
@@ -42,14 +43,16 @@
 #include "board/time_text.h"
 #include "board/workpiece_entry.h"
 #include "journal/board_events.h"
+#include "journal/journal_place.h"
 #include "journal/journal_schema.h"
-#include "journal/replay.h"
+#include "journal/start_up.h"
 #include "machines/machine_params.h"
 #include "reports/report_line.h"
 #include "storage/archive_record.h"
 #include "storage/atomic_file.h"
 #include "storage/daily_archive.h"
 #include "storage/data_folder.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 #include "storage/work_snapshot.h"
 
@@ -163,12 +166,13 @@ TForm1::TForm1(FormContext context, QWidget* parent) : QWidget(parent), context_
     FormCreate();
     // What start-up put on the board is what the snapshot on disk holds, or nothing worth a save.
     savedRevision_ = board_.Revision();
-    live_ = new LivePublisher(context_.dataFolder, board_, memo1_, *context_.clock, this);
+    live_ = new LivePublisher(context_.dataFolder, journal_->File().Path(), board_, memo1_, *context_.clock,
+                              this);
     connect(timer1_, &QTimer::timeout, live_, &LivePublisher::Publish);
     if (const QString problem = live_->Start(); !problem.isEmpty()) context_.messages->Error(problem);
     // Off unless save.ini's [share] says. The live board says how far the shared database is behind;
     // the link outlives live_ (see the destructor).
-    auto* share = new ShareLink(context_.dataFolder, *context_.messages, this);
+    auto* share = new ShareLink(context_.dataFolder, journal_->File().Path(), *context_.messages, this);
     live_->SetShareLag([share] { return share->LagText().toStdString(); });
     Timer1Timer();
 }
@@ -236,7 +240,8 @@ void TForm1::FormCreate() {
     board_.ResetTotals();
     passwordDlg_->SetPasswordMode(1);
     // Only what the last run left (how it ended, what the snapshot holds) is read, never the history.
-    journal_ = std::make_unique<JournalKeeper>(context_.dataFolder, *context_.messages);
+    journal_ = std::make_unique<JournalKeeper>(journal::JournalPath(context_.dataFolder, UserDataFolder()),
+                                               *context_.messages);
     const journal::RunState lastRun = journal_->Start(context_.clock->Read().stamp);
     startingUp_ = true;
     const SettingsFile settings(SettingsPath(context_.dataFolder));
@@ -248,29 +253,27 @@ void TForm1::FormCreate() {
     for (int m = 1; m <= kMachineCount; ++m)
         board_.SetCaption(m, settings.Read(kParamsSection, MachineKey(m, 1), "机床" + std::to_string(m)));
     startingUp_ = false;
-    if (loadedAtStart_ && !lastRun.endedCleanly) {
-        RestoreFromJournal(lastRun.From(*loadedAtStart_));
-    } else {
-        // This run's board did not come from the events since the last snapshot: they are done with.
-        journal_->SnapshotSaved(loadedAtStart_.value_or(""));
-    }
+    RestoreFromJournal(lastRun, settings.Read(save_ini::kJournalSection, save_ini::kJournalPcIdKey, ""));
     journal_->Record(journal::ProgramEvent(journal::kind::kProgramStarted, context_.clock->Read().stamp));
 }
 
-void TForm1::RestoreFromJournal(journal::RunState::ReplayFrom from) {
-    const std::vector<journal::StoredEvent> events =
-        journal_->File().EventsAfter(std::min(from.boardAfter, from.notePadAfter));
+void TForm1::RestoreFromJournal(const journal::RunState& lastRun, const std::string& recordedPcId) {
     std::string notePad = memo1_->toPlainText().toStdString();
-    const int restored = journal::Replay(events, from, board_, notePad);
-    if (restored == 0) {
-        journal_->SnapshotSaved(*loadedAtStart_);
-        return;
+    const journal::StartUpRestore restore =
+        journal::RestoreAtStart(journal_->File(), lastRun, recordedPcId, loadedAtStart_,
+                                context_.clock->Read().stamp, board_, notePad);
+    if (!restore.pcIdToRecord.empty()) {
+        SettingsFile settings(SettingsPath(context_.dataFolder));
+        settings.Write(save_ini::kJournalSection, save_ini::kJournalPcIdKey, restore.pcIdToRecord);
     }
-    memo1_->setPlainText(Q(notePad));
-    // Saved at once, so a second crash finds them in the snapshot rather than replaying them twice.
-    SaveSnapshot();
-    context_.messages->Information(
-        QStringLiteral("上次程序未正常退出。已从事件日志恢复快照之后的 %1 个操作。").arg(restored));
+    if (restore.applied > 0) {
+        memo1_->setPlainText(Q(notePad));
+        // Saved at once, so a second crash finds them in the snapshot rather than replaying them twice.
+        SaveSnapshot();
+    }
+    if (const QString told = StartUpRestoreText(restore, Q(journal_->File().Path().string()));
+        !told.isEmpty())
+        context_.messages->Information(told);
 }
 
 bool TForm1::Start() {
@@ -321,7 +324,7 @@ bool TForm1::SaveSnapshot() {
     const WorkSnapshot snapshot = TakeSnapshot(board_, memo1_->toPlainText().toStdString());
     // Named before it is written: a crash mid-save leaves this one or the one before, and the journal
     // then knows which, so no event is replayed twice or lost.
-    journal_->SnapshotSaved(SnapshotFingerprint(snapshot));
+    journal_->SnapshotSaved(journal::SnapshotFingerprint(snapshot));
     if (const auto error = SaveWorkSnapshot(context_.dataFolder, snapshot)) {
         journal_->SnapshotNotSaved();
         context_.messages->Error(Q(*error));
@@ -342,9 +345,9 @@ void TForm1::LoadSnapshot() {
     savedRevision_ = board_.Revision();
     // At start-up the journal first adds what the snapshot lacks; by hand the board is the snapshot.
     if (startingUp_) {
-        loadedAtStart_ = SnapshotFingerprint(*load.snapshot);
+        loadedAtStart_ = journal::SnapshotFingerprint(*load.snapshot);
     } else {
-        journal_->SnapshotSaved(SnapshotFingerprint(*load.snapshot));
+        journal_->SnapshotSaved(journal::SnapshotFingerprint(*load.snapshot));
     }
 }
 
@@ -401,9 +404,14 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
                std::make_shared<std::int64_t>(0),
                std::make_shared<std::optional<FolderMount>>()};
     workerJob_ = WorkerJob::kArchive;
+    std::string text = handed_.notePad.toStdString();
+    // On record before the day file is touched: a crash before the archived event must not add the same
+    // lines again at the next start.
+    std::string writtenBefore = journal_->ArchiveStarting(context_.clock->Read().stamp, file, text);
     // Where the lines went is read on the worker too: the day file may be on a share that hangs.
-    worker_->Start([file, text = handed_.notePad.toStdString(), firstLine = handed_.firstLine,
-                    last = archiveMount_, mount = handed_.mount]() -> std::optional<std::string> {
+    worker_->Start([file, text = std::move(text), writtenBefore = std::move(writtenBefore),
+                    firstLine = handed_.firstLine, last = archiveMount_,
+                    mount = handed_.mount]() -> std::optional<std::string> {
         // A share that was there at the last archive and is not mounted now leaves the local disk below
         // its mount point, where the lines would hide once it is back.
         const std::optional<FolderMount> now =
@@ -411,7 +419,7 @@ void TForm1::StartArchive(const ArchiveSchedule::Archive& archive) {
         if (last && now) {
             if (auto reason = ShareAwayReason(*last, *now)) return CannotCreateMessage(file, *reason);
         }
-        if (auto error = AppendToArchive(file, text)) return error;
+        if (auto error = AppendToArchive(file, text, kArchiveLockWait, writtenBefore)) return error;
         *mount = now;
         std::string bytes;
         if (ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes))

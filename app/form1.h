@@ -99,7 +99,7 @@ class TForm1 : public QWidget {
     void BuildMachineMenu();
     bool StoreMachineParams(const TMachineParams& params);
     // Start-up after a run that did not end cleanly: the events the loaded snapshot lacks.
-    void RestoreFromJournal(journal::RunState::ReplayFrom from);
+    void RestoreFromJournal(const journal::RunState& lastRun, const std::string& recordedPcId);
     // The journal's side of an archive that wrote notePad into file.
 
     FormContext context_;

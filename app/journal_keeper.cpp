@@ -4,7 +4,6 @@
 
 #include "app/messages.h"
 #include "journal/json_text.h"
-#include "storage/work_snapshot.h"
 
 namespace kerfolio {
 namespace {
@@ -40,11 +39,12 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 }  // namespace
 
-JournalKeeper::JournalKeeper(const std::filesystem::path& dataFolder, Messages& messages)
-    : journal_(dataFolder), messages_(messages) {}
+JournalKeeper::JournalKeeper(const std::filesystem::path& journalFile, Messages& messages)
+    : journal_(journalFile.parent_path(), journalFile.filename().string()), messages_(messages) {}
 
 journal::RunState JournalKeeper::Start(journal::Stamp now) {
-    After(journal_.Open(now));
+    // A file set aside here is told with the rest of what start-up could not restore.
+    if (!journal_.Open(now)) After(false);
     return journal_.ReadRunState();
 }
 
@@ -54,6 +54,15 @@ void JournalKeeper::Record(const journal::Event& event) {
 
 void JournalKeeper::RecordCompleted(const journal::Event& event, const journal::Completion& completion) {
     After(journal_.AppendCompleted(event, completion).has_value());
+}
+
+std::string JournalKeeper::ArchiveStarting(journal::Stamp now, const std::filesystem::path& file,
+                                           std::string_view notePad) {
+    std::string writtenBefore;
+    if (const auto intent = journal_.OpenArchiveIntent(); intent && intent->file == file.string())
+        writtenBefore = intent->text;
+    After(journal_.BeginArchive(now, file.string(), std::string(notePad)));
+    return writtenBefore;
 }
 
 void JournalKeeper::RecordArchive(journal::Stamp now, const std::filesystem::path& file,
@@ -83,15 +92,6 @@ void JournalKeeper::After(bool written) {
         QStringLiteral("事件日志“%1”暂时无法写入（%2）。记录照常进行，不受影响；日志能写入时自动继续。")
             .arg(QString::fromStdString(journal_.Path().string()),
                  QString::fromStdString(journal_.LastError())));
-}
-
-std::string SnapshotFingerprint(const WorkSnapshot& snapshot) {
-    // The board (save.ini's keys) and the NotePad (temp.sav) apart: they are two files, and a crash
-    // between their writes leaves one new and one old.
-    std::string board;
-    for (const auto& [key, value] : SnapshotKeys(snapshot))
-        board += key + '\n' + value + '\n';
-    return journal::Fingerprint(board) + "-" + journal::Fingerprint(snapshot.notePad);
 }
 
 std::int64_t ArchiveFirstLine(std::string_view fileBytesAfter, std::string_view notePad) {

@@ -19,13 +19,17 @@ class Messages;
 // the file afresh. A damaged file set aside is told once.
 class JournalKeeper {
   public:
-    JournalKeeper(const std::filesystem::path& dataFolder, Messages& messages);
+    JournalKeeper(const std::filesystem::path& journalFile, Messages& messages);
 
     // Opens the file and reads what the last run left; called once, before anything is recorded.
     journal::RunState Start(journal::Stamp now);
 
     void Record(const journal::Event& event);
     void RecordCompleted(const journal::Event& event, const journal::Completion& completion);
+    // An archive of notePad into file is about to append. Returns the text an earlier archive into file
+    // set out to add and never recorded as done (a crash in between): some of it may be there already.
+    std::string ArchiveStarting(journal::Stamp now, const std::filesystem::path& file,
+                                std::string_view notePad);
     // A NotePad archived into file, its first line at line firstLine of the file.
     void RecordArchive(journal::Stamp now, const std::filesystem::path& file, std::int64_t firstLine,
                        std::string_view notePad);
@@ -43,10 +47,6 @@ class JournalKeeper {
     Messages& messages_;
     bool stopped_ = false;
 };
-
-struct WorkSnapshot;
-// A short name of a snapshot's content, the same for the same board and NotePad.
-std::string SnapshotFingerprint(const WorkSnapshot& snapshot);
 
 // The line of the day file where the NotePad's first line went, from the file as the archive left it.
 std::int64_t ArchiveFirstLine(std::string_view fileBytesAfter, std::string_view notePad);

@@ -33,14 +33,15 @@ int UtcOffsetMinutes(TDateTime now) {
 
 }  // namespace
 
-LivePublisher::LivePublisher(const std::filesystem::path& dataFolder, const TJobBoard& board,
+LivePublisher::LivePublisher(const std::filesystem::path& dataFolder,
+                             const std::filesystem::path& journalFile, const TJobBoard& board,
                              QPlainTextEdit* notePad, const Clock& clock, QObject* parent)
     : QObject(parent),
       settingsPath_(SettingsPath(dataFolder)),
       board_(board),
       notePad_(notePad),
       clock_(clock),
-      journal_(dataFolder / "journal.sqlite") {}
+      journal_(journalFile) {}
 
 LivePublisher::~LivePublisher() = default;
 

@@ -31,8 +31,8 @@ struct TodayJobs;
 class LivePublisher : public QObject {
     Q_OBJECT
   public:
-    LivePublisher(const std::filesystem::path& dataFolder, const TJobBoard& board, QPlainTextEdit* notePad,
-                  const Clock& clock, QObject* parent);
+    LivePublisher(const std::filesystem::path& dataFolder, const std::filesystem::path& journalFile,
+                  const TJobBoard& board, QPlainTextEdit* notePad, const Clock& clock, QObject* parent);
     ~LivePublisher() override;
 
     // Starts the server when the settings ask for it. The error box's text when they ask for an address

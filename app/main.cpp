@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     }
 
     kerfolio::Clock clock;
-    kerfolio::TForm1 form({dataFolder, &messages, &clock});
+    kerfolio::StartUpMessages startUpMessages;
+    kerfolio::TForm1 form({dataFolder, &startUpMessages, &clock});
     QObject::connect(&instance, &kerfolio::SingleInstance::ComeBackRequested, &form,
                      &kerfolio::TForm1::ComeBack);
     // A close that the form accepts ends the program even when a dialog is open in front of it.
@@ -53,5 +54,6 @@ int main(int argc, char** argv) {
     // Asked to end while start-up showed a box: the box is gone, the window closes as at any other time.
     if (kerfolio::TerminationRequested() && form.close()) return 0;
     if (!form.Start()) return 0;
+    startUpMessages.Release();
     return QApplication::exec();
 }

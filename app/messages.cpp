@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "app/dialogs/dialog_keys.h"
 #include "app/dialogs/window_placement.h"
@@ -38,6 +39,35 @@ void Messages::Information(const QString& text) {
 
 void Messages::Error(const QString& text) {
     Show(QMessageBox::Critical, WithFullStop(text));
+}
+
+void StartUpMessages::Information(const QString& text) {
+    if (held_) {
+        waiting_.emplace_back(false, text);
+        return;
+    }
+    Messages::Information(text);
+}
+
+void StartUpMessages::Error(const QString& text) {
+    if (held_) {
+        waiting_.emplace_back(true, text);
+        return;
+    }
+    Messages::Error(text);
+}
+
+void StartUpMessages::Release() {
+    held_ = false;
+    QTimer::singleShot(0, qApp, [this, boxes = std::exchange(waiting_, {})] {
+        for (const auto& [error, text] : boxes) {
+            if (error) {
+                Error(text);
+            } else {
+                Information(text);
+            }
+        }
+    });
 }
 
 QString Messages::WithFullStop(const QString& text) {

@@ -4,13 +4,13 @@
 #include <QTimer>
 
 #include "app/messages.h"
-#include "journal/journal_schema.h"
 #include "share/sender.h"
 #include "share/share_settings.h"
 
 namespace kerfolio {
 
-ShareLink::ShareLink(const std::filesystem::path& dataFolder, Messages& messages, QObject* parent)
+ShareLink::ShareLink(const std::filesystem::path& dataFolder, const std::filesystem::path& journalFile,
+                     Messages& messages, QObject* parent)
     : QObject(parent), messages_(messages) {
     const share::ShareSettings settings = share::ReadShareSettings(dataFolder);
     if (settings.problem) {
@@ -20,7 +20,7 @@ ShareLink::ShareLink(const std::filesystem::path& dataFolder, Messages& messages
         return;
     }
     if (settings.conninfo.empty()) return;
-    sender_ = std::make_unique<share::Sender>(dataFolder / journal::kFileName, settings.conninfo);
+    sender_ = std::make_unique<share::Sender>(journalFile, settings.conninfo);
     sender_->Start();
     auto* timer = new QTimer(this);
     timer->setInterval(10000);

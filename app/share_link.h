@@ -18,7 +18,8 @@ class Sender;
 class ShareLink : public QObject {
     Q_OBJECT
   public:
-    ShareLink(const std::filesystem::path& dataFolder, Messages& messages, QObject* parent);
+    ShareLink(const std::filesystem::path& dataFolder, const std::filesystem::path& journalFile,
+              Messages& messages, QObject* parent);
     ~ShareLink() override;
 
     // "N events not yet sent since 14:05", empty when all is sent or sharing is off.

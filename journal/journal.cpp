@@ -39,13 +39,15 @@ std::optional<std::int64_t> AmountOf(const std::string& text) {
     return std::nullopt;
 }
 
-// "journal-damaged-20261025-031500.sqlite" at the local time of now.
-std::string SetAsideName(Stamp now) {
+// "journal-damaged-20261025-031500.sqlite" at the local time of now (or "journal-foreign-…").
+std::string SetAsideName(Stamp now, bool foreign) {
     const std::time_t local = static_cast<std::time_t>(now.utcMs / 1000 + now.offsetS);
     std::tm parts{};
     gmtime_r(&local, &parts);
     char name[64];
-    std::strftime(name, sizeof name, "journal-damaged-%Y%m%d-%H%M%S.sqlite", &parts);
+    std::strftime(name, sizeof name,
+                  foreign ? "journal-foreign-%Y%m%d-%H%M%S.sqlite" : "journal-damaged-%Y%m%d-%H%M%S.sqlite",
+                  &parts);
     return name;
 }
 
@@ -61,14 +63,17 @@ struct Journal::Statements {
         jobsAfter, eventsAfter;
 };
 
-Journal::Journal(std::filesystem::path folder) : folder_(std::move(folder)) {}
+Journal::Journal(std::filesystem::path folder) : Journal(std::move(folder), kFileName) {}
+
+Journal::Journal(std::filesystem::path folder, std::string fileName)
+    : folder_(std::move(folder)), fileName_(std::move(fileName)) {}
 
 Journal::~Journal() {
     Close();
 }
 
 std::filesystem::path Journal::Path() const {
-    return folder_ / kFileName;
+    return folder_ / fileName_;
 }
 
 void Journal::Close() {
@@ -92,6 +97,10 @@ bool Journal::Open(Stamp now) {
 
 bool Journal::OpenFile() {
     damaged_ = false;
+    begunAfresh_ = false;
+    // A journal kept in the user's folder: the folder is made on first use.
+    std::error_code ignored;
+    std::filesystem::create_directories(folder_, ignored);
     const std::string path = Path().string();
     int code = sqlite3_open_v2(path.c_str(), &db_,
                                SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -154,6 +163,7 @@ bool Journal::OpenFile() {
     if (pcId) {
         pcId_ = *pcId;
     } else {
+        begunAfresh_ = true;
         pcId_ = MakePcId();
         if (!Begin() || !WriteMeta(meta::kSchema, std::to_string(kSchemaVersion)) ||
             !WriteMeta(meta::kPcId, pcId_) || !Commit()) {
@@ -171,9 +181,13 @@ bool Journal::OpenFile() {
     return true;
 }
 
-bool Journal::SetAside(Stamp now) {
+bool Journal::SetAsideAsForeign(Stamp now) {
+    return SetAside(now, true) && OpenFile();
+}
+
+bool Journal::SetAside(Stamp now, bool foreign) {
     Close();
-    const std::filesystem::path aside = folder_ / SetAsideName(now);
+    const std::filesystem::path aside = folder_ / SetAsideName(now, foreign);
     std::error_code error;
     std::filesystem::rename(Path(), aside, error);
     if (error) {
@@ -233,15 +247,65 @@ std::optional<std::string> Journal::ReadMeta(const char* key) {
     return value;
 }
 
+std::int64_t Journal::ReadNumber(const char* key, std::int64_t otherwise) {
+    // A value edited by hand or cut short reads as absent rather than ending the program.
+    const std::optional<std::string> text = ReadMeta(key);
+    if (!text) return otherwise;
+    const std::optional<std::int64_t> number = TryParseIntegerText(*text);
+    return number.value_or(otherwise);
+}
+
 bool Journal::WritePendingSnapshot() {
     if (!pendingSnapshotSeq_) return true;
-    const auto seq = ReadMeta(meta::kSnapshotSeq);
+    const std::int64_t seq = ReadNumber(meta::kSnapshotSeq, 0);
+    const std::int64_t notePadSeq = ReadNumber(meta::kSnapshotNotePadSeq, seq);
     const auto fingerprint = ReadMeta(meta::kSnapshotFingerprint);
     if (!db_) return false;
-    return WriteMeta(meta::kPreviousSnapshotSeq, seq.value_or("0")) &&
+    const std::string pending = std::to_string(*pendingSnapshotSeq_);
+    return WriteMeta(meta::kPreviousSnapshotSeq, std::to_string(seq)) &&
+           WriteMeta(meta::kPreviousSnapshotNotePadSeq, std::to_string(notePadSeq)) &&
            WriteMeta(meta::kPreviousSnapshotFingerprint, fingerprint.value_or("")) &&
-           WriteMeta(meta::kSnapshotSeq, std::to_string(*pendingSnapshotSeq_)) &&
+           WriteMeta(meta::kSnapshotSeq, pending) && WriteMeta(meta::kSnapshotNotePadSeq, pending) &&
            WriteMeta(meta::kSnapshotFingerprint, pendingFingerprint_);
+}
+
+bool Journal::WriteMetaNow(Stamp now, const std::vector<std::pair<const char*, std::string>>& values) {
+    if (!Open(now) || !Begin()) return false;
+    for (const auto& [key, value] : values) {
+        if (!WriteMeta(key, value)) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+    }
+    return Commit();
+}
+
+bool Journal::SnapshotOnDisk(Stamp now, const std::string& fingerprint, RunState::ReplayFrom from) {
+    pendingSnapshotSeq_.reset();
+    snapshotCoversAllOnOpen_ = false;
+    const std::string board = std::to_string(from.boardAfter);
+    const std::string notePad = std::to_string(from.notePadAfter);
+    return WriteMetaNow(now, {{meta::kSnapshotSeq, board},
+                              {meta::kSnapshotNotePadSeq, notePad},
+                              {meta::kSnapshotFingerprint, fingerprint},
+                              {meta::kPreviousSnapshotSeq, board},
+                              {meta::kPreviousSnapshotNotePadSeq, notePad},
+                              {meta::kPreviousSnapshotFingerprint, fingerprint}});
+}
+
+bool Journal::BeginArchive(Stamp now, const std::string& file, const std::string& text) {
+    return WriteMetaNow(now, {{meta::kArchiveIntent, JsonObject({{"file", file}, {"text", text}})}});
+}
+
+std::optional<ArchiveIntent> Journal::OpenArchiveIntent() {
+    if (!db_) return std::nullopt;
+    Statement read(db_,
+                   "SELECT json_extract(value, '$.file'), json_extract(value, '$.text') FROM meta "
+                   "WHERE key = ? AND json_valid(value)");
+    if (!read.Ok()) return std::nullopt;
+    read.Bind(1, std::string_view(meta::kArchiveIntent));
+    if (read.Step() != SQLITE_ROW) return std::nullopt;
+    return ArchiveIntent{read.Text(0), read.Text(1)};
 }
 
 std::optional<std::int64_t> Journal::InsertEvent(const Event& event) {
@@ -363,7 +427,7 @@ std::optional<std::int64_t> Journal::AppendArchived(Event event, const std::stri
         // that matches none (brought back from an older snapshot, typed elsewhere) stays unmatched.
         std::vector<std::pair<std::int64_t, std::string>> jobs;
         Statement& read = statements_->jobsAfter;
-        read.Bind(1, archivedSeq ? std::stoll(*archivedSeq) : std::int64_t{0});
+        read.Bind(1, archivedSeq ? TryParseIntegerText(*archivedSeq).value_or(0) : std::int64_t{0});
         int code = SQLITE_ROW;
         while ((code = read.Step()) == SQLITE_ROW)
             jobs.emplace_back(read.Int(0), read.Text(1));
@@ -387,7 +451,8 @@ std::optional<std::int64_t> Journal::AppendArchived(Event event, const std::stri
         event.detail = "{\"file\":" + JsonString(file) + ",\"first_line\":" + std::to_string(firstLine) +
                        ",\"lines\":" + std::to_string(notePadLines.size()) + ",\"jobs\":[" + matches + "]}";
         const auto seq = InsertEvent(event);
-        if (!seq || !WriteMeta(meta::kArchivedSeq, std::to_string(*seq))) return std::nullopt;
+        if (!seq || !WriteMeta(meta::kArchivedSeq, std::to_string(*seq)) || !DeleteMeta(meta::kArchiveIntent))
+            return std::nullopt;
         return seq;
     });
 }
@@ -415,10 +480,12 @@ void Journal::SnapshotNotSaved() {
         return;
     }
     if (!db_ || !Begin()) return;
-    const auto seq = ReadMeta(meta::kPreviousSnapshotSeq);
+    const std::int64_t seq = ReadNumber(meta::kPreviousSnapshotSeq, 0);
+    const std::int64_t notePadSeq = ReadNumber(meta::kPreviousSnapshotNotePadSeq, seq);
     const auto fingerprint = ReadMeta(meta::kPreviousSnapshotFingerprint);
     if (!db_) return;
-    if (WriteMeta(meta::kSnapshotSeq, seq.value_or("0")) &&
+    if (WriteMeta(meta::kSnapshotSeq, std::to_string(seq)) &&
+        WriteMeta(meta::kSnapshotNotePadSeq, std::to_string(notePadSeq)) &&
         WriteMeta(meta::kSnapshotFingerprint, fingerprint.value_or("")) && Commit()) {
         return;
     }
@@ -428,14 +495,12 @@ void Journal::SnapshotNotSaved() {
 RunState Journal::ReadRunState() {
     RunState state;
     if (!db_) return state;
-    const auto number = [this](const char* key) {
-        const auto text = ReadMeta(key);
-        return text ? std::stoll(*text) : std::int64_t{0};
-    };
     state.endedCleanly = !ReadMeta(meta::kOpenRun);
-    state.snapshotSeq = number(meta::kSnapshotSeq);
+    state.snapshotSeq = ReadNumber(meta::kSnapshotSeq, 0);
+    state.snapshotNotePadSeq = ReadNumber(meta::kSnapshotNotePadSeq, state.snapshotSeq);
     state.snapshotFingerprint = ReadMeta(meta::kSnapshotFingerprint).value_or("");
-    state.previousSeq = number(meta::kPreviousSnapshotSeq);
+    state.previousSeq = ReadNumber(meta::kPreviousSnapshotSeq, 0);
+    state.previousNotePadSeq = ReadNumber(meta::kPreviousSnapshotNotePadSeq, state.previousSeq);
     state.previousFingerprint = ReadMeta(meta::kPreviousSnapshotFingerprint).value_or("");
     return state;
 }
@@ -448,13 +513,19 @@ RunState::ReplayFrom RunState::From(const std::string& fingerprint) const {
         if (dash == std::string::npos) return std::string();
         return first ? text.substr(0, dash) : text.substr(dash + 1);
     };
+    bool known = true;
     const auto seqOf = [&](bool first) {
+        const std::int64_t newer = first ? snapshotSeq : snapshotNotePadSeq;
+        const std::int64_t older = first ? previousSeq : previousNotePadSeq;
         const std::string loaded = half(fingerprint, first);
-        if (loaded.empty() || loaded == half(snapshotFingerprint, first)) return snapshotSeq;
-        if (previousFingerprint.empty() || loaded == half(previousFingerprint, first)) return previousSeq;
-        return snapshotSeq;
+        if (loaded.empty() || loaded == half(snapshotFingerprint, first)) return newer;
+        if (previousFingerprint.empty() || loaded == half(previousFingerprint, first)) return older;
+        known = false;
+        return newer;
     };
-    return {seqOf(true), seqOf(false)};
+    const std::int64_t board = seqOf(true);
+    const std::int64_t notePad = seqOf(false);
+    return {board, notePad, known};
 }
 
 std::vector<StoredEvent> Journal::EventsAfter(std::int64_t seq) {

@@ -22,6 +22,9 @@ struct RunState {
     std::string snapshotFingerprint;
     std::int64_t previousSeq = 0;
     std::string previousFingerprint;
+    // The NotePad halves' own seqs, where a start-up recorded a snapshot found half new, half old.
+    std::int64_t snapshotNotePadSeq = 0;
+    std::int64_t previousNotePadSeq = 0;
 
     // Where replay starts for the snapshot loaded with this fingerprint. A crash while a snapshot was
     // being written leaves the new one or the one before on disk, or the new NotePad beside the board of
@@ -29,8 +32,17 @@ struct RunState {
     struct ReplayFrom {
         std::int64_t boardAfter = 0;    // the board holds the events up to this seq
         std::int64_t notePadAfter = 0;  // the NotePad holds the lines of the jobs up to this seq
+        // False when a half of the snapshot is neither of the two the journal names (a file copied in
+        // or restored by hand): replay then starts after the newest, and may lack or repeat events.
+        bool known = true;
     };
     ReplayFrom From(const std::string& fingerprint) const;
+};
+
+// What an archive was about to add to a day file when it last left no archived event behind.
+struct ArchiveIntent {
+    std::string file;
+    std::string text;  // the NotePad text, UTF-8, '\n' between lines
 };
 
 // An event as replay needs it back.
@@ -51,7 +63,8 @@ struct StoredEvent {
 // new journal begun (SetAsideNote() then names it once).
 class Journal {
   public:
-    explicit Journal(std::filesystem::path folder);
+    explicit Journal(std::filesystem::path folder);  // its journal.sqlite
+    Journal(std::filesystem::path folder, std::string fileName);
     ~Journal();
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
@@ -77,6 +90,21 @@ class Journal {
     // The snapshot just announced could not be saved: the one before is still the one on disk.
     void SnapshotNotSaved();
 
+    // At start-up: the snapshot with this fingerprint is on disk, its halves holding the events up to
+    // from's seqs. Both records name it, so a save announced next and never finished still leaves the
+    // one on disk named.
+    bool SnapshotOnDisk(Stamp now, const std::string& fingerprint, RunState::ReplayFrom from);
+
+    // An archive is about to append text to file: on record before the day file is touched, so the start
+    // after a crash in between knows which lines may be there already. Removed with its archived event.
+    bool BeginArchive(Stamp now, const std::string& file, const std::string& text);
+    // The intent of an archive that never recorded its archived event.
+    std::optional<ArchiveIntent> OpenArchiveIntent();
+
+    // Sets the file aside under a dated "journal-foreign-" name and begins a new one: it holds another
+    // data folder's work (TakeSetAsideNote() names it). True when the new one is open.
+    bool SetAsideAsForeign(Stamp now);
+
     RunState ReadRunState();
     std::vector<StoredEvent> EventsAfter(std::int64_t seq);
 
@@ -84,12 +112,14 @@ class Journal {
     // The name a damaged journal was set aside under, once; empty when none was.
     std::string TakeSetAsideNote();
     const std::string& PcId() const { return pcId_; }
+    // The open file was made by this open: no journal was there before (or it was set aside).
+    bool BegunAfresh() const { return begunAfresh_; }
     std::int64_t LastSeq() const { return lastSeq_; }
 
   private:
     bool OpenFile();
     bool Fail(int code, const char* what);
-    bool SetAside(Stamp now);
+    bool SetAside(Stamp now, bool foreign = false);
     bool Begin();
     bool Commit();
     std::optional<std::int64_t> InsertEvent(const Event& event);
@@ -97,10 +127,13 @@ class Journal {
     bool DeleteMeta(const char* key);
     bool WritePendingSnapshot();
     std::optional<std::string> ReadMeta(const char* key);
+    std::int64_t ReadNumber(const char* key, std::int64_t otherwise);
+    bool WriteMetaNow(Stamp now, const std::vector<std::pair<const char*, std::string>>& values);
     template <typename Body>
     std::optional<std::int64_t> InTransaction(Stamp now, Body body);
 
     std::filesystem::path folder_;
+    std::string fileName_;
     sqlite3* db_ = nullptr;
     std::string pcId_;
     std::int64_t lastSeq_ = 0;
@@ -108,6 +141,7 @@ class Journal {
     std::string pendingFingerprint_;
     bool snapshotCoversAllOnOpen_ = false;
     bool damaged_ = false;
+    bool begunAfresh_ = false;
     bool runOpen_ = false;        // program_started asked for, program_closed not yet
     bool openRunInFile_ = false;  // the open file already marks this run open
     std::string lastError_;

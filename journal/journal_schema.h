@@ -36,7 +36,11 @@
 //
 // meta keys: schema, pc_id, snapshot_seq and snapshot_fingerprint (the last seq the latest snapshot
 // holds and a fingerprint of its content, written just before it is saved), previous_snapshot_seq and
-// previous_snapshot_fingerprint (the one before: a crash mid-save leaves either on disk), open_run (the
+// previous_snapshot_fingerprint (the one before: a crash mid-save leaves either on disk),
+// snapshot_notepad_seq and previous_snapshot_notepad_seq (where the NotePad half of that snapshot holds
+// the lines up to another seq than its board: a start-up that found one file new and one old; absent:
+// the same seq), archive_intent (JSON {"file", "text"}: the NotePad text an archive is about to add to
+// the day file, written before the append and removed with its archived event), open_run (the
 // seq of a program_started with no program_closed yet; absent after a clean close), archived_seq (the
 // seq of the last archived event), postgres_sent_seq (the highest seq a shared PostgreSQL has committed;
 // present only where the PC sends its journal there, and written only by the sender).
@@ -102,6 +106,9 @@ inline constexpr char kSnapshotSeq[] = "snapshot_seq";
 inline constexpr char kSnapshotFingerprint[] = "snapshot_fingerprint";
 inline constexpr char kPreviousSnapshotSeq[] = "previous_snapshot_seq";
 inline constexpr char kPreviousSnapshotFingerprint[] = "previous_snapshot_fingerprint";
+inline constexpr char kSnapshotNotePadSeq[] = "snapshot_notepad_seq";
+inline constexpr char kPreviousSnapshotNotePadSeq[] = "previous_snapshot_notepad_seq";
+inline constexpr char kArchiveIntent[] = "archive_intent";
 inline constexpr char kOpenRun[] = "open_run";
 inline constexpr char kArchivedSeq[] = "archived_seq";
 inline constexpr char kPostgresSentSeq[] = "postgres_sent_seq";

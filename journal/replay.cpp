@@ -46,7 +46,7 @@ bool ReplayClick(const StoredEvent& event, TEventColumn column, TJobBoard& board
 }  // namespace
 
 int Replay(const std::vector<StoredEvent>& events, RunState::ReplayFrom from, TJobBoard& board,
-           std::string& notePad) {
+           std::string& notePad, int* passedOver) {
     int applied = 0;
     for (const StoredEvent& event : events) {
         const bool toBoard = event.seq > from.boardAfter;
@@ -55,7 +55,11 @@ int Replay(const std::vector<StoredEvent>& events, RunState::ReplayFrom from, TJ
         if (!toBoard && !toNotePad) continue;
         if (const auto column = ColumnOf(event.kind); column && ofMachine) {
             if (toBoard) {
-                if (ReplayClick(event, *column, board, toNotePad ? &notePad : nullptr)) ++applied;
+                if (ReplayClick(event, *column, board, toNotePad ? &notePad : nullptr)) {
+                    ++applied;
+                } else if (passedOver) {
+                    ++*passedOver;
+                }
             } else if (column == ecUnmount) {
                 AppendLine(notePad, event.line);  // the board already counts this job
                 ++applied;

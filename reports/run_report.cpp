@@ -16,6 +16,7 @@
 
 #include "board/conversion_error.h"
 #include "board/time_text.h"
+#include "journal/journal_place.h"
 #include "reports/archive_files.h"
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
@@ -92,7 +93,7 @@ Environment ProcessEnvironment() {
     std::error_code error;
     environment.exeFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
     const std::filesystem::path home = FromEnvironment("HOME", "/");
-    environment.userDataFolder = FromEnvironment("XDG_DATA_HOME", home / ".local" / "share") / "Kerfolio";
+    environment.userDataFolder = UserDataFolder();
     environment.cacheFolder = FromEnvironment("XDG_CACHE_HOME", home / ".cache") / "Kerfolio";
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -118,8 +119,9 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
         line.settings = settings;
         line.folders = {SettingsFile(settings).Read(save_ini::kFolderSection, save_ini::kFolderKey,
                                                     save_ini::kFolderDefault)};
-        if (std::filesystem::exists(data / "journal.sqlite", error))
-            line.journals = {data / "journal.sqlite"};
+        if (const auto journal = journal::JournalPath(data, environment.userDataFolder);
+            std::filesystem::exists(journal, error))
+            line.journals = {journal};
         line.grouping = Grouping::Day;
         line.to = environment.today;
         line.from = environment.today - std::chrono::days(kRecentDays - 1);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <system_error>
 
 namespace kerfolio {
@@ -54,6 +55,14 @@ std::filesystem::path SettingsPath(const std::filesystem::path& folder) {
 }
 std::filesystem::path NotePadPath(const std::filesystem::path& folder) {
     return folder / "temp.sav";
+}
+
+std::filesystem::path UserDataFolder() {
+    const auto from = [](const char* name, const std::filesystem::path& fallback) {
+        const char* value = std::getenv(name);
+        return value && *value ? std::filesystem::path(value) : fallback;
+    };
+    return from("XDG_DATA_HOME", from("HOME", "/") / ".local" / "share") / "Kerfolio";
 }
 
 }  // namespace kerfolio

@@ -23,6 +23,10 @@ bool IsSystemProgramFolder(const std::filesystem::path& folder);
 std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder,
                                      const std::filesystem::path& userFolder);
 
+// The user's own folder for Kerfolio's files: ${XDG_DATA_HOME:-~/.local/share}/Kerfolio, as the window's
+// and the report program's user folder.
+std::filesystem::path UserDataFolder();
+
 std::filesystem::path SettingsPath(const std::filesystem::path& folder);  // folder/save.ini
 std::filesystem::path NotePadPath(const std::filesystem::path& folder);   // folder/temp.sav
 

@@ -33,6 +33,11 @@ inline constexpr std::string_view kWebSection = "web";
 inline constexpr std::string_view kWebListenKey = "listen";
 inline constexpr std::string_view kWebAccessKey = "key";
 
+// The id of the journal that holds this data folder's events: a journal with another id was copied in
+// from another PC, or this one's was lost.
+inline constexpr std::string_view kJournalSection = "journal";
+inline constexpr std::string_view kJournalPcIdKey = "pc_id";
+
 // The options page's check boxes: section "checkbox1".."checkbox5", key "checked", "true" or "false".
 inline constexpr std::string_view kFlagKey = "checked";
 

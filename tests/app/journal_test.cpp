@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <memory>
 
 #include "storage/settings_file.h"
@@ -93,14 +94,49 @@ struct CrashCase {
     bool autoLoad;
     bool cleanClose;
     bool restored;
+    // Done to the journal between the end of the run and the next start, with another PC's folder.
+    void (*meddle)(const QString& folder, const QString& otherPc) = nullptr;
+    const char* told = nullptr;  // what the next start then says
 };
+
+void RemoveJournal(const QString& folder) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(folder + "/journal.sqlite" + suffix);
+}
+
+void CopyJournalFrom(const QString& to, const QString& from) {
+    RemoveJournal(to);
+    for (const char* suffix : {"", "-wal"})
+        QFile::copy(from + "/journal.sqlite" + suffix, to + "/journal.sqlite" + suffix);
+}
 
 TEST(Journal, AStartAfterACrashBringsBackTheClicksSinceTheSnapshot) {
     const CrashCase cases[] = {
         {"crash, 自动调入", true, false, true},
         {"crash, no 自动调入", false, false, false},
         {"clean close, 自动调入", true, true, false},
+        // Losses the start can see are told, and nothing of another PC reaches the board.
+        {"crash, journal deleted", true, false, false,
+         [](const QString& f, const QString&) { RemoveJournal(f); }, "原有的事件日志已不在"},
+        {"crash, journal damaged", true, false, false,
+         [](const QString& f, const QString&) {
+             RemoveJournal(f);
+             QFile file(f + "/journal.sqlite");
+             file.open(QIODevice::WriteOnly);
+             file.write(QByteArray(8192, 'x'));
+         },
+         "已损坏"},
+        {"crash, another PC's journal copied in", true, false, false, CopyJournalFrom, "另一台电脑"},
+        {"clean close, another PC's journal copied in", true, true, false, CopyJournalFrom, "另一台电脑"},
     };
+    // Another PC's day: machine 5 mounted and started, and then that PC died.
+    TempFolder otherPc;
+    {
+        Window other(otherPc.Path());
+        other.clock.Set(6, 0, 0);
+        other.ClickCell(29, {Press("OKBtn")});
+        other.ClickCell(30, {Press("OKBtn"), Fill({{"Edit1", "别处"}, {"Edit2", "5"}}, "OKBtn")});
+    }
     for (const CrashCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
@@ -126,14 +162,19 @@ TEST(Journal, AStartAfterACrashBringsBackTheClicksSinceTheSnapshot) {
             // A clean close without the timed snapshot keeps the snapshot saved on purpose.
             if (c.cleanClose) w->form.close();
         }  // without a close: the program died
+        if (c.meddle) c.meddle(folder.Path(), otherPc.Path());
         Window again(folder.Path());
         if (!c.autoLoad) {
             EXPECT_EQ(again.Cell(2), "");
         } else {
             EXPECT_EQ(Board(again), c.restored ? atEnd : atSnapshot);
         }
-        EXPECT_EQ(again.messages.shown.filter(QStringLiteral("恢复")).size(), c.restored ? 1 : 0)
+        EXPECT_EQ(again.messages.shown.filter(QStringLiteral("已从事件日志恢复")).size(), c.restored ? 1 : 0)
             << again.messages.shown.join('|').toStdString();
+        if (c.told) {
+            EXPECT_EQ(again.messages.shown.filter(QString::fromUtf8(c.told)).size(), 1)
+                << again.messages.shown.join('|').toStdString();
+        }
         if (!c.restored) continue;
         // Restored once: a second crash right away brings back the same board, not the clicks twice.
         again.ClickCell(13, {Press("OKBtn")});
@@ -193,8 +234,12 @@ TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
         EXPECT_EQ(JournalMessages(w.messages), 1) << w.messages.shown.join('|').toStdString();
         // save.ini names its own folder as the archive's; everything else byte for byte.
         for (const char* name : {"/save.ini", "/temp.sav"}) {
-            EXPECT_EQ(FileBytes(folder + name).replace(folder.toUtf8(), "F"),
-                      FileBytes(plain.Path() + name).replace(plain.Path().toUtf8(), "F"))
+            // Which journal the folder has is its own: the one that could not be opened has none.
+            const QRegularExpression pcId("\\[journal\\]\r\npc_id=[0-9a-f]*\r\n");
+            EXPECT_EQ(
+                QString::fromLatin1(FileBytes(folder + name).replace(folder.toUtf8(), "F")).remove(pcId),
+                QString::fromLatin1(FileBytes(plain.Path() + name).replace(plain.Path().toUtf8(), "F"))
+                    .remove(pcId))
                 << name;
         }
         if (!c.resumed) continue;
@@ -207,6 +252,40 @@ TEST(Journal, AJournalThatCannotBeWrittenNeverStopsTheLog) {
         EXPECT_EQ(JournalMessages(w.messages), 1);
         EXPECT_EQ(QDir(folder).entryList({"journal-damaged-*"}, QDir::Files), QStringList{});
     }
+}
+
+// An administrator's set-up: the program folder not the operator's to write, save.ini and temp.sav
+// writable by all. The journal then lives in the user's folder, and a crash still loses no click.
+TEST(Journal, AReadOnlyDataFolderKeepsItsJournalInTheUsersFolder) {
+    TempFolder folder, user;
+    qputenv("XDG_DATA_HOME", user.Path().toUtf8());
+    SettingsFile settings(folder.Path().toStdString() + "/save.ini");
+    ASSERT_TRUE(settings.Write("checkbox2", "checked", "true"));
+    QFile(folder.Path() + "/temp.sav").open(QIODevice::WriteOnly);
+    for (const char* name : {"/save.ini", "/temp.sav"})
+        QFile::setPermissions(folder.Path() + name, QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup |
+                                                        QFile::WriteGroup | QFile::ReadOther |
+                                                        QFile::WriteOther);
+    QFile::setPermissions(folder.Path(),
+                          QFile::ReadUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup);
+    QStringList atEnd;
+    {
+        Window w(folder.Path());
+        w.ClickCell(1, {Press("OKBtn")});
+        EXPECT_TRUE(w.form.SaveSnapshot());
+        w.ClickCell(2, {Press("OKBtn"), Fill({{"Edit1", "凹模"}, {"Edit2", "100"}}, "OKBtn")});
+        atEnd = Board(w);
+        EXPECT_EQ(JournalMessages(w.messages), 0) << w.messages.shown.join('|').toStdString();
+    }
+    Window again(folder.Path());
+    EXPECT_EQ(Board(again), atEnd);
+    EXPECT_EQ(again.messages.shown.filter(QStringLiteral("快照之后的 1 个操作")).size(), 1)
+        << again.messages.shown.join('|').toStdString();
+    EXPECT_EQ(QDir(folder.Path()).entryList({"journal*"}, QDir::Files), QStringList{});
+    EXPECT_EQ(QDir(user.Path() + "/Kerfolio/journals").entryList({"journal-*.sqlite"}, QDir::Files).size(),
+              1);
+    QFile::setPermissions(folder.Path(), QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    qunsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A long day of clicks, each committed to the journal, with a snapshot every seven; the test kills it
 // with SIGKILL at a moment it does not choose.
-#include "tests/journal/crash_snapshot.h"
+#include "journal/start_up.h"
+#include "storage/work_snapshot.h"
 #include "tests/journal/shop.h"
 
 int main(int argc, char** argv) {
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
         shop.Step(i);
         if (i % 7 != 6) continue;
         const WorkSnapshot snapshot = TakeSnapshot(shop.board, shop.notePad);
-        shop.journal.SnapshotCoversAll(journal::testing::FingerprintOf(snapshot));
+        shop.journal.SnapshotCoversAll(journal::SnapshotFingerprint(snapshot));
         if (SaveWorkSnapshot(folder, snapshot)) shop.journal.SnapshotNotSaved();
     }
     return 0;

@@ -10,9 +10,9 @@
 #include <random>
 #include <thread>
 
-#include "journal/replay.h"
-#include "tests/journal/crash_snapshot.h"
-#include "tests/journal/shop.h"
+#include "tests/journal/archive_day.h"
+#include "tests/journal/restore_day.h"
+#include "tests/journal/window_start.h"
 #include "tests/storage/temp_folder.h"
 
 namespace kerfolio::journal {
@@ -63,26 +63,110 @@ TEST(JournalCrash, AKilledRunLosesNoConfirmedClick) {
         // Killed while the file was being made: no table yet, no click either.
         const std::string counted = One(file, "SELECT count(*) FROM events WHERE kind <> 'program_started'");
         const int clicks = counted.empty() ? 0 : std::stoi(counted);
-        const SnapshotLoad load = LoadWorkSnapshot(folder.Path());
-        if (!load.snapshot) continue;  // killed before the first snapshot: nothing to load at start-up
+        if (!LoadWorkSnapshot(folder.Path()).snapshot) continue;  // killed before the first snapshot
 
-        // Start-up with 自动调入: the snapshot, then what the journal holds past it.
         Journal journal(folder.Path());
-        ASSERT_TRUE(journal.Open({}));
-        const RunState state = journal.ReadRunState();
-        EXPECT_FALSE(state.endedCleanly);
         TJobBoard board;
-        RestoreSnapshot(*load.snapshot, board);
-        std::string notePad = load.snapshot->notePad;
-        const RunState::ReplayFrom from = state.From(testing::FingerprintOf(*load.snapshot));
-        Replay(journal.EventsAfter(std::min(from.boardAfter, from.notePadAfter)), from, board, notePad);
-
+        std::string notePad;
+        testing::StartAsTheWindowDoes(journal, {1'790'000'000'000, 8 * 3600}, board, notePad, [] {});
         testing::Shop uninterrupted(folder.Path());
         uninterrupted.record = false;
         for (int i = 0; i < clicks; ++i)
             uninterrupted.Step(i);
         EXPECT_EQ(TakeSnapshot(board, notePad), TakeSnapshot(uninterrupted.board, uninterrupted.notePad))
             << clicks << " clicks";
+    }
+}
+
+struct ChildRun {
+    bool killed = false;
+    int fileEvents = 0;  // counted by a child that was not killed
+};
+
+ChildRun RunChild(const std::vector<std::string>& args, int killAt) {
+    int out[2];
+    if (::pipe(out) != 0) return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        std::vector<std::string> all = args;
+        all.push_back(std::to_string(killAt));
+        std::vector<char*> argv;
+        for (std::string& arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string printed;
+    char buffer[64];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        printed.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return {true, 0};
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args[1] << " " << killAt << ": " << status;
+    return {false, std::atoi(printed.c_str())};
+}
+
+ChildRun RunRestoreChild(const char* phase, const std::filesystem::path& folder, int killAt) {
+    return RunChild({KERFOLIO_RESTORE_CRASH_CHILD, phase, folder.string()}, killAt);
+}
+
+// A save killed mid-way, then the start after it killed inside its own save of what it restored: the
+// start after that still has every confirmed click, each once, whatever file event either kill fell on.
+TEST(JournalCrash, ASaveAndTheRestoresOwnSaveKilledAtEveryFileEventLoseNoClick) {
+    kerfolio::testing::TempFolder unused;
+    testing::Shop uninterrupted(unused.Path());
+    uninterrupted.record = false;
+    testing::FirstRun(uninterrupted);
+    testing::SecondRun(uninterrupted);
+    const WorkSnapshot expected = TakeSnapshot(uninterrupted.board, uninterrupted.notePad);
+
+    const int saveEvents = RunRestoreChild("day", unused.Path(), 0).fileEvents;
+    ASSERT_GE(saveEvents, 4) << "a journal commit and two atomic writes";
+    int runs = 0;
+    for (int inSave = 1; inSave <= saveEvents + 1; ++inSave) {
+        for (int inRestore = 1;; ++inRestore) {
+            SCOPED_TRACE(::testing::Message()
+                         << "save killed at event " << inSave << ", restore at " << inRestore);
+            kerfolio::testing::TempFolder folder;
+            ASSERT_EQ(RunRestoreChild("day", folder.Path(), inSave).killed, inSave <= saveEvents);
+            const ChildRun restore = RunRestoreChild("restart", folder.Path(), inRestore);
+            ++runs;
+
+            Journal journal(folder.Path());
+            TJobBoard board;
+            std::string notePad;
+            const StartUpRestore last = testing::StartAsTheWindowDoes(
+                journal, testing::Local(2026, 12, 9, 11, 0, 8), board, notePad, [] {});
+            EXPECT_TRUE(last.known);
+            ASSERT_EQ(TakeSnapshot(board, notePad), expected);
+            if (!restore.killed) break;
+        }
+    }
+    EXPECT_GT(runs, 2 * saveEvents);
+}
+
+// An archive killed at any of its file events and done again at the next start: every line is in the day
+// file once, and the journal records it archived once.
+TEST(JournalCrash, AnArchiveKilledAtEveryFileEventWritesEachLineOnce) {
+    kerfolio::testing::TempFolder counting;
+    const int archiveEvents =
+        RunChild({KERFOLIO_ARCHIVE_CRASH_CHILD, counting.Path().string()}, 0).fileEvents;
+    ASSERT_GE(archiveEvents, 3) << "the intent's commit, the day file's sync, the archived event's commit";
+    for (int killAt = 1; killAt <= archiveEvents; ++killAt) {
+        SCOPED_TRACE(killAt);
+        kerfolio::testing::TempFolder folder;
+        ASSERT_TRUE(RunChild({KERFOLIO_ARCHIVE_CRASH_CHILD, folder.Path().string()}, killAt).killed);
+        testing::ArchiveDay next(folder.Path());
+        // The start after it archives again only what no archived event covers.
+        if (next.shop.journal.OpenArchiveIntent()) next.Archive();
+        EXPECT_EQ(kerfolio::testing::Slurp(next.file), NotePadFileBytes(next.shop.notePad));
+        EXPECT_EQ(One(next.shop.journal.Path(), "SELECT count(*) FROM events WHERE kind = 'archived'"), "1");
+        EXPECT_FALSE(next.shop.journal.OpenArchiveIntent());
     }
 }
 

@@ -250,27 +250,37 @@ TEST_F(JournalFile, AFolderThatRefusesWritesFailsTheAppendAndItResumesLater) {
 
 TEST(RunState, TheFingerprintTellsWhichSnapshotIsOnDisk) {
     RunState state;
-    state.snapshotSeq = 20;
+    state.snapshotSeq = state.snapshotNotePadSeq = 20;
     state.snapshotFingerprint = "b2-n2";
-    state.previousSeq = 10;
+    state.previousSeq = state.previousNotePadSeq = 10;
     state.previousFingerprint = "b1-n1";
     struct Row {
         const char* loaded;
         std::int64_t boardAfter, notePadAfter;
+        bool known = true;
     };
     for (const Row& row : {Row{"b2-n2", 20, 20}, Row{"b1-n1", 10, 10},
                            Row{"b1-n2", 10, 20},  // killed between temp.sav and save.ini
-                           Row{"bx-ny", 20, 20}, Row{"", 20, 20}}) {
+                           Row{"bx-ny", 20, 20, false}, Row{"", 20, 20}}) {
         SCOPED_TRACE(row.loaded);
         const RunState::ReplayFrom from = state.From(row.loaded);
         EXPECT_EQ(from.boardAfter, row.boardAfter);
         EXPECT_EQ(from.notePadAfter, row.notePadAfter);
+        EXPECT_EQ(from.known, row.known);
     }
+    // A start found "b1-n2" on disk and named it; its own save of "b3-n3" was then killed halfway.
+    state.previousFingerprint = "b1-n2";
+    state.previousNotePadSeq = 20;
+    state.snapshotSeq = state.snapshotNotePadSeq = 30;
+    state.snapshotFingerprint = "b3-n3";
+    EXPECT_EQ(state.From("b1-n3").boardAfter, 10);
+    EXPECT_EQ(state.From("b1-n3").notePadAfter, 30);
+    EXPECT_EQ(state.From("b1-n2").notePadAfter, 20);
     // Killed while the first snapshot was being saved: a half still missing reads as empty.
-    state.previousSeq = 0;
+    state.previousSeq = state.previousNotePadSeq = 0;
     state.previousFingerprint.clear();
-    EXPECT_EQ(state.From("b0-n2").boardAfter, 0);
-    EXPECT_EQ(state.From("b0-n2").notePadAfter, 20);
+    EXPECT_EQ(state.From("b0-n3").boardAfter, 0);
+    EXPECT_EQ(state.From("b0-n3").notePadAfter, 30);
 }
 
 }  // namespace

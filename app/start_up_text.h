@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include "journal/start_up.h"
+
+namespace kerfolio {
+
+// What start-up tells the operator about the journal's restore: what came back, and every loss it can
+// see with its cause. Empty when there is nothing to tell.
+QString StartUpRestoreText(const journal::StartUpRestore& restore, const QString& journalFile);
+
+}  // namespace kerfolio
