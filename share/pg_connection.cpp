@@ -72,11 +72,12 @@ PgConnection::~PgConnection() {
     Close();
 }
 PgConnection::PgConnection(PgConnection&& other) noexcept
-    : conn_(std::exchange(other.conn_, nullptr)), timeout_(other.timeout_) {}
+    : conn_(std::exchange(other.conn_, nullptr)), refused_(other.refused_), timeout_(other.timeout_) {}
 PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
     if (this != &other) {
         Close();
         conn_ = std::exchange(other.conn_, nullptr);
+        refused_ = other.refused_;
         timeout_ = other.timeout_;
     }
     return *this;
@@ -103,7 +104,9 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
                                               std::chrono::milliseconds timeout) {
     Close();
     timeout_ = timeout;
+    refused_ = true;
     if (auto bad = CheckConninfo(conninfo)) return bad;
+    refused_ = false;
     const std::string seconds = std::to_string(std::max<long long>(1, (timeout.count() + 999) / 1000));
     const std::string userTimeout = std::to_string(timeout.count());
     // Our defaults first, the operator's string last: libpq keeps the last value of a repeated key.

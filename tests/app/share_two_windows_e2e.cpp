@@ -87,6 +87,21 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     ShareTo(folderA.Path(), server.Conninfo(), livePort);
     ShareTo(folderB.Path(), server.Conninfo());
     Window a(folderA.Path()), b(folderB.Path());
+    // The owner registers each PC by name once the senders' first connections have made the tables.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return server.Psql("SELECT to_regclass('kerfolio.pcs') IS NOT NULL") == "t"; }, 15'000));
+    for (const auto& [folder, name] : {std::pair{&folderA, "一车间"}, std::pair{&folderB, "二车间"}}) {
+        const std::string file = (folder->Path() + "/" + journal::kFileName).toStdString();
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "SELECT value FROM meta WHERE key = 'pc_id'", -1, &statement, nullptr);
+        ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW) << file;
+        const std::string pc = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        ASSERT_EQ(server.Psql("SELECT kerfolio.register_pc('" + pc + "', '" + name + "', current_user)"), "");
+    }
 
     live::LiveServer office("");
     ASSERT_FALSE(office.Start({"127.0.0.1", 0, "127.0.0.1:0"}));

@@ -52,6 +52,13 @@ class SenderTest : public ::testing::Test {
         return server_->Folder() / ("journal" + std::to_string(pc) + ".sqlite");
     }
     long long Count(const std::string& sql) { return std::stoll(server_->Psql(sql)); }
+    // The owner's registration of a PC, as the set-up gives it.
+    void Register(const std::string& pcId, const std::string& name, const std::string& role,
+                  const std::string& database = "postgres") {
+        ASSERT_EQ(server_->Psql("SELECT kerfolio.register_pc('" + pcId + "', '" + name + "', '" + role + "')",
+                                database),
+                  "");
+    }
     // Every seq of the PC from 1 to last exactly once, committed in seq order.
     void ExpectAllOnceInOrder(const std::string& pcId, long long last) {
         EXPECT_EQ(
@@ -104,7 +111,9 @@ TEST_P(SeveralPcs, EveryEventArrivesOnceWhateverTheInterleaving) {
     EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.job_intervals"), pcs * 10);
     EXPECT_EQ(Count("SELECT max(version) FROM kerfolio.migrations"), kSchemaVersion);
 
-    // The shop-wide report: one row per PC's machine, the PC as a column.
+    // The shop-wide report: one row per registered PC's machine, the PC by its name.
+    for (int pc = 0; pc < pcs; ++pc)
+        Register(PcId(pc), "车间" + std::to_string(pc), PgServer::kOwner);
     ServerReport report;
     ASSERT_EQ(ReadServerReport(server_->Conninfo(), false, report), std::nullopt);
     ASSERT_EQ(report.pcs.size(), static_cast<std::size_t>(pcs));
@@ -112,6 +121,7 @@ TEST_P(SeveralPcs, EveryEventArrivesOnceWhateverTheInterleaving) {
     for (int pc = 0; pc < pcs; ++pc) {
         const ServerReportRow& row = report.rows[static_cast<std::size_t>(pc)];
         EXPECT_EQ(row.pcId, PcId(pc));
+        EXPECT_EQ(row.pcName, "车间" + std::to_string(pc));
         EXPECT_EQ(report.pcs[static_cast<std::size_t>(pc)].events, 400);
         EXPECT_EQ(row.machine, 2);
         EXPECT_EQ(row.jobs, 10);
@@ -249,7 +259,13 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
         ASSERT_TRUE(WaitUntil([&] { return maker.Status().sentSeq == 1; })) << maker.Status().lastError;
     }
     journal.Complete(1, kMorning, kMorning + 60000, 2);
+    // Not yet registered: the PC's login sends nothing and says which id and login to register.
     pcSender.Start();
+    ASSERT_TRUE(WaitUntil([&] { return !pcSender.Status().settingsProblem.empty(); }));
+    EXPECT_EQ(pcSender.Status().settingsProblem,
+              std::string(kPcNotRegistered) + PcId(0) + kPcNotRegisteredUser + "kerfolio_pc");
+    EXPECT_EQ(pcSender.Status().sentSeq, 1);
+    Register(PcId(0), "一车间", "kerfolio_pc", "kerfolio");
     ASSERT_TRUE(WaitUntil([&] { return pcSender.Status().sentSeq == 2; })) << pcSender.Status().lastError;
 
     const auto asPc = [&](const std::string& sql) {
@@ -268,7 +284,12 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
           "amount,"
           " mount_utc_ms, start_utc_ms, finish_utc_ms, utc_offset_s, jump_ms, break_ms, report_line,"
           " stamped_differs FROM kerfolio.jobs",
-          "INSERT INTO kerfolio.pc_owners(pc_id, owner) VALUES ('another-pc', 'kerfolio_owner')"})
+          // Registering itself or another PC, or writing the tables' version.
+          "INSERT INTO kerfolio.pcs(pc_id, name, role) VALUES ('another-pc', 'x', 'kerfolio_pc')",
+          "UPDATE kerfolio.pcs SET pc_id = 'another-pc'",
+          "SELECT kerfolio.register_pc('another-pc', 'x', 'kerfolio_pc')",
+          "INSERT INTO kerfolio.migrations(version) VALUES (99)",
+          "UPDATE kerfolio.migrations SET version = 99", "DELETE FROM kerfolio.migrations"})
         EXPECT_NE(asPc(sql).find("ERROR"), std::string::npos) << sql;
     // A second PC role cannot send under the id the first one holds.
     ASSERT_EQ(server_->Psql("CREATE ROLE kerfolio_pc2 LOGIN PASSWORD 'pc2-secret' IN ROLE kerfolio_pc"), "");
@@ -277,7 +298,7 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
     Sender intruder(JournalPath(0), server_->Conninfo("kerfolio_pc2", "pc2-secret", "kerfolio"), Quick());
     intruder.Start();
     ASSERT_TRUE(WaitUntil([&] { return !intruder.Status().lastError.empty(); }));
-    EXPECT_EQ(intruder.Status().lastError.rfind(kPcIdTaken, 0), 0u) << intruder.Status().lastError;
+    EXPECT_EQ(intruder.Status().lastError.rfind(kPcNotRegistered, 0), 0u) << intruder.Status().lastError;
     intruder.Stop();
     EXPECT_EQ(asPc("SELECT count(*) FROM kerfolio.events"), "2");
 
@@ -289,12 +310,77 @@ TEST_F(SenderTest, APcRoleMayOnlyInsertAndRead) {
               std::nullopt);
     ASSERT_EQ(Migrate(office), std::nullopt);
     std::vector<live::OfficePc> pcs;
-    ASSERT_EQ(ReadOfficePcs(office, kMorning, 0, pcs), std::nullopt);
+    std::int64_t unregistered = -1;
+    ASSERT_EQ(ReadOfficePcs(office, kMorning, 0, pcs, unregistered), std::nullopt);
     ASSERT_EQ(pcs.size(), 1u);
     EXPECT_EQ(pcs[0].pcId, PcId(0));
-    EXPECT_FALSE(office.Exec("INSERT INTO kerfolio.pc_owners(pc_id) VALUES ('office')").Ok());
+    EXPECT_EQ(pcs[0].name, "一车间");
+    EXPECT_EQ(unregistered, 0);
+    EXPECT_FALSE(
+        office.Exec("INSERT INTO kerfolio.pcs(pc_id, name, role) VALUES ('o', 'o', 'kerfolio_office')").Ok());
+    EXPECT_FALSE(office.Exec("INSERT INTO kerfolio.migrations(version) VALUES (99)").Ok());
     EXPECT_EQ(server_->Psql("SELECT kind FROM kerfolio.events ORDER BY seq", "kerfolio"),
               "mounted\ncompleted");
+}
+
+// A database made before PCs were registered: each id a PC claimed by sending stays its login's,
+// nameless until the owner names it, and from then on only the owner writes the version.
+TEST_F(SenderTest, AnOlderDatabaseKeepsItsPcsSendingAndTakesTheVersionBack) {
+    for (const char* sql : {"CREATE ROLE kerfolio_pc LOGIN PASSWORD 'pc-secret'",
+                            "CREATE DATABASE kerfolio OWNER kerfolio_owner"})
+        ASSERT_EQ(server_->Psql(sql), "");
+    ASSERT_EQ(server_->Psql(kOwnerSql, "kerfolio"), "");
+    PgConnection owner;
+    ASSERT_EQ(owner.Open(server_->Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "kerfolio"), 5s),
+              std::nullopt);
+    ASSERT_EQ(Migrate(owner, 2), std::nullopt);
+    const auto asPc = [&](const std::string& sql) {
+        return server_->Psql("SET ROLE kerfolio_pc; " + sql, "kerfolio");
+    };
+    ASSERT_EQ(asPc("INSERT INTO kerfolio.pc_owners(pc_id) VALUES ('" + PcId(0) + "')"), "");
+
+    ASSERT_EQ(Migrate(owner), std::nullopt);
+    TestJournal journal(JournalPath(0), PcId(0));
+    journal.Click("mounted", 1, kMorning);
+    Sender pc(JournalPath(0), server_->Conninfo("kerfolio_pc", "pc-secret", "kerfolio"), Quick());
+    pc.Start();
+    ASSERT_TRUE(WaitUntil([&] { return pc.Status().sentSeq == 1; })) << pc.Status().lastError;
+    for (const std::string sql :
+         {"INSERT INTO kerfolio.migrations(version) VALUES (99)",
+          "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
+          " VALUES ('another-pc', 1, 0, 0, 'mounted', '{}')"})
+        EXPECT_NE(asPc(sql).find("ERROR"), std::string::npos) << sql;
+    std::vector<live::OfficePc> pcs;
+    std::int64_t unregistered = -1;
+    ASSERT_EQ(ReadOfficePcs(owner, kMorning, 0, pcs, unregistered), std::nullopt);
+    EXPECT_TRUE(pcs.empty());
+    EXPECT_EQ(unregistered, 1);
+}
+
+// Tables a later release made are left alone: the program says so and keeps its events.
+TEST_F(SenderTest, TablesNewerThanTheProgramTakeNothingFromIt) {
+    TestJournal journal(JournalPath(0), PcId(0));
+    journal.Click("mounted", 1, kMorning);
+    {
+        Sender first(JournalPath(0), server_->Conninfo(), Quick());
+        first.Start();
+        ASSERT_TRUE(WaitUntil([&] { return first.Status().sentSeq == 1; })) << first.Status().lastError;
+    }
+    const std::string newer = std::to_string(kSchemaVersion + 1);
+    ASSERT_EQ(server_->Psql("INSERT INTO kerfolio.migrations(version) VALUES (" + newer + ")"), "");
+    journal.Click("started", 1, kMorning + 1000);
+    Sender sender(JournalPath(0), server_->Conninfo(), Quick());
+    sender.Start();
+    ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 2; })) << sender.Status().lastError;
+    EXPECT_EQ(sender.Status().settingsProblem, kSchemaTooNew);
+    EXPECT_EQ(sender.Status().sentSeq, 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.events"), 1);
+    PgConnection owner;
+    ASSERT_EQ(owner.Open(server_->Conninfo(), 5s), std::nullopt);
+    EXPECT_EQ(Migrate(owner), kSchemaTooNew);
+    EXPECT_EQ(
+        server_->Psql("SELECT string_agg(version::text, ',' ORDER BY version) FROM kerfolio.migrations"),
+        "1,2,3," + newer);
 }
 
 TEST_F(SenderTest, BadSettingsSayWhyAndTheJournalGoesOn) {
