@@ -126,6 +126,10 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
         if (state == PGRES_POLLING_OK) break;
         if (state == PGRES_POLLING_FAILED) {
             std::string reason = std::string(kConnectFailed) + Trimmed(PQerrorMessage(conn_));
+            // The server answered and turned this login away: a password asked for, or no line of
+            // its pg_hba.conf for us. Anything else (refused, unreachable, unknown host) may pass.
+            refused_ = PQconnectionUsedPassword(conn_) == 1 || PQconnectionNeedsPassword(conn_) == 1 ||
+                       reason.find("pg_hba.conf") != std::string::npos;
             Close();
             return reason;
         }

@@ -155,7 +155,8 @@ std::optional<std::string> Sender::Connect(PgConnection& server, const std::stri
 void Sender::Run() {
     Link link;
     std::chrono::milliseconds retry = options_.firstRetry;
-    bool firstTry = false;
+    // The first connection is made at start-up, events or not, so wrong settings are said at once.
+    bool firstTry = true;
     for (;;) {
         if (thread_.Stopping()) return;
         bool idle = false;

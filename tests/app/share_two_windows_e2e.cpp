@@ -204,5 +204,47 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     board.Stop();
 }
 
+// What the settings, the login or the tables hold wrong is said within seconds of start-up, once; a
+// server that cannot be reached is an outage, left to the backlog's message.
+TEST(ShareTwoWindows, AWrongLoginOrStringIsSaidAtStartUpOnceAndAnAbsentServerIsNot) {
+    PgServer server;
+    ASSERT_TRUE(server.Start());
+    ASSERT_EQ(server.Psql("CREATE DATABASE newer"), "");
+    ASSERT_EQ(
+        server.Psql("CREATE SCHEMA kerfolio; CREATE TABLE kerfolio.migrations(version integer PRIMARY KEY);"
+                    " INSERT INTO kerfolio.migrations VALUES (99)",
+                    "newer"),
+        "");
+    std::string absent = server.Conninfo();
+    absent.replace(absent.find(" port=") + 6, 5, "1");
+    const struct {
+        std::string conninfo;
+        QString said;  // empty: nothing is said
+    } cases[] = {
+        {server.Conninfo(PgServer::kOwner, "wrong"), "password authentication failed"},
+        {"hostt=" + server.Folder().string() + " dbname=postgres", "数据库连接字符串无效"},
+        {server.Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "newer"), "表版本比本程序新"},
+        {absent, ""},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        ShareTo(folder.Path(), c.conninfo);
+        QElapsedTimer started;
+        started.start();
+        Window w(folder.Path());
+        if (!c.said.isEmpty()) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !w.messages.errors.isEmpty(); }, 10'000)) << c.conninfo;
+            EXPECT_LT(started.elapsed(), 6'000) << c.conninfo;
+        }
+        // The sender goes on trying meanwhile; nothing more is said.
+        QTest::qWait(6'000);
+        ASSERT_EQ(w.messages.errors.size(), c.said.isEmpty() ? 0 : 1)
+            << w.messages.errors.join("|").toStdString();
+        if (!c.said.isEmpty()) {
+            EXPECT_TRUE(w.messages.errors[0].contains(c.said)) << w.messages.errors[0].toStdString();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kerfolio::test

@@ -383,13 +383,21 @@ TEST_F(SenderTest, TablesNewerThanTheProgramTakeNothingFromIt) {
         "1,2,3," + newer);
 }
 
-TEST_F(SenderTest, BadSettingsSayWhyAndTheJournalGoesOn) {
+// Settings an operator must put right are found by the first connection, made at start-up with
+// nothing to send, and told apart from a server that cannot be reached, which is an outage.
+TEST_F(SenderTest, BadSettingsSayWhyAtStartUpAndTheJournalGoesOn) {
+    std::string otherPort = server_->Conninfo();
+    otherPort.replace(otherPort.find(" port=") + 6, 5, "1");
     struct Case {
         std::string conninfo, expected;
+        bool settings;
     } cases[] = {
-        {"host= = nonsense", kBadConninfo},
-        {server_->Conninfo(PgServer::kOwner, "wrong"), "password authentication failed"},
-        {server_->Conninfo("nobody", "x"), "password authentication failed"},
+        {"host= = nonsense", kBadConninfo, true},
+        {"hostt=" + server_->Folder().string() + " dbname=postgres", kBadConninfo, true},
+        {server_->Conninfo(PgServer::kOwner, "wrong"), "password authentication failed", true},
+        {server_->Conninfo("nobody", "x"), "password authentication failed", true},
+        {server_->Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "kerfolo"), "does not exist", true},
+        {otherPort, kConnectFailed, false},
     };
     for (const auto& c : cases) {
         const auto path = server_->Folder() / "j.sqlite";
@@ -397,11 +405,13 @@ TEST_F(SenderTest, BadSettingsSayWhyAndTheJournalGoesOn) {
         TestJournal journal(path, PcId(0));
         Sender sender(path, c.conninfo, Quick());
         sender.Start();
-        journal.Click("mounted", 1, kMorning);
-        ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 2; })) << c.conninfo;
-        EXPECT_NE(sender.Status().lastError.find(c.expected), std::string::npos) << sender.Status().lastError;
+        ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 1; }, 5s)) << c.conninfo;
+        const SenderStatus status = sender.Status();
+        EXPECT_NE(status.lastError.find(c.expected), std::string::npos) << status.lastError;
+        EXPECT_EQ(status.settingsProblem, c.settings ? status.lastError : "") << c.conninfo;
         // Clicks are still written while the sender fails.
-        EXPECT_EQ(journal.Click("started", 1, kMorning + 1), 2);
+        EXPECT_EQ(journal.Click("mounted", 1, kMorning), 1);
+        ASSERT_TRUE(WaitUntil([&] { return sender.Status().failures >= 2; })) << c.conninfo;
         EXPECT_EQ(sender.Status().sentSeq, 0);
     }
 }
