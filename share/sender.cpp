@@ -128,7 +128,8 @@ struct Link {
 
 // What an operator must put right rather than wait out: the tables, or this PC's registration.
 bool NeedsTheOwner(const std::string& problem) {
-    return problem == kSchemaTooNew || problem == kSchemaMissing || problem.rfind(kPcNotRegistered, 0) == 0;
+    return problem == kSchemaTooNew || problem == kSchemaMissing || problem == kSchemaOld ||
+           problem.rfind(kPcNotRegistered, 0) == 0;
 }
 
 }  // namespace

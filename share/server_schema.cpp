@@ -149,9 +149,10 @@ std::optional<std::string> Migrate(PgConnection& conn, int upTo) {
     if (*version >= upTo) return std::nullopt;
 
     if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
-    const auto fail = [&conn](const std::string& reason) -> std::optional<std::string> {
+    const auto fail = [&conn, made = *version > 0](const std::string& reason) -> std::optional<std::string> {
         if (conn.IsOpen()) conn.Exec("ROLLBACK");
-        if (reason.find("permission denied") != std::string::npos) return std::string(kSchemaMissing);
+        if (reason.find("permission denied") != std::string::npos)
+            return std::string(made ? kSchemaOld : kSchemaMissing);
         return reason;
     };
     // One PC migrates while the others wait, then they find the work done.

@@ -350,11 +350,14 @@ TEST_F(SenderTest, AnOlderDatabaseKeepsItsPcsSendingAndTakesTheVersionBack) {
     };
     ASSERT_EQ(asPc("INSERT INTO kerfolio.pc_owners(pc_id) VALUES ('" + PcId(0) + "')"), "");
 
-    ASSERT_EQ(Migrate(owner), std::nullopt);
+    // Until the owner runs the new release, the PC says the tables are older than it and waits.
     TestJournal journal(JournalPath(0), PcId(0));
     journal.Click("mounted", 1, kMorning);
     Sender pc(JournalPath(0), server_->Conninfo("kerfolio_pc", "pc-secret", "kerfolio"), Quick());
     pc.Start();
+    ASSERT_TRUE(WaitUntil([&] { return !pc.Status().settingsProblem.empty(); }));
+    EXPECT_EQ(pc.Status().settingsProblem, kSchemaOld);
+    ASSERT_EQ(Migrate(owner), std::nullopt);
     ASSERT_TRUE(WaitUntil([&] { return pc.Status().sentSeq == 1; })) << pc.Status().lastError;
     for (const std::string sql :
          {"INSERT INTO kerfolio.migrations(version) VALUES (99)",
