@@ -1,10 +1,15 @@
 // The sender against a real PostgreSQL started by the test.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -397,11 +402,52 @@ TEST_F(SenderTest, TablesNewerThanTheProgramTakeNothingFromIt) {
         "1,2,3," + newer);
 }
 
+// Another program on the port the settings name: it answers whatever it is sent with an HTTP error
+// and hangs up. On loopback only.
+class OtherService {
+  public:
+    OtherService() {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(listener_, 8) != 0 ||
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot listen on loopback");
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] {
+            for (int client; (client = accept(listener_, nullptr, nullptr)) >= 0; close(client)) {
+                char request[64];
+                if (read(client, request, sizeof request) > 0) {
+                    constexpr char kAnswer[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
+                    (void)!write(client, kAnswer, sizeof kAnswer - 1);
+                }
+            }
+        });
+    }
+    ~OtherService() {
+        shutdown(listener_, SHUT_RDWR);  // wakes the accept
+        thread_.join();
+        close(listener_);
+    }
+    int Port() const { return port_; }
+
+  private:
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
 // Settings an operator must put right are found by the first connection, made at start-up with
 // nothing to send, and told apart from a server that cannot be reached, which is an outage.
 TEST_F(SenderTest, BadSettingsSayWhyAtStartUpAndTheJournalGoesOn) {
-    std::string otherPort = server_->Conninfo();
-    otherPort.replace(otherPort.find(" port=") + 6, 5, "1");
+    std::string noServer = server_->Conninfo();
+    noServer.replace(noServer.find(" port=") + 6, 5, "1");
+    const OtherService web;
+    const std::string otherProgram =
+        "host=127.0.0.1 port=" + std::to_string(web.Port()) + " dbname=kerfolio user=kerfolio_pc";
     struct Case {
         std::string conninfo, expected;
         bool settings;
@@ -411,7 +457,8 @@ TEST_F(SenderTest, BadSettingsSayWhyAtStartUpAndTheJournalGoesOn) {
         {server_->Conninfo(PgServer::kOwner, "wrong"), "password authentication failed", true},
         {server_->Conninfo("nobody", "x"), "password authentication failed", true},
         {server_->Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "kerfolo"), "does not exist", true},
-        {otherPort, kConnectFailed, false},
+        {otherProgram, "SSL", true},
+        {noServer, kConnectFailed, false},
     };
     for (const auto& c : cases) {
         const auto path = server_->Folder() / "j.sqlite";
