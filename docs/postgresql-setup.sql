@@ -3,14 +3,14 @@
 --
 -- 1. Once, the database and its roles:
 --      sudo -u postgres psql -v ON_ERROR_STOP=1 -v owner_password='…' -v office_password='…' \
---           -f postgresql-setup.sql
---    then make the tables by running the report once as the owner:
---      kerfolio-report --postgres "host=127.0.0.1 dbname=kerfolio user=kerfolio_owner password=…"
+--           < postgresql-setup.sql
+--    then make the tables by running the report once as the owner, on the server itself:
+--      kerfolio-report --postgres "host=localhost dbname=kerfolio user=kerfolio_owner password=…"
 --
 -- 2. For each PC, once the tables are made: its own login and its registration under the name the
 --    office knows it by (pc_id: the id the PC's window shows when it is not yet registered):
 --      sudo -u postgres psql -v ON_ERROR_STOP=1 -v pc_id=… -v pc_name=一车间 \
---           -v pc_login=kerfolio_hall1 -v pc_password='…' -f postgresql-setup.sql
+--           -v pc_login=kerfolio_hall1 -v pc_password='…' < postgresql-setup.sql
 --    Run it again with another pc_name to rename a PC; with the same pc_login and a new pc_id when a
 --    PC's journal was set aside and it starts under a new id.
 

@@ -162,7 +162,7 @@ std::string PgServer::PsqlFile(const std::filesystem::path& file, const std::vec
     std::string arguments;
     for (const std::string& v : variables)
         arguments += "-v " + Quoted(v) + " ";
-    return RunPsql(arguments + "-f " + Quoted(file.string()), database);
+    return RunPsql(arguments + "< " + Quoted(file.string()), database);
 }
 
 std::string PgServer::RunPsql(const std::string& arguments, const std::string& database) const {

@@ -31,8 +31,8 @@ class PgServer {
                          const std::string& database = "postgres") const;
     // Runs SQL as the superuser through psql; its output (tuples only, unaligned).
     std::string Psql(const std::string& sql, const std::string& database = "postgres") const;
-    // Runs a file of SQL as the superuser through psql, stopping at the first error, with psql's
-    // variables ("name=value", each passed as -v); its output and errors.
+    // Runs a file of SQL as the superuser through psql's standard input, stopping at the first error,
+    // with psql's variables ("name=value", each passed as -v); its output and errors.
     std::string PsqlFile(const std::filesystem::path& file, const std::vector<std::string>& variables,
                          const std::string& database = "postgres") const;
     const std::filesystem::path& Folder() const { return folder_; }
