@@ -223,7 +223,9 @@ void Sender::Run() {
             continue;
         }
         retry = options_.firstRetry;
-        if (idle) {
+        // Nothing to send is no news of the server: a failed first connection stands until one
+        // succeeds.
+        if (idle && link.server.IsOpen()) {
             std::lock_guard lock(mutex_);
             status_.lastError.clear();
             status_.failures = 0;
