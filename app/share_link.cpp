@@ -22,8 +22,10 @@ ShareLink::ShareLink(const std::filesystem::path& dataFolder, const std::filesys
     if (settings.conninfo.empty()) return;
     sender_ = std::make_unique<share::Sender>(journalFile, settings.conninfo);
     sender_->Start();
+    // Often enough that a refused login or a wrong string is said within seconds of start-up; reading
+    // the status never waits for the server.
     auto* timer = new QTimer(this);
-    timer->setInterval(10000);
+    timer->setInterval(2000);
     connect(timer, &QTimer::timeout, this, &ShareLink::Check);
     timer->start();
 }
@@ -38,6 +40,11 @@ QString ShareLink::LagText() const {
 
 void ShareLink::Check() {
     const share::SenderStatus status = sender_->Status();
+    // Each settings problem once: the sender goes on trying, the operator need not be told again.
+    if (!status.settingsProblem.empty() && status.settingsProblem != toldProblem_) {
+        toldProblem_ = status.settingsProblem;
+        messages_.Error(QString::fromStdString(toldProblem_));
+    }
     if (status.pending == 0) toldLag_ = false;
     if (toldLag_ || !share::LagPastHour(status, QDateTime::currentMSecsSinceEpoch())) return;
     toldLag_ = true;

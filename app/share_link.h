@@ -4,6 +4,7 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace kerfolio {
 
@@ -13,8 +14,9 @@ class Sender;
 }
 
 // Sends this PC's journal to the shared database when save.ini's [share] asks for it. The sending
-// runs on a thread of its own; the window only reads its status now and then, and says once when
-// the backlog grows older than an hour.
+// runs on a thread of its own; the window only reads its status now and then, says once each
+// problem of the settings, the login or the tables that the sender met (from its first connection,
+// made at start-up), and once when the backlog grows older than an hour.
 class ShareLink : public QObject {
     Q_OBJECT
   public:
@@ -31,6 +33,7 @@ class ShareLink : public QObject {
     Messages& messages_;
     std::unique_ptr<share::Sender> sender_;
     bool toldLag_ = false;
+    std::string toldProblem_;
 };
 
 }  // namespace kerfolio

@@ -245,14 +245,27 @@ std::string RenderOfficeHtml(const OfficeView& view) {
         out += msg::kNoPcsYet;
         out += "</p>\n";
     }
+    if (view.unregisteredPcs > 0) {
+        // One line however many: ids nobody named never take a registered PC's place.
+        std::string line = msg::kUnregisteredPcs;
+        line.replace(line.find("%1"), 2, std::to_string(view.unregisteredPcs));
+        out += "<p class=\"unregistered\">";
+        out += line;
+        out += "</p>\n";
+    }
     out += "<main>\n";
     for (const OfficePc& pc : view.pcs) {
-        const bool silent = pc.secondsSinceLast > kSilentSeconds;
+        const bool silent = pc.heard && pc.secondsSinceLast > kSilentSeconds;
         out += silent ? "<section class=\"pc silent\"><h2>" : "<section class=\"pc\"><h2>";
         out += msg::kPc;
         out += ' ';
-        Escaped(out, pc.pcId);
+        Escaped(out, pc.name.empty() ? pc.pcId : pc.name);
         out += "</h2><p class=\"arrived\">";
+        if (!pc.heard) {
+            out += msg::kNotHeardYet;
+            out += "</p></section>\n";
+            continue;
+        }
         out += msg::kLastArrived;
         out += ' ';
         DateTime(out, pc.lastArrived, view.utcOffsetMinutes);

@@ -221,13 +221,20 @@ std::string RenderOfficeJson(const OfficeView& view) {
     }
     json.Key("data_at");
     WriteTime(json, view.dataAt, offset);
+    json.Key("unregistered_pcs").Number(view.unregisteredPcs);
     json.Key("pcs").Open('[');
     for (const OfficePc& pc : view.pcs) {
         json.Open('{');
         json.Key("pc_id").String(pc.pcId);
-        json.Key("last_arrived_at").String(FormatIsoTime(pc.lastArrived, offset));
-        json.Key("seconds_since_last").Number(pc.secondsSinceLast);
-        json.Key("silent").Bool(pc.secondsSinceLast > kSilentSeconds);
+        json.Key("name").String(pc.name);
+        json.Key("last_arrived_at");
+        WriteTime(json, pc.heard ? std::optional<TDateTime>(pc.lastArrived) : std::nullopt, offset);
+        json.Key("seconds_since_last");
+        if (pc.heard)
+            json.Number(pc.secondsSinceLast);
+        else
+            json.Null();
+        json.Key("silent").Bool(pc.heard && pc.secondsSinceLast > kSilentSeconds);
         if (pc.view) {
             json.Key("pc_time").String(FormatIsoTime(pc.view->now, pc.view->utcOffsetMinutes));
             WriteMachinesAndToday(json, *pc.view);

@@ -90,6 +90,17 @@ std::optional<std::string> JournalOutbox::SentSeq(std::int64_t& seq) {
     return std::nullopt;
 }
 
+std::optional<std::string> JournalOutbox::PcId(std::string& id) {
+    Statement stmt(db_, "SELECT value FROM meta WHERE key = ?1");
+    if (!stmt) return Failure(db_);
+    sqlite3_bind_text(stmt.get(), 1, journal::meta::kPcId, -1, SQLITE_STATIC);
+    const int step = sqlite3_step(stmt.get());
+    if (step != SQLITE_ROW && step != SQLITE_DONE) return Failure(db_);
+    const auto* text = step == SQLITE_ROW ? sqlite3_column_text(stmt.get(), 0) : nullptr;
+    id = text ? reinterpret_cast<const char*>(text) : "";
+    return std::nullopt;
+}
+
 std::optional<std::string> JournalOutbox::Read(std::int64_t afterSeq, int limit, Batch& batch) {
     batch = {};
     // One read transaction: a completed event and its job row are written together, read together.

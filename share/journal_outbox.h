@@ -43,6 +43,8 @@ class JournalOutbox {
     void Close();
 
     std::optional<std::string> SentSeq(std::int64_t& seq);
+    // The journal's PC id; empty in a journal that has none yet.
+    std::optional<std::string> PcId(std::string& id);
     std::optional<std::string> Read(std::int64_t afterSeq, int limit, Batch& batch);
     std::optional<std::string> Pending(std::int64_t afterSeq, Backlog& backlog);
     std::optional<std::string> MarkSent(std::int64_t seq);

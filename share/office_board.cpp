@@ -14,23 +14,31 @@ namespace kerfolio::share {
 
 namespace {
 
-// Every PC in the events table, one index probe each instead of a scan of a year's rows; bounded, as
-// is every text read below, so a PC that sent nonsense cannot swell the page.
+// The PCs the owner registered by name, in the order of their names. Only the owner writes the
+// register, so a PC's login cannot crowd the board with made-up PCs.
 constexpr char kPcs[] = R"sql(
+WITH pcs AS (SELECT pc_id, left(name, 100) AS name FROM kerfolio.pcs WHERE name IS NOT NULL
+  ORDER BY name, pc_id LIMIT 1000)
+)sql";
+
+// A registered PC that has sent nothing yet has no arrival (NULLs).
+constexpr char kArrivals[] = R"sql(
+SELECT p.pc_id, p.name, e.utc_offset_s,
+  greatest(0, floor(extract(epoch FROM clock_timestamp() - e.received_at)))::bigint
+FROM pcs p LEFT JOIN LATERAL (SELECT x.utc_offset_s, x.received_at FROM kerfolio.events x
+  WHERE x.pc_id = p.pc_id ORDER BY x.seq DESC LIMIT 1) e ON true
+ORDER BY p.name, p.pc_id
+)sql";
+
+// The ids in the events nobody gave a name, one index probe each instead of a scan of a year's rows.
+constexpr char kUnregistered[] = R"sql(
 WITH RECURSIVE ids(pc_id) AS (
   SELECT min(pc_id) FROM kerfolio.events
   UNION ALL
   SELECT (SELECT min(x.pc_id) FROM kerfolio.events x WHERE x.pc_id > ids.pc_id) FROM ids
-  WHERE ids.pc_id IS NOT NULL),
-pcs AS (SELECT pc_id FROM ids WHERE pc_id IS NOT NULL ORDER BY pc_id LIMIT 500)
-)sql";
-
-constexpr char kArrivals[] = R"sql(
-SELECT p.pc_id, e.utc_offset_s,
-  greatest(0, floor(extract(epoch FROM clock_timestamp() - e.received_at)))::bigint
-FROM pcs p CROSS JOIN LATERAL (SELECT x.utc_offset_s, x.received_at FROM kerfolio.events x
-  WHERE x.pc_id = p.pc_id ORDER BY x.seq DESC LIMIT 1) e
-ORDER BY p.pc_id
+  WHERE ids.pc_id IS NOT NULL)
+SELECT count(*) FROM ids WHERE pc_id IS NOT NULL AND NOT EXISTS (
+  SELECT 1 FROM kerfolio.pcs r WHERE r.pc_id = ids.pc_id AND r.name IS NOT NULL)
 )sql";
 
 // Each machine's events since it was last emptied, its latest name and efficiency.
@@ -64,6 +72,8 @@ ORDER BY a.pc_id, j.seq
 )sql";
 
 struct PcState {
+    std::string name;
+    bool heard = false;
     int offsetS = 0;
     std::int64_t secondsSince = 0;
     TJobBoard board;
@@ -88,7 +98,7 @@ std::int64_t SystemUtcMs() {
 }  // namespace
 
 std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs, int officeOffsetMinutes,
-                                         std::vector<live::OfficePc>& pcs) {
+                                         std::vector<live::OfficePc>& pcs, std::int64_t& unregisteredPcs) {
     // One snapshot for the three reads, so a PC's jobs and machines agree.
     if (PgResult begin = conn.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); !begin.Ok())
         return begin.Error();
@@ -102,13 +112,19 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
     if (!machines.Ok()) return fail(machines);
     PgResult today = conn.Exec(std::string(kPcs) + kToday);
     if (!today.Ok()) return fail(today);
+    PgResult unregistered = conn.Exec(kUnregistered);
+    if (!unregistered.Ok()) return fail(unregistered);
     if (PgResult commit = conn.Exec("COMMIT"); !commit.Ok()) return fail(commit);
 
     std::map<std::string, PcState> states;
+    std::vector<std::string> order;  // by name, as the server sorted them
     for (int r = 0; r < arrivals.Rows(); ++r) {
-        PcState& pc = states[arrivals.Text(r, 0)];
-        pc.offsetS = static_cast<int>(arrivals.Integer(r, 1));
-        pc.secondsSince = arrivals.Integer(r, 2);
+        order.push_back(arrivals.Text(r, 0));
+        PcState& pc = states[order.back()];
+        pc.name = arrivals.Text(r, 1);
+        pc.heard = !arrivals.IsNull(r, 2);
+        pc.offsetS = pc.heard ? static_cast<int>(arrivals.Integer(r, 2)) : officeOffsetMinutes * 60;
+        pc.secondsSince = arrivals.Integer(r, 3);
         pc.efficiencies.fill(std::string(save_ini::kDefaultEfficiency));
     }
     for (int r = 0; r < machines.Rows(); ++r) {
@@ -138,20 +154,26 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
 
     std::vector<live::OfficePc> read;
     read.reserve(states.size());
-    for (auto& [pcId, pc] : states) {
-        std::string notePad;
-        // The rules that took each click take it again: the machine shows what the PC's board shows.
-        journal::Replay(pc.events, {}, pc.board, notePad);
+    for (const std::string& pcId : order) {
+        PcState& pc = states[pcId];
         live::OfficePc office;
         office.pcId = pcId;
-        office.secondsSinceLast = pc.secondsSince;
-        office.lastArrived =
-            journal::LocalDateTime({nowUtcMs - pc.secondsSince * 1000, officeOffsetMinutes * 60});
-        office.view = live::BuildView(pc.board, pc.efficiencies, std::move(pc.today),
-                                      journal::LocalDateTime({nowUtcMs, pc.offsetS}), pc.offsetS / 60);
+        office.name = pc.name;
+        office.heard = pc.heard;
+        if (pc.heard) {
+            std::string notePad;
+            // The rules that took each click take it again: the machine shows what the PC's board shows.
+            journal::Replay(pc.events, {}, pc.board, notePad);
+            office.secondsSinceLast = pc.secondsSince;
+            office.lastArrived =
+                journal::LocalDateTime({nowUtcMs - pc.secondsSince * 1000, officeOffsetMinutes * 60});
+            office.view = live::BuildView(pc.board, pc.efficiencies, std::move(pc.today),
+                                          journal::LocalDateTime({nowUtcMs, pc.offsetS}), pc.offsetS / 60);
+        }
         read.push_back(std::move(office));
     }
     pcs = std::move(read);
+    unregisteredPcs = unregistered.Integer(0, 0);
     return std::nullopt;
 }
 
@@ -173,6 +195,7 @@ void OfficeBoard::Stop() {
 void OfficeBoard::Run() {
     PgConnection conn;
     std::vector<live::OfficePc> pcs;
+    std::int64_t unregistered = 0;
     std::optional<TDateTime> dataAt;
     for (;;) {
         const std::int64_t started = options_.clock ? options_.clock() : SystemUtcMs();
@@ -185,7 +208,7 @@ void OfficeBoard::Run() {
             if (!problem) problem = Migrate(conn);
             if (problem) conn.Close();
         }
-        if (!problem) problem = ReadOfficePcs(conn, started, offset, pcs);
+        if (!problem) problem = ReadOfficePcs(conn, started, offset, pcs, unregistered);
         if (problem) {
             conn.Close();  // opened afresh next time
         } else {
@@ -196,6 +219,7 @@ void OfficeBoard::Run() {
         view->now = journal::LocalDateTime({now, offset * 60});
         view->utcOffsetMinutes = offset;
         view->pcs = pcs;
+        view->unregisteredPcs = unregistered;
         view->problem = problem.value_or(std::string());
         view->dataAt = dataAt;
         publish_(std::move(view));

@@ -16,12 +16,13 @@ namespace kerfolio::share {
 
 class PgConnection;
 
-// Every PC's machines as the server holds them: each machine's events since it was last emptied (a
-// completed job or a cancel) replayed through the board's own rules, its name and efficiency from its
-// latest events, the jobs since the PC's latest archive. pcs is left as it was when the server cannot
+// Every registered PC's machines as the server holds them, by the PCs' names: each machine's events
+// since it was last emptied (a completed job or a cancel) replayed through the board's own rules, its
+// name and efficiency from its latest events, the jobs since the PC's latest archive. unregisteredPcs:
+// how many ids sent events without a name, counted only. pcs is left as it was when the server cannot
 // be read. nowUtcMs and officeOffsetMinutes: the office's clock.
 std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs, int officeOffsetMinutes,
-                                         std::vector<live::OfficePc>& pcs);
+                                         std::vector<live::OfficePc>& pcs, std::int64_t& unregisteredPcs);
 
 struct OfficeBoardOptions {
     std::chrono::milliseconds period{2000};     // between two reads of the server

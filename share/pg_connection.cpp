@@ -72,11 +72,12 @@ PgConnection::~PgConnection() {
     Close();
 }
 PgConnection::PgConnection(PgConnection&& other) noexcept
-    : conn_(std::exchange(other.conn_, nullptr)), timeout_(other.timeout_) {}
+    : conn_(std::exchange(other.conn_, nullptr)), refused_(other.refused_), timeout_(other.timeout_) {}
 PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
     if (this != &other) {
         Close();
         conn_ = std::exchange(other.conn_, nullptr);
+        refused_ = other.refused_;
         timeout_ = other.timeout_;
     }
     return *this;
@@ -103,7 +104,9 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
                                               std::chrono::milliseconds timeout) {
     Close();
     timeout_ = timeout;
+    refused_ = true;
     if (auto bad = CheckConninfo(conninfo)) return bad;
+    refused_ = false;
     const std::string seconds = std::to_string(std::max<long long>(1, (timeout.count() + 999) / 1000));
     const std::string userTimeout = std::to_string(timeout.count());
     // Our defaults first, the operator's string last: libpq keeps the last value of a repeated key.
@@ -118,11 +121,18 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
     PQsetNoticeProcessor(
         conn_, [](void*, const char*) {}, nullptr);
     const auto deadline = Clock::now() + timeout;
+    ConnStatusType stage = CONNECTION_STARTED;  // where the last poll began
     for (PostgresPollingStatusType state = PGRES_POLLING_WRITING;;) {
         if (PQstatus(conn_) == CONNECTION_BAD) state = PGRES_POLLING_FAILED;
         if (state == PGRES_POLLING_OK) break;
         if (state == PGRES_POLLING_FAILED) {
             std::string reason = std::string(kConnectFailed) + Trimmed(PQerrorMessage(conn_));
+            // The server answered and turned this login away: a password asked for, or no line of
+            // its pg_hba.conf for us. Or what answered the port broke off the encryption's handshake:
+            // another program on that port, or an encryption the settings ask for that the server
+            // does not give. Anything else (refused, unreachable, unknown host) may pass.
+            refused_ = PQconnectionUsedPassword(conn_) == 1 || PQconnectionNeedsPassword(conn_) == 1 ||
+                       reason.find("pg_hba.conf") != std::string::npos || stage == CONNECTION_SSL_STARTUP;
             Close();
             return reason;
         }
@@ -130,6 +140,7 @@ std::optional<std::string> PgConnection::Open(const std::string& conninfo,
             Close();
             return std::string(kConnectFailed) + kServerTimedOut;
         }
+        stage = PQstatus(conn_);
         state = PQconnectPoll(conn_);
     }
     PQsetnonblocking(conn_, 1);

@@ -52,6 +52,9 @@ class PgConnection {
     // connection stays closed.
     std::optional<std::string> Open(const std::string& conninfo, std::chrono::milliseconds timeout);
     bool IsOpen() const { return conn_ != nullptr; }
+    // Whether the last Open failed on its settings (a string that does not read, a login the server
+    // turned away) rather than for want of a server.
+    bool Refused() const { return refused_; }
     void Close();
 
     // One statement with text parameters. A timeout or a broken link closes the connection: what the
@@ -66,6 +69,7 @@ class PgConnection {
     PgResult Finish(bool sent);
 
     pg_conn* conn_ = nullptr;
+    bool refused_ = false;
     std::chrono::milliseconds timeout_{30000};
 };
 

@@ -41,21 +41,16 @@ std::optional<std::string> InsertAll(PgConnection& conn, std::string_view head, 
     return std::nullopt;
 }
 
-// Rows under this PC's id are accepted only from the role that holds the id; the first send takes it.
-// The tables' owner is not bound by that and takes nothing, so a PC later given its own role can still send.
-std::optional<std::string> ClaimPcId(PgConnection& conn, const std::string& pcId) {
-    PgResult claim = conn.Exec(
-        "INSERT INTO kerfolio.pc_owners(pc_id) SELECT $1 WHERE NOT pg_has_role("
-        "(SELECT relowner FROM pg_class WHERE oid = 'kerfolio.events'::regclass), 'USAGE')"
-        " ON CONFLICT (pc_id) DO NOTHING",
-        {pcId});
-    if (!claim.Ok()) return claim.Error();
-    PgResult holder = conn.Exec(
+// The server's row security takes rows only under an id the owner registered to this login (the
+// tables' owner is not bound); asked first, so the window can say which id and login to register.
+std::optional<std::string> CheckRegistered(PgConnection& conn, const std::string& pcId) {
+    PgResult registered = conn.Exec(
         "SELECT pg_has_role((SELECT relowner FROM pg_class WHERE oid = 'kerfolio.events'::regclass), 'USAGE')"
-        " OR EXISTS (SELECT 1 FROM kerfolio.pc_owners WHERE pc_id = $1 AND owner = current_user)",
+        " OR EXISTS (SELECT 1 FROM kerfolio.pcs WHERE pc_id = $1 AND role = current_user), current_user",
         {pcId});
-    if (!holder.Ok()) return holder.Error();
-    if (holder.Text(0, 0) != "t") return std::string(kPcIdTaken) + pcId;
+    if (!registered.Ok()) return registered.Error();
+    if (registered.Text(0, 0) != "t")
+        return std::string(kPcNotRegistered) + pcId + kPcNotRegisteredUser + registered.Text(0, 1);
     return std::nullopt;
 }
 
@@ -63,7 +58,7 @@ std::optional<std::string> SendBatch(PgConnection& conn, const Batch& batch) {
     if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
     std::optional<std::string> problem;
     if (!batch.events.empty() && !batch.events.front().empty() && batch.events.front()[0])
-        problem = ClaimPcId(conn, *batch.events.front()[0]);
+        problem = CheckRegistered(conn, *batch.events.front()[0]);
     if (!problem)
         problem = InsertAll(conn,
                             "INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, machine,"
@@ -114,39 +109,74 @@ SenderStatus Sender::Status() const {
     return status_;
 }
 
-void Sender::Fail(const std::string& reason) {
+void Sender::Fail(const std::string& reason, bool settings) {
     std::lock_guard lock(mutex_);
     status_.lastError = reason;
+    if (settings) status_.settingsProblem = reason;
     status_.connected = false;
     ++status_.failures;
 }
 
 namespace {
+
 struct Link {
     PgConnection server;
     JournalOutbox journal;
     std::int64_t sent = -1;  // unknown until read from the journal
+    std::string pcId;        // empty until read from the journal
 };
+
+// What an operator must put right rather than wait out: the tables, or this PC's registration.
+bool NeedsTheOwner(const std::string& problem) {
+    return problem == kSchemaTooNew || problem == kSchemaMissing || problem == kSchemaOld ||
+           problem.rfind(kPcNotRegistered, 0) == 0;
+}
+
 }  // namespace
+
+std::optional<std::string> Sender::Connect(PgConnection& server, const std::string& pcId, bool& settings) {
+    std::optional<std::string> problem = server.Open(conninfo_, options_.ioTimeout);
+    if (problem) {
+        settings = server.Refused();
+        return problem;
+    }
+    problem = Migrate(server);
+    if (!problem && !pcId.empty()) problem = CheckRegistered(server, pcId);
+    if (problem) {
+        settings = NeedsTheOwner(*problem);
+        server.Close();
+        return problem;
+    }
+    std::lock_guard lock(mutex_);
+    status_.connected = true;
+    status_.settingsProblem.clear();
+    return std::nullopt;
+}
 
 void Sender::Run() {
     Link link;
     std::chrono::milliseconds retry = options_.firstRetry;
+    // The first connection is made at start-up, events or not, so wrong settings are said at once.
+    bool firstTry = true;
     for (;;) {
         if (thread_.Stopping()) return;
         bool idle = false;
+        bool settings = false;
         std::optional<std::string> problem;
-        if (!link.journal.IsOpen()) {
-            if (!std::filesystem::exists(journal_)) {
-                // No journal yet: nothing to send, not a failure.
-                thread_.Sleep(options_.poll);
-                continue;
-            }
+        const bool haveJournal = link.journal.IsOpen() || std::filesystem::exists(journal_);
+        if (!haveJournal && !firstTry) {
+            // No journal yet: nothing to send, not a failure.
+            thread_.Sleep(options_.poll);
+            continue;
+        }
+        if (haveJournal && !link.journal.IsOpen()) {
             problem = link.journal.Open(journal_);
             if (!problem) problem = link.journal.SentSeq(link.sent);
+            if (!problem) problem = link.journal.PcId(link.pcId);
         }
         Batch batch;
-        if (!problem) {
+        if (!problem && !haveJournal) idle = true;
+        if (!problem && haveJournal) {
             Backlog backlog;
             problem = link.journal.Pending(link.sent, backlog);
             if (!problem) {
@@ -157,20 +187,16 @@ void Sender::Run() {
             }
             if (!problem && backlog.count == 0) idle = true;
         }
-        if (!problem && !idle && !link.server.IsOpen()) {
-            problem = link.server.Open(conninfo_, options_.ioTimeout);
-            if (!problem) problem = Migrate(link.server);
-            if (problem) {
-                link.server.Close();
-            } else {
-                std::lock_guard lock(mutex_);
-                status_.connected = true;
-            }
+        if (!problem && (!idle || firstTry) && !link.server.IsOpen()) {
+            firstTry = false;
+            problem = Connect(link.server, link.pcId, settings);
         }
         if (!problem && !idle) problem = link.journal.Read(link.sent, options_.batchEvents, batch);
         if (!problem && !idle && !batch.events.empty()) {
             problem = SendBatch(link.server, batch);
-            if (!problem) {
+            if (problem) {
+                settings = NeedsTheOwner(*problem);
+            } else {
                 // Committed: only now may the mark move. If writing it fails the batch goes again,
                 // which the server ignores.
                 if (auto mark = link.journal.MarkSent(batch.lastSeq)) {
@@ -191,13 +217,15 @@ void Sender::Run() {
         }
         if (problem) {
             if (problem->rfind(kJournalError, 0) == 0) link.journal.Close();
-            Fail(*problem);
+            Fail(*problem, settings);
             thread_.Sleep(retry);
             retry = std::min(retry * 2, options_.longestRetry);
             continue;
         }
         retry = options_.firstRetry;
-        if (idle) {
+        // Nothing to send is no news of the server: a failed first connection stands until one
+        // succeeds.
+        if (idle && link.server.IsOpen()) {
             std::lock_guard lock(mutex_);
             status_.lastError.clear();
             status_.failures = 0;

@@ -11,6 +11,8 @@
 
 namespace kerfolio::share {
 
+class PgConnection;
+
 struct SenderOptions {
     std::chrono::milliseconds poll{1000};        // how often the journal is looked at when all is sent
     std::chrono::milliseconds firstRetry{1000};  // the wait after the first failure, doubled each time
@@ -27,7 +29,11 @@ struct SenderStatus {
     std::int64_t sentTotal = 0;  // events committed by this sender since it started
     bool connected = false;
     std::string lastError;  // empty once a send succeeded again
-    int failures = 0;       // in a row
+    // The last failure an operator must put right rather than wait out (the connection string, a
+    // refused login, the tables, this PC's registration); empty once the server took us again. A
+    // server that cannot be reached is an outage, never this.
+    std::string settingsProblem;
+    int failures = 0;  // in a row
 };
 
 // Sends one PC's journal to the shared server from a thread of its own, in seq order, each batch in
@@ -48,8 +54,10 @@ class Sender {
 
   private:
     void Run();
-    bool Cycle();  // false when it failed and should back off
-    void Fail(const std::string& reason);
+    // Opens the server, checks its tables and this PC's registration; settings tells a failure the
+    // operator must fix from an outage.
+    std::optional<std::string> Connect(PgConnection& server, const std::string& pcId, bool& settings);
+    void Fail(const std::string& reason, bool settings);
 
     const std::filesystem::path journal_;
     const std::string conninfo_;

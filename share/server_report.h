@@ -10,6 +10,7 @@ namespace kerfolio::share {
 // One line of the shop-wide report: a PC's machine on one local day (or over the whole time).
 struct ServerReportRow {
     std::string pcId;
+    std::string pcName;  // as the owner registered it
     int machine = 0;
     std::string machineName;
     std::string day;  // YYYY-MM-DD in the PC's local time at the job's finish; empty for totals
@@ -19,17 +20,20 @@ struct ServerReportRow {
 
 struct PcArrival {
     std::string pcId;
+    std::string name;  // as the owner registered it
     long long events = 0;
-    std::string lastReceived;  // the server's time the PC's latest event arrived, ISO 8601 UTC
-    long long lastUtcMs = 0;   // that event's own instant, by the PC's clock
+    std::string
+        lastReceived;  // the server's time the PC's latest event arrived, ISO 8601 UTC; empty: none yet
+    long long lastUtcMs = 0;  // that event's own instant, by the PC's clock
 };
 
 struct ServerReport {
-    std::vector<PcArrival> pcs;
-    std::vector<ServerReportRow> rows;  // by PC, machine, day
+    std::vector<PcArrival> pcs;         // the registered PCs, by name
+    long long unregisteredPcs = 0;      // ids with events but no name: counted, their jobs left out
+    std::vector<ServerReportRow> rows;  // by PC name, machine, day
 };
 
-// Reads every PC's jobs from the shared database; byDay false sums all time per machine.
+// Reads every registered PC's jobs from the shared database; byDay false sums all time per machine.
 // The error in words when the server cannot be read.
 std::optional<std::string> ReadServerReport(const std::string& conninfo, bool byDay, ServerReport& report);
 

@@ -71,6 +71,55 @@ CREATE POLICY read_all ON kerfolio.job_intervals FOR SELECT USING (true);
 CREATE POLICY insert_own ON kerfolio.job_intervals FOR INSERT WITH CHECK (EXISTS (
   SELECT 1 FROM kerfolio.pc_owners o WHERE o.pc_id = job_intervals.pc_id AND o.owner = current_user));
 )sql",
+    // The owner registers each PC: its id, the name the office knows it by and the one login that may
+    // send under that id, so no login can make up PCs. Ids claimed by sending under an older version
+    // stay bound to their login, nameless until registered. The version and the register are the
+    // owner's alone to write, whatever the schema's default privileges hand out.
+    R"sql(
+CREATE TABLE kerfolio.pcs(
+  pc_id         text PRIMARY KEY,
+  name          text CHECK (name <> ''),
+  role          name NOT NULL,
+  registered_at timestamptz NOT NULL DEFAULT clock_timestamp());
+INSERT INTO kerfolio.pcs(pc_id, role, registered_at) SELECT pc_id, owner, claimed_at FROM kerfolio.pc_owners;
+ALTER TABLE kerfolio.pcs ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.pcs FOR SELECT USING (true);
+ALTER TABLE kerfolio.migrations ENABLE ROW LEVEL SECURITY;
+CREATE POLICY read_all ON kerfolio.migrations FOR SELECT USING (true);
+DROP POLICY insert_own ON kerfolio.events;
+CREATE POLICY insert_registered ON kerfolio.events FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pcs p WHERE p.pc_id = events.pc_id AND p.role = current_user));
+DROP POLICY insert_own ON kerfolio.jobs;
+CREATE POLICY insert_registered ON kerfolio.jobs FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pcs p WHERE p.pc_id = jobs.pc_id AND p.role = current_user));
+DROP POLICY insert_own ON kerfolio.job_intervals;
+CREATE POLICY insert_registered ON kerfolio.job_intervals FOR INSERT WITH CHECK (EXISTS (
+  SELECT 1 FROM kerfolio.pcs p WHERE p.pc_id = job_intervals.pc_id AND p.role = current_user));
+DROP TABLE kerfolio.pc_owners;
+DO $$
+DECLARE
+  who oid;
+BEGIN
+  FOR who IN SELECT DISTINCT a.grantee FROM pg_class c, aclexplode(c.relacl) a
+    WHERE c.oid IN ('kerfolio.migrations'::regclass, 'kerfolio.pcs'::regclass) AND a.grantee <> c.relowner
+  LOOP
+    EXECUTE format('REVOKE INSERT, UPDATE, DELETE, TRUNCATE, REFERENCES, TRIGGER'
+                   ' ON kerfolio.migrations, kerfolio.pcs FROM %s',
+                   CASE WHEN who = 0 THEN 'PUBLIC' ELSE quote_ident(pg_get_userbyid(who)) END);
+  END LOOP;
+END $$;
+CREATE FUNCTION kerfolio.register_pc(pc text, pc_name text, login_role name) RETURNS void
+LANGUAGE plpgsql AS $$
+BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_roles r WHERE r.rolname = login_role) THEN
+    RAISE EXCEPTION '没有这个数据库用户：%', login_role;
+  END IF;
+  INSERT INTO kerfolio.pcs AS p(pc_id, name, role) VALUES (pc, pc_name, login_role)
+  ON CONFLICT (pc_id) DO UPDATE SET name = excluded.name, role = excluded.role,
+    registered_at = clock_timestamp();
+END $$;
+REVOKE EXECUTE ON FUNCTION kerfolio.register_pc(text, text, name) FROM PUBLIC;
+)sql",
 };
 
 // The version the tables are at, 0 before the first step; nullopt and the error when it cannot be read.
@@ -92,16 +141,18 @@ std::optional<long long> CurrentVersion(PgConnection& conn, std::string& error) 
 
 }  // namespace
 
-std::optional<std::string> Migrate(PgConnection& conn) {
+std::optional<std::string> Migrate(PgConnection& conn, int upTo) {
     std::string error;
     auto version = CurrentVersion(conn, error);
     if (!version) return error;
-    if (*version >= kSchemaVersion) return std::nullopt;
+    if (*version > kSchemaVersion) return std::string(kSchemaTooNew);
+    if (*version >= upTo) return std::nullopt;
 
     if (PgResult begin = conn.Exec("BEGIN"); !begin.Ok()) return begin.Error();
-    const auto fail = [&conn](const std::string& reason) -> std::optional<std::string> {
+    const auto fail = [&conn, made = *version > 0](const std::string& reason) -> std::optional<std::string> {
         if (conn.IsOpen()) conn.Exec("ROLLBACK");
-        if (reason.find("permission denied") != std::string::npos) return std::string(kSchemaMissing);
+        if (reason.find("permission denied") != std::string::npos)
+            return std::string(made ? kSchemaOld : kSchemaMissing);
         return reason;
     };
     // One PC migrates while the others wait, then they find the work done.
@@ -114,7 +165,11 @@ std::optional<std::string> Migrate(PgConnection& conn) {
     }
     version = CurrentVersion(conn, error);
     if (!version) return fail(error);
-    for (auto v = *version; v < kSchemaVersion; ++v) {
+    if (*version > kSchemaVersion) {
+        conn.Exec("ROLLBACK");
+        return std::string(kSchemaTooNew);
+    }
+    for (auto v = *version; v < upTo; ++v) {
         if (PgResult step = conn.Script(kSteps[static_cast<std::size_t>(v)]); !step.Ok())
             return fail(step.Error());
         if (PgResult mark =

@@ -87,6 +87,21 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     ShareTo(folderA.Path(), server.Conninfo(), livePort);
     ShareTo(folderB.Path(), server.Conninfo());
     Window a(folderA.Path()), b(folderB.Path());
+    // The owner registers each PC by name once the senders' first connections have made the tables.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return server.Psql("SELECT to_regclass('kerfolio.pcs') IS NOT NULL") == "t"; }, 15'000));
+    for (const auto& [folder, name] : {std::pair{&folderA, "一车间"}, std::pair{&folderB, "二车间"}}) {
+        const std::string file = (folder->Path() + "/" + journal::kFileName).toStdString();
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "SELECT value FROM meta WHERE key = 'pc_id'", -1, &statement, nullptr);
+        ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW) << file;
+        const std::string pc = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        ASSERT_EQ(server.Psql("SELECT kerfolio.register_pc('" + pc + "', '" + name + "', current_user)"), "");
+    }
 
     live::LiveServer office("");
     ASSERT_FALSE(office.Start({"127.0.0.1", 0, "127.0.0.1:0"}));
@@ -187,6 +202,48 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     // And the office board shows both PCs' machine 3 idle again, the earlier jobs still open.
     EXPECT_TRUE(QTest::qWaitFor(bothShown, 10'000));
     board.Stop();
+}
+
+// What the settings, the login or the tables hold wrong is said within seconds of start-up, once; a
+// server that cannot be reached is an outage, left to the backlog's message.
+TEST(ShareTwoWindows, AWrongLoginOrStringIsSaidAtStartUpOnceAndAnAbsentServerIsNot) {
+    PgServer server;
+    ASSERT_TRUE(server.Start());
+    ASSERT_EQ(server.Psql("CREATE DATABASE newer"), "");
+    ASSERT_EQ(
+        server.Psql("CREATE SCHEMA kerfolio; CREATE TABLE kerfolio.migrations(version integer PRIMARY KEY);"
+                    " INSERT INTO kerfolio.migrations VALUES (99)",
+                    "newer"),
+        "");
+    std::string absent = server.Conninfo();
+    absent.replace(absent.find(" port=") + 6, 5, "1");
+    const struct {
+        std::string conninfo;
+        QString said;  // empty: nothing is said
+    } cases[] = {
+        {server.Conninfo(PgServer::kOwner, "wrong"), "password authentication failed"},
+        {"hostt=" + server.Folder().string() + " dbname=postgres", "数据库连接字符串无效"},
+        {server.Conninfo(PgServer::kOwner, PgServer::kOwnerPassword, "newer"), "表版本比本程序新"},
+        {absent, ""},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        ShareTo(folder.Path(), c.conninfo);
+        QElapsedTimer started;
+        started.start();
+        Window w(folder.Path());
+        if (!c.said.isEmpty()) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !w.messages.errors.isEmpty(); }, 10'000)) << c.conninfo;
+            EXPECT_LT(started.elapsed(), 6'000) << c.conninfo;
+        }
+        // The sender goes on trying meanwhile; nothing more is said.
+        QTest::qWait(6'000);
+        ASSERT_EQ(w.messages.errors.size(), c.said.isEmpty() ? 0 : 1)
+            << w.messages.errors.join("|").toStdString();
+        if (!c.said.isEmpty()) {
+            EXPECT_TRUE(w.messages.errors[0].contains(c.said)) << w.messages.errors[0].toStdString();
+        }
+    }
 }
 
 }  // namespace

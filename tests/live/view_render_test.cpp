@@ -135,20 +135,31 @@ TEST(OfficeRender, EachPcSaysWhenItWasLastHeardFrom) {
     OfficeView office;
     office.now = At("10:00:00", kDay + 1);
     office.utcOffsetMinutes = 480;
-    office.pcs = {{"pc<1>", At("9:59:30", kDay + 1), 30, BusyView()},
-                  {"pc2", At("8:00:00", kDay + 1), 7200, BusyView()}};
+    office.pcs = {{"pc<1>", At("9:59:30", kDay + 1), 30, BusyView(), "", true},
+                  {"pc2", At("8:00:00", kDay + 1), 7200, BusyView(), "一车间", true},
+                  {"pc3", 0, 0, nullptr, "二车间", false}};
     office.problem = "server closed the connection <x>";
     office.dataAt = At("9:59:58", kDay + 1);
+    office.unregisteredPcs = 501;
 
     const QJsonObject root = Parse(RenderOfficeJson(office));
-    EXPECT_EQ(root.keys(), (QStringList{"data_at", "generated_at", "pcs", "server_ok", "server_problem"}));
+    EXPECT_EQ(root.keys(), (QStringList{"data_at", "generated_at", "pcs", "server_ok", "server_problem",
+                                        "unregistered_pcs"}));
+    EXPECT_EQ(root["unregistered_pcs"].toInt(), 501);
     EXPECT_FALSE(root["server_ok"].toBool());
     EXPECT_EQ(root["server_problem"].toString(), "server closed the connection <x>");
     EXPECT_EQ(root["data_at"].toString(), "2026-12-09T09:59:58+08:00");
     const QJsonArray pcs = root["pcs"].toArray();
-    ASSERT_EQ(pcs.size(), 2);
-    EXPECT_EQ(pcs[0].toObject().keys(), (QStringList{"last_arrived_at", "machines", "pc_id", "pc_time",
-                                                     "seconds_since_last", "silent", "today"}));
+    ASSERT_EQ(pcs.size(), 3);
+    EXPECT_EQ(pcs[0].toObject().keys(), (QStringList{"last_arrived_at", "machines", "name", "pc_id",
+                                                     "pc_time", "seconds_since_last", "silent", "today"}));
+    EXPECT_EQ(pcs[1]["name"].toString(), "一车间");
+    // Registered, never heard from: no arrival, no machines.
+    EXPECT_EQ(pcs[2].toObject().keys(),
+              (QStringList{"last_arrived_at", "name", "pc_id", "seconds_since_last", "silent"}));
+    EXPECT_TRUE(pcs[2]["last_arrived_at"].isNull());
+    EXPECT_TRUE(pcs[2]["seconds_since_last"].isNull());
+    EXPECT_FALSE(pcs[2]["silent"].toBool());
     EXPECT_EQ(pcs[0]["pc_id"].toString(), "pc<1>");
     EXPECT_EQ(pcs[0]["last_arrived_at"].toString(), "2026-12-09T09:59:30+08:00");
     EXPECT_FALSE(pcs[0]["silent"].toBool());
@@ -160,14 +171,16 @@ TEST(OfficeRender, EachPcSaysWhenItWasLastHeardFrom) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("pc<1>"), std::string::npos);
     for (const char* shown :
-         {"电脑 pc&lt;1&gt;", "0:00:30 前", "class=\"pc silent\"><h2>电脑 pc2", "2:00:00 前",
+         {"电脑 pc&lt;1&gt;", "0:00:30 前", "class=\"pc silent\"><h2>电脑 一车间", "2:00:00 前",
+          "<h2>电脑 二车间</h2><p class=\"arrived\">尚未收到本机的事件</p></section>", "未登记的电脑：501 台",
           "已超过 10 分钟没有新事件", "共享数据库暂时无法读取：server closed the connection &lt;x&gt;",
           "读取时间 <time datetime=\"2026-12-09T09:59:58+08:00\">", "跳步中"})
         EXPECT_NE(html.find(shown), std::string::npos) << shown;
 
     // Nothing read yet, and nothing to read.
     const OfficeView empty{At("10:00:00"), 480, {}, {}, std::nullopt};
-    EXPECT_NE(RenderOfficeHtml(empty).find("还没有任何电脑"), std::string::npos);
+    EXPECT_NE(RenderOfficeHtml(empty).find("还没有登记任何电脑"), std::string::npos);
+    EXPECT_EQ(RenderOfficeHtml(empty).find("未登记的电脑"), std::string::npos);
     const QJsonObject none = Parse(RenderOfficeJson(empty));
     EXPECT_TRUE(none["server_ok"].toBool());
     EXPECT_TRUE(none["data_at"].isNull());

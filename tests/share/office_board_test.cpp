@@ -7,10 +7,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "share/pg_connection.h"
 #include "share/sender.h"
+#include "share/server_report.h"
 #include "tests/share/pg_server.h"
 #include "tests/share/sender_timing.h"
 #include "tests/share/test_journal.h"
@@ -47,6 +49,10 @@ class OfficeBoardTest : public ::testing::Test {
         ASSERT_TRUE(WaitUntil([&] { return sender.Status().sentSeq == lastSeq; }))
             << sender.Status().lastError;
     }
+    void Register(const std::string& pcId, const std::string& name) {
+        ASSERT_EQ(server_->Psql("SELECT kerfolio.register_pc('" + pcId + "', '" + name + "', current_user)"),
+                  "");
+    }
     std::unique_ptr<PgServer> server_;
 };
 
@@ -76,11 +82,14 @@ TEST_F(OfficeBoardTest, EachMachineShowsWhatItsPcBoardShows) {
     const std::int64_t lastB = pcB.Click("mounted", 6, kMorning + 2 * kMinute);
     Send("a.sqlite", lastA);
     Send("b.sqlite", lastB);
+    Register(a, "一车间");
+    Register(b, "二车间");
 
     PgConnection conn;
     ASSERT_EQ(conn.Open(server_->Conninfo(), 5s), std::nullopt);
     std::vector<live::OfficePc> pcs;
-    ASSERT_EQ(ReadOfficePcs(conn, kMorning + 60 * kMinute, 0, pcs), std::nullopt);
+    std::int64_t unregistered = -1;
+    ASSERT_EQ(ReadOfficePcs(conn, kMorning + 60 * kMinute, 0, pcs, unregistered), std::nullopt);
     ASSERT_EQ(pcs.size(), 2u);
     EXPECT_EQ(pcs[0].pcId, a);
     EXPECT_EQ(pcs[1].pcId, b);
@@ -119,11 +128,63 @@ TEST_F(OfficeBoardTest, EachMachineShowsWhatItsPcBoardShows) {
     EXPECT_EQ(pcs[1].view->today->unreadLines, 0);
 }
 
+// The office knows PCs by the names the owner gave them; ids nobody named, however many and however
+// they sort, are one count and never push a named PC off the board or out of the report.
+TEST_F(OfficeBoardTest, IdsNobodyNamedAreOneCountAndNeverHideANamedPc) {
+    const std::string first(32, 'e'), second(32, 'd'), silent(32, 'f');
+    TestJournal pcA(server_->Folder() / "a.sqlite", first);
+    pcA.Complete(1, kMorning, kMorning + kMinute, 5);
+    TestJournal pcB(server_->Folder() / "b.sqlite", second);
+    Send("a.sqlite", 1);
+    Send("b.sqlite", pcB.Click("mounted", 2, kMorning));
+    // Named against the order of their ids; the third has sent nothing yet.
+    Register(first, "一车间");
+    Register(second, "二车间");
+    Register(silent, "三车间");
+    ASSERT_EQ(server_->Psql("INSERT INTO kerfolio.events(pc_id, seq, utc_ms, utc_offset_s, kind, detail)"
+                            " SELECT lpad(g::text, 32, '0'), 1, 0, 0, 'mounted', '{}'"
+                            " FROM generate_series(1, 600) g"),
+              "");
+
+    PgConnection conn;
+    ASSERT_EQ(conn.Open(server_->Conninfo(), 5s), std::nullopt);
+    std::vector<live::OfficePc> pcs;
+    std::int64_t unregistered = -1;
+    ASSERT_EQ(ReadOfficePcs(conn, kMorning, 0, pcs, unregistered), std::nullopt);
+    EXPECT_EQ(unregistered, 600);
+    ASSERT_EQ(pcs.size(), 3u);
+    const struct {
+        std::string pcId, name;
+        bool heard;
+    } expected[] = {{first, "一车间", true}, {silent, "三车间", false}, {second, "二车间", true}};
+    for (std::size_t i = 0; i < pcs.size(); ++i) {
+        EXPECT_EQ(pcs[i].pcId, expected[i].pcId) << i;
+        EXPECT_EQ(pcs[i].name, expected[i].name) << i;
+        EXPECT_EQ(pcs[i].heard, expected[i].heard) << i;
+        EXPECT_EQ(pcs[i].view != nullptr, expected[i].heard) << i;
+    }
+    EXPECT_EQ(pcs[2].view->machines[1].state, MachineState::Mounted);
+
+    ServerReport report;
+    ASSERT_EQ(ReadServerReport(server_->Conninfo(), true, report), std::nullopt);
+    EXPECT_EQ(report.unregisteredPcs, 600);
+    ASSERT_EQ(report.pcs.size(), 3u);
+    EXPECT_EQ(report.pcs[0].name, "一车间");
+    EXPECT_EQ(report.pcs[1].events, 0);
+    ASSERT_EQ(report.rows.size(), 1u);
+    EXPECT_EQ(report.rows[0].pcName, "一车间");
+    std::ostringstream written;
+    WriteServerReport(report, written);
+    EXPECT_NE(written.str().find("\n未登记的电脑：600 台"), std::string::npos) << written.str();
+    EXPECT_EQ(written.str().find(std::string(32, '0').substr(0, 29)), std::string::npos) << written.str();
+}
+
 // The board keeps publishing while the server is away, with the last good data and the reason, and
 // recovers by itself.
 TEST_F(OfficeBoardTest, AServerAwayIsSaidOverTheLastGoodData) {
     TestJournal pc(server_->Folder() / "a.sqlite", std::string(32, 'a'));
     Send("a.sqlite", pc.Click("mounted", 1, kMorning));
+    Register(pc.PcId(), "一车间");
 
     std::mutex mutex;
     std::shared_ptr<const live::OfficeView> latest;

@@ -38,7 +38,7 @@ std::string AsServerUser(bool root, const std::string& command) {
 
 }  // namespace
 
-PgServer::PgServer() {
+PgServer::PgServer(std::string superuser) : superuser_(std::move(superuser)) {
     root_ = geteuid() == 0;
     std::string pattern = "/tmp/kpg.XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -53,7 +53,7 @@ PgServer::PgServer() {
             if (chown(p.c_str(), pg->pw_uid, pg->pw_gid) != 0) throw std::runtime_error("chown failed");
     }
     const std::string initdb =
-        std::string(kBin) + "initdb -D " + Quoted((folder_ / "data").string()) + " -U " + kOwner +
+        std::string(kBin) + "initdb -D " + Quoted((folder_ / "data").string()) + " -U " + superuser_ +
         " --auth=scram-sha-256 --pwfile=" + Quoted((folder_ / "pw").string()) +
         " -E UTF8 --locale=C.UTF-8 --no-sync > " + Quoted((folder_ / "initdb.log").string()) + " 2>&1";
     if (std::system(AsServerUser(root_, initdb).c_str()) != 0)
@@ -95,7 +95,7 @@ bool PgServer::Start() {
         _exit(127);
     }
     group_ = child;
-    const std::string conninfo = Conninfo();
+    const std::string conninfo = Conninfo(superuser_);
     for (int i = 0; i < 300; ++i) {
         if (PQping(conninfo.c_str()) == PQPING_OK) return true;
         int status;
@@ -154,10 +154,22 @@ std::string PgServer::Conninfo(const std::string& user, const std::string& passw
 }
 
 std::string PgServer::Psql(const std::string& sql, const std::string& database) const {
+    return RunPsql("-c " + Quoted(sql), database);
+}
+
+std::string PgServer::PsqlFile(const std::filesystem::path& file, const std::vector<std::string>& variables,
+                               const std::string& database) const {
+    std::string arguments;
+    for (const std::string& v : variables)
+        arguments += "-v " + Quoted(v) + " ";
+    return RunPsql(arguments + "< " + Quoted(file.string()), database);
+}
+
+std::string PgServer::RunPsql(const std::string& arguments, const std::string& database) const {
     const std::string command = "PGPASSWORD=" + std::string(kOwnerPassword) +
                                 " psql -X -q -A -t -v ON_ERROR_STOP=1" + " -h " + Quoted(folder_.string()) +
-                                " -p " + std::to_string(port_) + " -U " + kOwner + " -d " + Quoted(database) +
-                                " -c " + Quoted(sql) + " 2>&1";
+                                " -p " + std::to_string(port_) + " -U " + Quoted(superuser_) + " -d " +
+                                Quoted(database) + " " + arguments + " 2>&1";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         std::array<char, 4096> buffer;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kerfolio::test {
 
@@ -15,7 +16,8 @@ class PgServer {
     static constexpr char kOwner[] = "kerfolio_owner";
     static constexpr char kOwnerPassword[] = "owner-secret";
 
-    PgServer();
+    // superuser: the name initdb gives the superuser (its password is kOwnerPassword).
+    explicit PgServer(std::string superuser = kOwner);
     ~PgServer();
     PgServer(const PgServer&) = delete;
     PgServer& operator=(const PgServer&) = delete;
@@ -27,11 +29,18 @@ class PgServer {
 
     std::string Conninfo(const std::string& user = kOwner, const std::string& password = kOwnerPassword,
                          const std::string& database = "postgres") const;
-    // Runs SQL as the owner through psql; its output (tuples only, unaligned).
+    // Runs SQL as the superuser through psql; its output (tuples only, unaligned).
     std::string Psql(const std::string& sql, const std::string& database = "postgres") const;
+    // Runs a file of SQL as the superuser through psql's standard input, stopping at the first error,
+    // with psql's variables ("name=value", each passed as -v); its output and errors.
+    std::string PsqlFile(const std::filesystem::path& file, const std::vector<std::string>& variables,
+                         const std::string& database = "postgres") const;
     const std::filesystem::path& Folder() const { return folder_; }
 
   private:
+    std::string RunPsql(const std::string& arguments, const std::string& database) const;
+
+    std::string superuser_;
     std::filesystem::path folder_;
     int port_ = 0;
     pid_t group_ = 0;  // process group of the running server, 0 when stopped
