@@ -1,5 +1,6 @@
 #include "journal/job_times.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -54,7 +55,8 @@ void CollectIntervals(const std::vector<MachineEvent>& events, const char* begin
 std::int64_t SumOf(const std::vector<Interval>& intervals, const char* name) {
     std::int64_t sum = 0;
     for (const Interval& interval : intervals)
-        if (interval.kind == name) sum += interval.endUtcMs - interval.beginUtcMs;
+        // A clock set back inside the interval leaves its end before its begin: it stopped nothing.
+        if (interval.kind == name) sum += std::max<std::int64_t>(0, interval.endUtcMs - interval.beginUtcMs);
     return sum;
 }
 

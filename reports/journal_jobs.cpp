@@ -8,6 +8,8 @@
 
 #include "journal/journal_schema.h"
 #include "reports/local_days.h"
+#include "storage/atomic_file.h"
+#include "storage/work_snapshot.h"
 
 namespace kerfolio {
 namespace {
@@ -78,6 +80,46 @@ const char* FieldName(const std::string& key) {
         if (key == name) return text;
     }
     return nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// An archive the PC began and never recorded as done (killed between the day file and its archived
+// event): where the day file holds its lines, the journal's jobs are those lines, as after the archive.
+void CoverOpenArchive(sqlite3* db, JournalJobs& out) {
+    Statement intent = Prepare(db,
+                               "SELECT json_extract(value, '$.file'), json_extract(value, '$.text') FROM meta"
+                               " WHERE key = ?1 AND json_valid(value)");
+    if (!intent) return;
+    sqlite3_bind_text(intent.get(), 1, journal::meta::kArchiveIntent, -1, SQLITE_STATIC);
+    if (sqlite3_step(intent.get()) != SQLITE_ROW) return;
+    const std::filesystem::path file(Text(intent.get(), 0));
+    const std::string text = Text(intent.get(), 1);
+    const std::string added = NotePadFileBytes(text);
+    std::string bytes;
+    if (added.empty() || !ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) return;
+    const std::size_t at = bytes.rfind(added);
+    if (at == std::string::npos || (at > 0 && bytes[at - 1] != '\n')) return;
+    std::size_t line = 1 + std::size_t(std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(at), '\n'));
+    const std::string fileName = file.filename().string();
+    std::size_t next = 0;  // the NotePad's lines are the unarchived jobs' lines, in order
+    for (std::size_t from = 0; from <= text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        const std::string_view lineText = std::string_view(text).substr(from, end - from);
+        from = end + 1;
+        for (std::size_t j = next; j < out.jobs.size(); ++j) {
+            JournalJob& job = out.jobs[j];
+            if (!job.archivedFile.empty() || job.reportLine != lineText) continue;
+            job.archivedFile = fileName;
+            job.archivedLine = line;
+            out.coveredLines[fileName].insert(line);
+            if (out.archiveFolder.empty()) out.archiveFolder = file.parent_path();
+            next = j + 1;
+            break;
+        }
+    }
 }
 
 }  // namespace
@@ -204,6 +246,7 @@ bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std
             out.jobs[found->second].archivedLine = std::size_t(line);
         }
     }
+    CoverOpenArchive(raw, out);
     sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
     return true;
 }
@@ -217,6 +260,19 @@ bool IntervalsAreExact(const JournalJob& job) {
     for (const auto& interval : job.intervals)
         (interval.jump ? jump : wireBreak) += interval.endMs - interval.beginMs;
     return jump == job.jumpMs && wireBreak == job.breakMs;
+}
+
+// The job with no time running backwards: a start after the finish at the finish (a job counts on its
+// finish), intervals and totals never below 0. How long it ran cannot be told; the report lists such a
+// job as uncertain.
+JournalJob Forwards(JournalJob job) {
+    job.startMs = std::min(job.startMs, job.finishMs);
+    if (job.mountMs) job.mountMs = std::min(*job.mountMs, job.startMs);
+    job.jumpMs = std::max<std::int64_t>(0, job.jumpMs);
+    job.breakMs = std::max<std::int64_t>(0, job.breakMs);
+    for (auto& interval : job.intervals)
+        interval.endMs = std::max(interval.endMs, interval.beginMs);
+    return job;
 }
 
 // The time before the instant at that a jump and a wire break of the job both ran.
@@ -236,12 +292,21 @@ std::int64_t OverlapUpTo(const JournalJob& job, std::int64_t at) {
 
 }  // namespace
 
+bool TimeRanBackwards(const JournalJob& job) {
+    if (job.finishMs < job.startMs || (job.mountMs && *job.mountMs > job.startMs)) return true;
+    if (job.jumpMs < 0 || job.breakMs < 0) return true;
+    return std::any_of(job.intervals.begin(), job.intervals.end(), [](const JournalJob::Interval& interval) {
+        return interval.endMs < interval.beginMs;
+    });
+}
+
 LocalMoment JournalLocalMoment(const JournalJob& job, std::int64_t ms) {
     const Clock clock(job);
     return {clock.DayOf(ms), clock.SecondOfDay(ms)};
 }
 
-DatedJob DateJournalJob(const JournalJob& job) {
+DatedJob DateJournalJob(const JournalJob& given) {
+    const JournalJob job = Forwards(given);
     const Clock clock(job);
     DatedJob dated;
     const std::int64_t mountMs = job.mountMs.value_or(job.startMs);
@@ -259,7 +324,8 @@ DatedJob DateJournalJob(const JournalJob& job) {
     return dated;
 }
 
-std::vector<DayPart> JournalDayParts(const JournalJob& job) {
+std::vector<DayPart> JournalDayParts(const JournalJob& given) {
+    const JournalJob job = Forwards(given);
     const Clock clock(job);
     std::int64_t intervalJump = 0, intervalBreak = 0;
     for (const auto& interval : job.intervals)

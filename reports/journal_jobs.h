@@ -61,6 +61,10 @@ bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std
 // it fell on (this PC's zone, or the offset it was stamped with where the zone disagrees).
 DatedJob DateJournalJob(const JournalJob& job);
 
+// Whether the PC's clock ran backwards within the job (set back, or a zone moved west, between two of
+// its clicks): a finish before the start, a mount after it, an interval ending before it began.
+bool TimeRanBackwards(const JournalJob& job);
+
 // Where an instant of the job falls on the local calendar, as the job's own clock reads it.
 LocalMoment JournalLocalMoment(const JournalJob& job, std::int64_t ms);
 

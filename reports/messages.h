@@ -103,6 +103,8 @@ inline constexpr char kUnsentPrefix[] = "尚有 ";
 inline constexpr char kUnsentMiddle[] = " 个事件未发送到共享数据库（自 ";
 inline constexpr char kUnsentSuffix[] = " 起）";
 inline constexpr char kCorrected[] = "完成时修改了（原值 → 确认值）：";
+inline constexpr char kTimeRanBackwards[] =
+    "时间倒退（两次点击之间时钟或时区被调回）：此单的时间不可靠，负的时长按 0 计；未用于效率学习";
 inline constexpr char kLongerThanDay[] =
     "按加工量和设定效率应超过一天，一天以上的部分无从得知；未用于效率学习";
 inline constexpr char kUnordered[] = "装夹、开始、完成的时间在一天之内排不出先后；未用于效率学习";

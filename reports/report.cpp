@@ -114,7 +114,11 @@ class ReportSink final : public ArchiveLineSink {
         if (!earliest || started < *earliest) earliest = started;
         if (!latest || dated.finishDay > *latest) latest = dated.finishDay;
         sums_.AddJob(machine, dated);
-        learner_.Add(machine, dated, nameNumber);
+        if (TimeRanBackwards(job)) {
+            report_.problems.push_back({label, job.archivedLine, rmsg::kTimeRanBackwards});
+        } else {
+            learner_.Add(machine, dated, nameNumber);
+        }
         if (!job.corrections.empty()) {
             std::string text = rmsg::kCorrected;
             for (std::size_t i = 0; i < job.corrections.size(); ++i)
@@ -122,7 +126,8 @@ class ReportSink final : public ArchiveLineSink {
             report_.problems.push_back({label, job.archivedLine, std::move(text)});
         }
         if (request_.listJobs && job.workpiece.find(request_.workpiece) != std::string::npos) {
-            const int mountToStart = job.mountMs ? int((job.startMs - *job.mountMs) / 1000) : 0;
+            const int mountToStart =
+                job.mountMs ? int(std::max<std::int64_t>(0, job.startMs - *job.mountMs) / 1000) : 0;
             listedJobs.push_back({names_.Machines()[std::size_t(machine)], job.workpiece, dated, mountToStart,
                                   JournalLocalMoment(job, job.mountMs.value_or(job.startMs)),
                                   JournalLocalMoment(job, job.startMs), label, job.archivedLine});

@@ -62,7 +62,8 @@ struct TestJob {
     std::int64_t jumpMs = 0;
     std::string detail = "{}";  // the completed event's
     bool corrected = false;
-    std::int64_t breakMs = 0;  // a wire break from the start, as the jump
+    std::int64_t breakMs = 0;   // a wire break from the start, as the jump
+    std::string line = "line";  // the report line
 };
 
 // A journal as the program writes it, made with plain SQL.
@@ -85,7 +86,7 @@ class JournalFile {
              ", '" + job.name + "', 'W', " + std::to_string(job.amount) + ", " + std::to_string(job.mount) +
              ", " + std::to_string(job.start) + ", " + std::to_string(job.finish) + ", " +
              std::to_string(job.offset) + ", " + std::to_string(job.jumpMs) + ", " +
-             std::to_string(job.breakMs) + ", 'line', " + (job.corrected ? "1" : "0") + ")");
+             std::to_string(job.breakMs) + ", '" + job.line + "', " + (job.corrected ? "1" : "0") + ")");
         for (const auto& [kind, ms] : {std::pair{"jump", job.jumpMs}, std::pair{"break", job.breakMs}}) {
             if (ms == 0) continue;
             Exec("INSERT INTO job_intervals VALUES (" + std::to_string(seq) + ", '" + kind + "', " +
@@ -102,6 +103,12 @@ class JournalFile {
         Exec("INSERT INTO events (pc_id, utc_ms, utc_offset_s, kind, detail) VALUES ('p', " +
              std::to_string(at) + ", 3600, 'archived', '{\"file\":\"" + file.string() +
              "\",\"jobs\":" + jobs + "}')");
+    }
+
+    // An archive of text into file began and was killed before its archived event.
+    void Intent(const std::filesystem::path& file, const std::string& text) {
+        Exec("INSERT OR REPLACE INTO meta VALUES ('archive_intent', json_object('file', '" + file.string() +
+             "', 'text', '" + text + "'))");
     }
 
     // The shared database has committed the events up to seq.
@@ -173,6 +180,14 @@ TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
          2 * kHour,
          nullptr,
          90 * kMinute},
+        // The clock set back an hour while a jump ran and before the finish: nothing negative, and the
+        // job is listed as uncertain.
+        {"clock set back an hour",
+         {1, "机床1", Utc(2026, 3, 10, 7, 0), Utc(2026, 3, 10, 7, 10), Utc(2026, 3, 10, 6, 15), 3600, 1800,
+          -3'593'463},
+         0,
+         "2026-03-10 08:00:00|2026-03-10 08:10:00",
+         0},
     };
     request_.listJobs = true;
     for (const Case& c : cases) {
@@ -187,6 +202,7 @@ TEST_F(JournalReportTest, ExactDurationsAcrossMidnightsAndClockChanges) {
         EXPECT_EQ(report.overview[0].net * 1000, c.netMs >= 0 ? c.netMs : c.machiningMs - c.job.jumpMs)
             << c.what;
         EXPECT_TRUE(report.notices.empty()) << c.what;
+        EXPECT_EQ(Lists(report, rmsg::kTimeRanBackwards), c.job.finish < c.job.start) << c.what;
         if (c.listed) {
             ASSERT_EQ(report.jobList.size(), 1u);
             const std::vector<std::string> row = JobRow(report.jobList[0]);
@@ -269,6 +285,21 @@ TEST_F(JournalReportTest, ArchiveLinesTheJournalHoldsCountOnceAcrossTwoArchivesO
     ASSERT_EQ(report.overview.size(), 1u);
     EXPECT_EQ(report.overview[0].machining, 7 * 3600);  // D ran 4 hours
     EXPECT_TRUE(report.notices.empty());
+
+    // A third archive killed after its lines reached the file, before its archived event: E counts once.
+    std::string e = line(4, "E", "12:30:00");
+    e.resize(e.size() - 2);
+    journal.Add({.machine = 1,
+                 .name = "机床1",
+                 .mount = Utc(2026, 3, 10, 11, 0),
+                 .start = Utc(2026, 3, 10, 11, 0),
+                 .finish = Utc(2026, 3, 10, 11, 30),
+                 .offset = 3600,
+                 .amount = 600,
+                 .line = e});
+    journal.Intent(archive / "2026-3-11.txt", e);
+    testing::Put(archive / "2026-3-11.txt", testing::Slurp(archive / "2026-3-11.txt") + ToGbk(e + "\r\n"));
+    EXPECT_EQ(Build().jobs, 5u);
 }
 
 TEST_F(JournalReportTest, ReadsWhatTheProgramsJournalWrites) {
