@@ -11,7 +11,7 @@ namespace kerfolio::journal {
 std::string SnapshotFingerprint(const WorkSnapshot& snapshot) {
     std::string board;
     for (const auto& [key, value] : SnapshotKeys(snapshot))
-        board += key + '\n' + value + '\n';
+        board.append(key).append(1, '\n').append(value).append(1, '\n');
     return Fingerprint(board) + "-" + Fingerprint(snapshot.notePad);
 }
 
