@@ -271,7 +271,11 @@ void TForm1::RestoreFromJournal(const journal::RunState& lastRun, const std::str
         // Saved at once, so a second crash finds them in the snapshot rather than replaying them twice.
         SaveSnapshot();
     }
-    if (const QString told = StartUpRestoreText(restore, Q(journal_->File().Path().string()));
+    const std::filesystem::path beside = context_.dataFolder / journal::kFileName;
+    std::error_code error;
+    const bool leftBehind = journal_->File().Path() != beside && std::filesystem::exists(beside, error);
+    if (const QString told = StartUpRestoreText(restore, Q(journal_->File().Path().string()),
+                                                leftBehind ? Q(beside.string()) : QString());
         !told.isEmpty())
         context_.messages->Information(told);
 }

@@ -4,7 +4,8 @@
 
 namespace kerfolio {
 
-QString StartUpRestoreText(const journal::StartUpRestore& restore, const QString& journalFile) {
+QString StartUpRestoreText(const journal::StartUpRestore& restore, const QString& journalFile,
+                           const QString& leftBehind) {
     QStringList told;
     const QString lostSinceSnapshot =
         QStringLiteral("上次程序若未正常退出，最后一次快照之后的操作已无法恢复，请核对看板与记录本。");
@@ -12,9 +13,14 @@ QString StartUpRestoreText(const journal::StartUpRestore& restore, const QString
         told << QStringLiteral("事件日志文件已损坏，已改名保存为“%1”，并已新建事件日志。")
                         .arg(QString::fromStdString(restore.damagedAside)) +
                     lostSinceSnapshot;
-    if (restore.missing)
+    if (restore.missing && !leftBehind.isEmpty()) {
+        told << QStringLiteral("数据文件夹不能写入，事件日志改记在“%1”；原来的事件日志“%2”保留不动。")
+                        .arg(journalFile, leftBehind) +
+                    lostSinceSnapshot;
+    } else if (restore.missing) {
         told << QStringLiteral("这个数据文件夹原有的事件日志已不在，已新建事件日志“%1”。").arg(journalFile) +
                     lostSinceSnapshot;
+    }
     if (!restore.foreignAside.empty())
         told << QStringLiteral(
                     "事件日志属于另一台电脑或另一个数据文件夹，已改名保存为“%1”，并已新建事件日志；"
