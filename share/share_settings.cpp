@@ -1,14 +1,17 @@
 #include "share/share_settings.h"
 
-#include <fstream>
-
 #include "share/messages.h"
+#include "storage/atomic_file.h"
 #include "storage/data_folder.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio::share {
 
 namespace {
+
+// A connection string is a line; a file far larger is not one.
+constexpr std::uintmax_t kMaxConninfoFileBytes = 64 * 1024;
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -22,7 +25,8 @@ std::string Trimmed(const std::string& text) {
 ShareSettings ReadShareSettings(const std::filesystem::path& dataFolder) {
     const SettingsFile settings(SettingsPath(dataFolder));
     ShareSettings result;
-    if (std::string direct = Trimmed(settings.Read("share", "database", "")); !direct.empty()) {
+    if (std::string direct = Trimmed(settings.Read(save_ini::kShareSection, save_ini::kShareDatabaseKey, ""));
+        !direct.empty()) {
         // A value cut at the read limit would connect somewhere else or with half a password.
         if (direct.size() >= SettingsFile::kMaxValueBytes)
             result.problem = kConninfoTooLong;
@@ -30,19 +34,25 @@ ShareSettings ReadShareSettings(const std::filesystem::path& dataFolder) {
             result.conninfo = std::move(direct);
         return result;
     }
-    if (const std::string file = Trimmed(settings.Read("share", "database_file", "")); !file.empty()) {
+    if (const std::string file =
+            Trimmed(settings.Read(save_ini::kShareSection, save_ini::kShareDatabaseFileKey, ""));
+        !file.empty()) {
         std::filesystem::path path = file;
         if (path.is_relative()) path = dataFolder / path;
-        std::ifstream in(path);
-        std::string line;
-        if (!in || !std::getline(in, line) || Trimmed(line).empty()) {
+        // Read as every start-up file is: a FIFO or a device named here must not hold the window.
+        std::string bytes;
+        const auto failure = ReadFile(path, bytes, kMaxConninfoFileBytes);
+        const std::string line = Trimmed(bytes.substr(0, bytes.find('\n')));
+        if (failure || line.empty()) {
             result.problem = std::string(kConninfoFileUnreadable) + path.string();
             return result;
         }
-        result.conninfo = Trimmed(line);
+        result.conninfo = line;
         return result;
     }
-    if (const std::string service = Trimmed(settings.Read("share", "service", "")); !service.empty()) {
+    if (const std::string service =
+            Trimmed(settings.Read(save_ini::kShareSection, save_ini::kShareServiceKey, ""));
+        !service.empty()) {
         // The service name as a connection string; quoted so a blank or quote in it stays in the name.
         std::string quoted = "service='";
         for (const char c : service) {

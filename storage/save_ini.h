@@ -33,6 +33,13 @@ inline constexpr std::string_view kWebSection = "web";
 inline constexpr std::string_view kWebListenKey = "listen";
 inline constexpr std::string_view kWebAccessKey = "key";
 
+// The shared PostgreSQL database: a connection string, a file whose first line is one, or a service
+// name; the first one set wins. None: the journal stays on this PC.
+inline constexpr std::string_view kShareSection = "share";
+inline constexpr std::string_view kShareDatabaseKey = "database";
+inline constexpr std::string_view kShareDatabaseFileKey = "database_file";
+inline constexpr std::string_view kShareServiceKey = "service";
+
 // The id of the journal that holds this data folder's events: a journal with another id was copied in
 // from another PC, or this one's was lost.
 inline constexpr std::string_view kJournalSection = "journal";

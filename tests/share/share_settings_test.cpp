@@ -1,5 +1,6 @@
 // Reading the share settings and wording the backlog: no server needed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -34,6 +35,10 @@ TEST(ShareSettings, EachKeyAndItsProblems) {
          "host=office dbname=kerfolio password=" + std::string(200, 'y'),
          ""},
         {{{"database_file", "missing.conn"}}, "", kConninfoFileUnreadable},
+        // Read without waiting on a writer or a device, and not at any size.
+        {{{"database_file", "fifo.conn"}}, "", kConninfoFileUnreadable},
+        {{{"database_file", "/dev/zero"}}, "", kConninfoFileUnreadable},
+        {{{"database_file", "huge.conn"}}, "", kConninfoFileUnreadable},
         {{{"service", "kerfolio hall'1"}}, "service='kerfolio hall\\'1'", ""},
         {{{"database", "host=a"}, {"service", "b"}}, "host=a", ""},
     };
@@ -41,6 +46,8 @@ TEST(ShareSettings, EachKeyAndItsProblems) {
         testing::TempFolder folder;
         std::ofstream(folder.Path() / "share.conn")
             << "host=office dbname=kerfolio password=" << std::string(200, 'y') << "\nsecond line ignored\n";
+        ::mkfifo((folder.Path() / "fifo.conn").c_str(), 0600);
+        std::ofstream(folder.Path() / "huge.conn") << "host=a " << std::string(1 << 20, ' ') << "\n";
         SettingsFile settings(SettingsPath(folder.Path()));
         ASSERT_TRUE(settings.Write("other", "x", "1"));
         for (const auto& [key, value] : c.keys)
