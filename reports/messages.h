@@ -103,6 +103,8 @@ inline constexpr char kUnsentPrefix[] = "尚有 ";
 inline constexpr char kUnsentMiddle[] = " 个事件未发送到共享数据库（自 ";
 inline constexpr char kUnsentSuffix[] = " 起）";
 inline constexpr char kCorrected[] = "完成时修改了（原值 → 确认值）：";
+inline constexpr char kJumpAndBreakExceed[] =
+    "跳步与断丝时间之和超过加工时间：两者可能同时发生，文本行记不下重叠多少，净切割时间按 0 计";
 inline constexpr char kTimeRanBackwards[] =
     "时间倒退（两次点击之间时钟或时区被调回）：此单的时间不可靠，负的时长按 0 计；未用于效率学习";
 inline constexpr char kLongerThanDay[] =

@@ -227,6 +227,9 @@ class ReportSink final : public ArchiveLineSink {
             learn = false;
         }
         ResolveClockChange(dated, lineNumber, listed);
+        // A jump and a wire break open at once: the journal knows by how much, a line does not.
+        if (listed && job.jump > 0 && job.wireBreak > 0 && job.jump + job.wireBreak > dated.machining)
+            report_.problems.push_back({*label_, lineNumber, rmsg::kJumpAndBreakExceed});
         return learn;
     }
 

@@ -378,6 +378,11 @@ TEST_F(JournalReportTest, TextLinesResolveClockChangesAndFlagWhatTheyCannotTell)
          {"机床1", "A", "2:30:00", "2:30:00", "0:00:00", "0:00:00", "5:00:00", "900"},
          0,
          rmsg::kClockChangeUnresolved},
+        {"a jump and a wire break longer together than the job",
+         "2026-3-11.txt",
+         {"机床1", "A", "8:00:00", "8:00:00", "1:00:00", "0:40:00", "9:30:00", "900"},
+         90 * 60,
+         rmsg::kJumpAndBreakExceed},
     };
     for (const Case& c : cases) {
         testing::TempFolder archive;
