@@ -18,6 +18,7 @@
 #include "app/pages/hover_hints.h"
 #include "app/widgets/deferred_font.h"
 #include "app/widgets/one_line_field.h"
+#include "app/widgets/time_field.h"
 #include "board/conversion_error.h"
 #include "board/time_text.h"
 #include "storage/data_folder.h"
@@ -127,7 +128,7 @@ void OptionsPage::BuildLayout() {
     QGroupBox* group2 = Group(this, "GroupBox2", QStringLiteral("NotePad 每天定时存档项"), 0, 56, 185, 113);
     checkBox3_ = Check(group2, "CheckBox3", QStringLiteral("定时存档"), 16, 16, 73, 17);
     QLabel* timeLabel = Label(group2, "Label9", QStringLiteral("存档时间："), 16, 45);
-    dateTimePicker1_ = Place(new QTimeEdit(group2), "DateTimePicker1", 80, 40, 73, 20);
+    dateTimePicker1_ = Place(new TimeField(group2), "DateTimePicker1", 80, 40, 73, 20);
     dateTimePicker1_->setDisplayFormat(QStringLiteral("H:mm:ss"));
     dateTimePicker1_->setTime(QTime(0, 0, 0));
     // A field is announced by its label; without one, by its group's title, which two fields share.

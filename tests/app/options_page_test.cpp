@@ -1,5 +1,7 @@
 #include <QFile>
 #include <QLineEdit>
+#include <QTest>
+#include <QTimeEdit>
 
 #include "tests/app/options_test_support.h"
 
@@ -177,6 +179,42 @@ TEST_F(OptionsPageTest, ApplyThatCannotWriteShowsOneErrorNamingTheFile) {
     EXPECT_TRUE(messages.errors.front().contains("save.ini")) << messages.errors.front().toStdString();
     EXPECT_EQ(LockableNot(false), "");
     EXPECT_EQ(calls, std::vector<std::string>{"timer on"});
+}
+
+// An operator types a whole time over what is selected in the field: that time, or a visible refusal,
+// never another time.
+TEST_F(OptionsPageTest, ATimeTypedOverASelectionIsThatTime) {
+    struct Case {
+        const char* what;
+        void (*select)(QTimeEdit*);
+        const char* typed;
+        QTime stored;
+    } cases[] = {
+        {"all selected", [](QTimeEdit* edit) { edit->selectAll(); }, "23:50:00", QTime(23, 50, 0)},
+        {"the hour selected", [](QTimeEdit* edit) { edit->setSelectedSection(QDateTimeEdit::HourSection); },
+         "23:50:00", QTime(23, 50, 0)},
+        {"all selected, one-digit hour", [](QTimeEdit* edit) { edit->selectAll(); }, "7:05:09",
+         QTime(7, 5, 9)},
+        {"all selected, past midnight", [](QTimeEdit* edit) { edit->selectAll(); }, "0:30:00",
+         QTime(0, 30, 0)},
+        {"all selected, hours and minutes", [](QTimeEdit* edit) { edit->selectAll(); }, "6:45",
+         QTime(6, 45, 0)},
+        // Not a time: the field keeps what it held (and beeps) rather than a time nobody typed.
+        {"all selected, not a time", [](QTimeEdit* edit) { edit->selectAll(); }, "25:7", QTime(12, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        Build();
+        page_->LoadStoredOptions();
+        Click(page_.get(), "BitBtn2");
+        page_->show();
+        QTimeEdit* edit = Picker();
+        edit->setTime(QTime(12, 0, 0));
+        edit->setFocus();
+        c.select(edit);
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+        QTest::keyClick(edit, Qt::Key_Return);  // the typing ends, as when the field is left
+        EXPECT_EQ(edit->time().toString("H:mm:ss"), c.stored.toString("H:mm:ss")) << c.what;
+    }
 }
 
 }  // namespace
