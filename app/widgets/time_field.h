@@ -21,7 +21,7 @@ class TimeField : public QTimeEdit {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    void Settle();  // the typing is over: keep the time it made, or go back
+    void Settle();   // the typing is over: keep the time it made, or go back
     QString typed_;  // the digits and colons typed since the field was entered
     QTime before_;   // the time before the typing began
     bool typedTime_ = false;
