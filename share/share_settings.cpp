@@ -11,7 +11,7 @@ namespace kerfolio::share {
 namespace {
 
 // A connection string is a line; a file far larger is not one.
-constexpr std::uintmax_t kMaxConninfoFileBytes = 64 * 1024;
+constexpr std::uintmax_t kMaxConninfoFileBytes = std::uintmax_t{64} << 10;
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
