@@ -166,7 +166,8 @@ bool Journal::OpenFile() {
         begunAfresh_ = true;
         pcId_ = MakePcId();
         if (!Begin() || !WriteMeta(meta::kSchema, std::to_string(kSchemaVersion)) ||
-            !WriteMeta(meta::kPcId, pcId_) || !Commit()) {
+            !WriteMeta(meta::kPcId, pcId_) ||
+            (!replacedPcId_.empty() && !WriteMeta(meta::kReplacesPcId, replacedPcId_)) || !Commit()) {
             Close();
             return false;
         }
@@ -186,6 +187,7 @@ bool Journal::SetAsideAsForeign(Stamp now) {
 }
 
 bool Journal::SetAside(Stamp now, bool foreign) {
+    if (!pcId_.empty()) replacedPcId_ = pcId_;
     Close();
     const std::filesystem::path aside = folder_ / SetAsideName(now, foreign);
     std::error_code error;
@@ -203,6 +205,11 @@ bool Journal::SetAside(Stamp now, bool foreign) {
     pendingSnapshotSeq_.reset();
     snapshotCoversAllOnOpen_ = false;
     return true;
+}
+
+std::string Journal::ReplacedPcId() {
+    if (!db_) return {};
+    return ReadMeta(meta::kReplacesPcId).value_or("");
 }
 
 std::string Journal::TakeSetAsideNote() {

@@ -114,6 +114,8 @@ class Journal {
     const std::string& PcId() const { return pcId_; }
     // The open file was made by this open: no journal was there before (or it was set aside).
     bool BegunAfresh() const { return begunAfresh_; }
+    // The id of the journal this one was begun in place of when that one was set aside; empty if none.
+    std::string ReplacedPcId();
     std::int64_t LastSeq() const { return lastSeq_; }
 
   private:
@@ -136,6 +138,7 @@ class Journal {
     std::string fileName_;
     sqlite3* db_ = nullptr;
     std::string pcId_;
+    std::string replacedPcId_;  // of the file last set aside, for the next one made
     std::int64_t lastSeq_ = 0;
     std::optional<std::int64_t> pendingSnapshotSeq_;
     std::string pendingFingerprint_;

@@ -40,7 +40,8 @@
 // snapshot_notepad_seq and previous_snapshot_notepad_seq (where the NotePad half of that snapshot holds
 // the lines up to another seq than its board: a start-up that found one file new and one old; absent:
 // the same seq), archive_intent (JSON {"file", "text"}: the NotePad text an archive is about to add to
-// the day file, written before the append and removed with its archived event), open_run (the
+// the day file, written before the append and removed with its archived event), replaces_pc_id (the id
+// of the journal this one was begun in place of, when that one was set aside), open_run (the
 // seq of a program_started with no program_closed yet; absent after a clean close), archived_seq (the
 // seq of the last archived event), postgres_sent_seq (the highest seq a shared PostgreSQL has committed;
 // present only where the PC sends its journal there, and written only by the sender).
@@ -109,6 +110,7 @@ inline constexpr char kPreviousSnapshotFingerprint[] = "previous_snapshot_finger
 inline constexpr char kSnapshotNotePadSeq[] = "snapshot_notepad_seq";
 inline constexpr char kPreviousSnapshotNotePadSeq[] = "previous_snapshot_notepad_seq";
 inline constexpr char kArchiveIntent[] = "archive_intent";
+inline constexpr char kReplacesPcId[] = "replaces_pc_id";
 inline constexpr char kOpenRun[] = "open_run";
 inline constexpr char kArchivedSeq[] = "archived_seq";
 inline constexpr char kPostgresSentSeq[] = "postgres_sent_seq";

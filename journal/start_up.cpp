@@ -23,6 +23,8 @@ StartUpRestore RestoreAtStart(Journal& journal, RunState lastRun, const std::str
     if (journal.IsOpen() && !recordedPcId.empty() && journal.PcId() != recordedPcId) {
         if (journal.BegunAfresh()) {
             restore.missing = restore.damagedAside.empty();
+        } else if (journal.ReplacedPcId() == recordedPcId) {
+            // Begun in place of this folder's journal, set aside while the last run wrote: ours.
         } else if (journal.SetAsideAsForeign(now)) {
             // Copied in from another PC: none of its events belong on this board.
             restore.foreignAside = journal.TakeSetAsideNote();

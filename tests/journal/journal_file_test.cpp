@@ -12,6 +12,7 @@
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
 #include "journal/replay.h"
+#include "journal/start_up.h"
 #include "tests/journal/journal_test_support.h"
 #include "tests/journal/shop.h"
 #include "tests/storage/temp_folder.h"
@@ -229,6 +230,34 @@ TEST_F(JournalFile, ADamagedFileIsSetAsideAndANewOneBegun) {
     EXPECT_EQ(journal.TakeSetAsideNote(), "");
     EXPECT_EQ(kerfolio::testing::Slurp(aside), garbage);
     EXPECT_EQ(Query(file_, "SELECT kind FROM events"), "program_started");
+}
+
+// A journal set aside while the program ran (damaged) is replaced by one of a new id, which save.ini
+// does not know yet: the next start keeps it as this folder's, and only a journal of another id is
+// set aside as foreign.
+TEST_F(JournalFile, TheNextStartKeepsAJournalBegunInPlaceOfItsOwn) {
+    const Stamp now = Local(2026, 5, 12, 8, 0, 8);
+    std::string recorded;
+    {
+        Journal journal(folder_.Path());
+        ASSERT_TRUE(journal.Open(now));
+        recorded = journal.PcId();
+        ASSERT_TRUE(journal.SetAsideAsForeign(now));  // as a damaged file is set aside mid-run
+        ASSERT_TRUE(journal.Append(ProgramEvent(kind::kProgramStarted, now)));
+    }
+    for (const bool ours : {true, false}) {
+        SCOPED_TRACE(ours);
+        Journal journal(folder_.Path());
+        ASSERT_TRUE(journal.Open(now));
+        const std::string id = journal.PcId();
+        TJobBoard board;
+        std::string notePad;
+        const StartUpRestore restore = RestoreAtStart(
+            journal, journal.ReadRunState(), ours ? recorded : std::string(32, 'f'), {}, now, board, notePad);
+        EXPECT_EQ(restore.foreignAside.empty(), ours);
+        EXPECT_FALSE(restore.missing);
+        EXPECT_EQ(journal.PcId() == id, ours);
+    }
 }
 
 TEST_F(JournalFile, AFolderThatRefusesWritesFailsTheAppendAndItResumesLater) {
