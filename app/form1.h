@@ -8,12 +8,12 @@
 #include <optional>
 #include <string>
 
-#include "app/archive_schedule.h"
 #include "board/job_board.h"
 #include "board/stamping.h"
 #include "journal/event.h"
 #include "journal/journal.h"
 #include "storage/archive_mount.h"
+#include "storage/archive_schedule.h"
 
 class QPlainTextEdit;
 class QTabWidget;

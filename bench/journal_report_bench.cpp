@@ -12,7 +12,7 @@
 #include "bench/bench_folder.h"
 #include "journal/journal_schema.h"
 #include "reports/report.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 namespace {

@@ -7,7 +7,7 @@
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "live/board_view.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 

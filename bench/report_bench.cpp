@@ -24,11 +24,11 @@
 #include "reports/csv_writer.h"
 #include "reports/html_writer.h"
 #include "reports/report.h"
-#include "reports/report_line.h"
 #include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
 #include "storage/atomic_file.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 // Heap bytes in use and their peak, counted by the global operator new of this program.
 namespace {

@@ -16,7 +16,7 @@
 #include "live/live_server.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
-#include "share/office_board.h"
+#include "office/office_board.h"
 #include "share/pg_connection.h"
 #include "share/sender.h"
 #include "share/server_report.h"

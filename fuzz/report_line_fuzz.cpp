@@ -12,8 +12,8 @@
 
 #include "board/time_text.h"
 #include "reports/archive_text.h"
-#include "reports/report_line.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
 #include "journal/journal_schema.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::journal {
 namespace {

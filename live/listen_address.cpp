@@ -6,7 +6,7 @@
 #include <charconv>
 
 #include "live/messages.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::live {
 namespace {

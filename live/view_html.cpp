@@ -2,7 +2,7 @@
 
 #include "live/iso_time.h"
 #include "live/messages.h"
-#include "reports/xml_escape.h"
+#include "storage/xml_escape.h"
 
 namespace kerfolio::live {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 

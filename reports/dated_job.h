@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "reports/calendar.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 

@@ -1,6 +1,6 @@
 #include "reports/machine_names.h"
 
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 

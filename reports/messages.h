@@ -5,10 +5,6 @@
 namespace kerfolio::rmsg {
 
 // Why a report line or an archive file does not read.
-inline constexpr char kMissingLabel[] = "缺少标签 ";
-inline constexpr char kBadTime[] = "时间无法读取 ";
-inline constexpr char kBadAmount[] = "加工量不是整数 ";
-inline constexpr char kNegativeAmount[] = "加工量为负数 ";
 inline constexpr char kFileUnreadable[] = "文件无法读取 ";
 inline constexpr char kNameNotDate[] = "文件名不是日期";
 inline constexpr char kFolderUnreadable[] = "文件夹无法读取 ";

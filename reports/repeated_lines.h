@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "reports/calendar.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 

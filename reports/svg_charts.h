@@ -5,7 +5,7 @@
 
 #include "reports/calendar.h"
 #include "reports/period_sums.h"
-#include "reports/xml_escape.h"
+#include "storage/xml_escape.h"
 
 namespace kerfolio {
 

@@ -14,7 +14,7 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace {
 

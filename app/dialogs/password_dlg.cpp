@@ -5,12 +5,12 @@
 #include <QPushButton>
 
 #include "app/dialogs/dialog_support.h"
-#include "app/dialogs/password_rules.h"
 #include "app/widgets/deferred_font.h"
 #include "app/widgets/fixed_colours.h"
 #include "app/widgets/fonts.h"
 #include "app/widgets/one_line_field.h"
 #include "storage/data_folder.h"
+#include "storage/password_rules.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {

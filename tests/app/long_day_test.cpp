@@ -10,8 +10,8 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
-#include "reports/report_line.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 #include "tests/app/form_window.h"
 
 namespace kerfolio::test {

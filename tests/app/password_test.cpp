@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/dialogs/password_rules.h"
+#include "storage/password_rules.h"
 #include "tests/app/options_test_support.h"
 
 namespace kerfolio::test {

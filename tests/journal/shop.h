@@ -12,7 +12,7 @@
 #include "journal/board_events.h"
 #include "journal/journal.h"
 #include "journal/journal_schema.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 #include "tests/journal/journal_test_support.h"
 
 namespace kerfolio::journal::testing {

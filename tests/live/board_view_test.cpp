@@ -6,7 +6,7 @@
 #include "live/iso_time.h"
 #include "live/today_jobs.h"
 #include "live_board_driver.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::live {
 namespace {

@@ -5,7 +5,7 @@
 #include "../storage/temp_folder.h"
 #include "journal/journal_schema.h"
 #include "live/journal_today.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::live {
 namespace {

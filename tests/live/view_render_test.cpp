@@ -8,7 +8,7 @@
 #include "live/view_html.h"
 #include "live/view_json.h"
 #include "live_board_driver.h"
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::live {
 namespace {

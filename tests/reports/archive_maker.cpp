@@ -5,9 +5,9 @@
 #include "board/completion.h"
 #include "board/stamping.h"
 #include "board/workpiece_entry.h"
-#include "reports/report_line.h"
 #include "storage/daily_archive.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 namespace kerfolio::testing {
 

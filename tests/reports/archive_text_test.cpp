@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-#include "reports/report_line.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 namespace {

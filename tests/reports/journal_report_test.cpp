@@ -13,10 +13,10 @@
 #include "reports/figures.h"
 #include "reports/messages.h"
 #include "reports/report.h"
-#include "reports/report_line.h"
 #include "reports/sqlite_writer.h"
 #include "sqlite_rows.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 namespace {

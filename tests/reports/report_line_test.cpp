@@ -1,4 +1,4 @@
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "../storage/temp_folder.h"
 #include "board/time_text.h"
 #include "reports/report.h"
-#include "reports/report_line.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 
 namespace kerfolio {
 namespace {

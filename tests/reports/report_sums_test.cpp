@@ -13,9 +13,9 @@
 #include "reports/html_writer.h"
 #include "reports/messages.h"
 #include "reports/report.h"
-#include "reports/report_line.h"
 #include "reports/table_writer.h"
 #include "storage/gbk.h"
+#include "storage/report_line.h"
 #include "storage/settings_file.h"
 
 namespace kerfolio {

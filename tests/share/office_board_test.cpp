@@ -1,5 +1,5 @@
 // The office board's reading of the shared server, against a real PostgreSQL started by the test.
-#include "share/office_board.h"
+#include "office/office_board.h"
 
 #include <gtest/gtest.h>
 

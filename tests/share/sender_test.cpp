@@ -15,8 +15,8 @@
 #include <tuple>
 #include <vector>
 
+#include "office/office_board.h"
 #include "share/messages.h"
-#include "share/office_board.h"
 #include "share/pg_connection.h"
 #include "share/sender.h"
 #include "share/server_report.h"

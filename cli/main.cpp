@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "office/office_board.h"
 #include "reports/command_line.h"
 #include "reports/run_report.h"
-#include "share/office_board.h"
 #include "share/server_report.h"
 
 #ifdef KERFOLIO_REPORT_LOCALE

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/archive_schedule.h"
 #include "storage/archive_record.h"
+#include "storage/archive_schedule.h"
 
 namespace kerfolio {
 namespace {

@@ -1,4 +1,4 @@
-#include "reports/report_line.h"
+#include "storage/report_line.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,6 @@
 #include "board/integer_text.h"
 #include "board/messages.h"
 #include "board/time_text.h"
-#include "reports/messages.h"
 #include "storage/gbk.h"
 
 namespace kerfolio {
@@ -18,6 +17,12 @@ namespace {
 
 // Bytes are compared eight at a time as words, first byte lowest.
 static_assert(std::endian::native == std::endian::little);
+
+// Why a report line does not read, shown by the report beside the file and the line.
+constexpr char kLineMissingLabel[] = "缺少标签 ";
+constexpr char kLineBadTime[] = "时间无法读取 ";
+constexpr char kLineBadAmount[] = "加工量不是整数 ";
+constexpr char kLineNegativeAmount[] = "加工量为负数 ";
 
 constexpr int kLabels = 8;
 constexpr int kMachine = 0, kWorkpiece = 1, kAmount = 7;
@@ -152,7 +157,7 @@ LineProblem Problem(const char* reason, int field, std::string_view value) {
 }
 
 LineProblem Missing(int field) {
-    return {rmsg::kMissingLabel + std::string(msg::kCompletionLabels[field])};
+    return {kLineMissingLabel + std::string(msg::kCompletionLabels[field])};
 }
 
 // UTF-8 of one GBK character, remembered per thread: an archive uses a few hundred distinct characters.
@@ -227,12 +232,12 @@ LineReading ReadReportLine(std::string_view gbkLine) {
     int* const times[] = {&figures.mount, &figures.start, &figures.jump, &figures.wireBreak, &figures.finish};
     for (int field = kWorkpiece + 1; field < kAmount; ++field) {
         const auto seconds = Seconds(values[field]);
-        if (!seconds) return Problem(rmsg::kBadTime, field, values[field]);
+        if (!seconds) return Problem(kLineBadTime, field, values[field]);
         *times[field - 2] = *seconds;
     }
     const auto amount = TryParseIntegerText(values[kAmount]);
-    if (!amount) return Problem(rmsg::kBadAmount, kAmount, values[kAmount]);
-    if (*amount < 0) return Problem(rmsg::kNegativeAmount, kAmount, values[kAmount]);
+    if (!amount) return Problem(kLineBadAmount, kAmount, values[kAmount]);
+    if (*amount < 0) return Problem(kLineNegativeAmount, kAmount, values[kAmount]);
     figures.amount = *amount;
     job.machine = Trim(line.substr(machine->valueAt, workpiece->at - machine->valueAt));
     job.workpiece = Trim(line.substr(workpiece->valueAt, end - workpiece->valueAt));

@@ -1,4 +1,4 @@
-#include "share/office_board.h"
+#include "office/office_board.h"
 
 #include <ctime>
 #include <map>

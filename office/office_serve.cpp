@@ -9,7 +9,7 @@
 #include "live/messages.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
-#include "share/office_board.h"
+#include "office/office_board.h"
 
 namespace kerfolio::share {
 

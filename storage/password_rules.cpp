@@ -1,4 +1,4 @@
-#include "app/dialogs/password_rules.h"
+#include "storage/password_rules.h"
 
 #include "storage/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "app/archive_schedule.h"
+#include "storage/archive_schedule.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "reports/xml_escape.h"
+#include "storage/xml_escape.h"
 
 #include <algorithm>
 
