@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kerfolio and starts it: ./run.sh
+# Builds Kerfolio and its report program, kerfolio-report, and starts Kerfolio: ./run.sh
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --target kerfolio
+cmake --build build --target kerfolio kerfolio-report
 exec build/kerfolio

@@ -397,16 +397,16 @@ TEST_F(EndToEndTest, JobListFindsWorkpiecesByPartOfTheirName) {
     }
 }
 
-TEST_F(EndToEndTest, TheReadmesQueryAnswersOnTheReportsDatabase) {
-    const std::string readme = testing::Slurp(KERFOLIO_README);
-    // The README's first SQL block over the report's database (others set up the shared server).
+TEST_F(EndToEndTest, TheReportGuidesQueryAnswersOnTheReportsDatabase) {
+    const std::string guide = testing::Slurp(KERFOLIO_REPORT_GUIDE);
+    // The report guide's first SQL block over the report's database (others set up the shared server).
     std::string query;
-    for (std::size_t from = readme.find("```sql\n"); from != std::string::npos && query.empty();
-         from = readme.find("```sql\n", from + 7)) {
-        const std::string block = readme.substr(from + 7, readme.find("```", from + 7) - from - 7);
+    for (std::size_t from = guide.find("```sql\n"); from != std::string::npos && query.empty();
+         from = guide.find("```sql\n", from + 7)) {
+        const std::string block = guide.substr(from + 7, guide.find("```", from + 7) - from - 7);
         if (block.find("machine_days") != std::string::npos) query = block;
     }
-    ASSERT_FALSE(query.empty()) << "the README shows no query over machine_days";
+    ASSERT_FALSE(query.empty()) << "docs/report.md shows no query over machine_days";
     const std::filesystem::path db = folder_ / "jobs.db";
     ASSERT_EQ(Capture(std::string(KERFOLIO_REPORT) + " --settings " + Quote(folder_ / "save.ini") +
                       " --sqlite " + Quote(db) + " " + Quote(archive_) + " >/dev/null")
