@@ -8,7 +8,7 @@
 namespace kerfolio::live {
 
 // The view as /board.json serves it. Field names are kept from release to release: readers in the office
-// (a spreadsheet, a wall display) depend on them. The README shows an example.
+// (a spreadsheet, a wall display) depend on them. docs/json.md shows an example.
 std::string RenderJson(const View& view);
 
 // The office board: {"generated_at", "server_ok", "server_problem", "data_at", "pcs": [{"pc_id",
