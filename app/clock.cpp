@@ -1,5 +1,7 @@
 #include "app/clock.h"
 
+#include "storage/utc_offset.h"
+
 namespace kerfolio {
 
 TDateTime ToDateTime(const QDateTime& moment) {
@@ -9,7 +11,8 @@ TDateTime ToDateTime(const QDateTime& moment) {
 }
 
 ClockReading ReadingOf(const QDateTime& moment) {
-    return {ToDateTime(moment), {moment.toMSecsSinceEpoch(), moment.offsetFromUtc()}};
+    const std::int64_t utcMs = moment.toMSecsSinceEpoch();
+    return {ToDateTime(moment), {utcMs, UtcOffsetS(utcMs / 1000)}};
 }
 
 }  // namespace kerfolio

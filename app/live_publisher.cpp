@@ -23,14 +23,6 @@ namespace {
 
 using save_ini::kWebSection;
 
-// The PC's offset from UTC at the local time now.
-int UtcOffsetMinutes(TDateTime now) {
-    const DayAndMs split = SplitDateTime(now);
-    const QDateTime local(QDate(1899, 12, 30).addDays(split.day),
-                          QTime::fromMSecsSinceStartOfDay(static_cast<int>(split.ms)));
-    return local.offsetFromUtc() / 60;
-}
-
 }  // namespace
 
 LivePublisher::LivePublisher(const std::filesystem::path& dataFolder,
@@ -101,11 +93,12 @@ void LivePublisher::NotePadChanged(int position) {
 void LivePublisher::Publish() {
     if (!server_) return;
     RefreshEfficiencies();
-    const TDateTime now = clock_.Now();
+    const ClockReading reading = clock_.Read();
+    const TDateTime now = reading.local;
     // The jobs as the journal took them, while it holds every one the NotePad lists.
     auto today = journal_.Jobs(today_ ? today_->jobs.size() : 0);
     server_->Publish(live::BuildView(board_, efficiencies_, today ? today : today_, now,
-                                     UtcOffsetMinutes(now), shareLag_ ? shareLag_() : std::string()));
+                                     reading.stamp.offsetS, shareLag_ ? shareLag_() : std::string()));
 }
 
 void LivePublisher::RefreshEfficiencies() {
@@ -121,8 +114,7 @@ void LivePublisher::RefreshEfficiencies() {
     efficienciesStamp_ = stamp;
     const SettingsFile settings(settingsPath_);
     for (int m = 1; m <= kMachineCount; ++m)
-        efficiencies_[static_cast<std::size_t>(m - 1)] =
-            settings.Read(kParamsSection, MachineKey(m, 6), kDefaultEfficiency);
+        efficiencies_[static_cast<std::size_t>(m - 1)] = ReadEfficiency(settings, m);
 }
 
 }  // namespace kerfolio

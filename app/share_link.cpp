@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "share/sender.h"
 #include "share/share_settings.h"
+#include "storage/utc_offset.h"
 
 namespace kerfolio {
 
@@ -35,7 +36,7 @@ ShareLink::~ShareLink() = default;  // the sender's destructor ends its thread
 QString ShareLink::LagText() const {
     if (!sender_) return {};
     return QString::fromStdString(
-        share::LagText(sender_->Status(), QDateTime::currentDateTime().offsetFromUtc()));
+        share::LagText(sender_->Status(), UtcOffsetS(QDateTime::currentSecsSinceEpoch())));
 }
 
 void ShareLink::Check() {

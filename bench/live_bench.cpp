@@ -43,7 +43,7 @@ constexpr TDateTime kDay = 46364;  // 2026-12-08
 std::shared_ptr<const live::View> SampleView() {
     const TJobBoard board = SampleBoard(kDay);
     const std::array<std::string, kMachineCount> efficiencies = {"30", "25", "40", "0", "30", "30"};
-    return live::BuildView(board, efficiencies, SampleNotePad(40), kDay + ParseTimeText("9:20:05"), 480);
+    return live::BuildView(board, efficiencies, SampleNotePad(40), kDay + ParseTimeText("9:20:05"), 28800);
 }
 
 struct Served {
@@ -233,7 +233,7 @@ void BM_BuildView(benchmark::State& state) {
     const std::array<std::string, kMachineCount> efficiencies = {"30", "25", "40", "0", "30", "30"};
     const auto today = SampleNotePad(40);
     for (auto _ : state)
-        benchmark::DoNotOptimize(live::BuildView(board, efficiencies, today, kDay + 0.4, 480));
+        benchmark::DoNotOptimize(live::BuildView(board, efficiencies, today, kDay + 0.4, 28800));
 }
 BENCHMARK(BM_BuildView);
 

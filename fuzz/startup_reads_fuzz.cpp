@@ -21,6 +21,7 @@
 #include "machines/machine_params.h"
 #include "storage/data_folder.h"
 #include "storage/flags.h"
+#include "storage/save_ini.h"
 #include "storage/settings_file.h"
 #include "storage/work_snapshot.h"
 
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (settings.Read("file", "dir", "nil") !=
         kerfolio::SettingsFile::ReadFrom(settingsBytes, "file", "dir", "nil"))
         std::abort();
-    for (const char* box : {"checkbox1", "checkbox2", "checkbox3", "checkbox4", "checkbox5"})
+    for (const std::string_view box : kerfolio::save_ini::kFlags)
         (void)kerfolio::ReadFlag(settings, box);
     try {
         const double time = kerfolio::ParseTimeText(settings.Read("time", "time1", "0:00:00"));

@@ -93,11 +93,11 @@ MachineView ViewOf(const TJobBoard& board, int machine, const std::string& effic
 std::shared_ptr<const View> BuildView(const TJobBoard& board,
                                       const std::array<std::string, kMachineCount>& efficiencies,
                                       std::shared_ptr<const TodayJobs> today, TDateTime now,
-                                      int utcOffsetMinutes, std::string shareLag) {
+                                      std::int32_t utcOffsetS, std::string shareLag) {
     auto view = std::make_shared<View>();
     view->now = now;
     view->shareLag = std::move(shareLag);
-    view->utcOffsetMinutes = utcOffsetMinutes;
+    view->utcOffsetS = utcOffsetS;
     for (int m = 1; m <= kMachineCount; ++m)
         view->machines[MachineIndex(m)] = ViewOf(board, m, efficiencies[MachineIndex(m)], now);
     view->today = today ? std::move(today) : std::make_shared<const TodayJobs>();

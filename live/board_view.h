@@ -42,7 +42,7 @@ struct MachineView {
 // threads read it while the window builds the next one.
 struct View {
     TDateTime now = 0;
-    int utcOffsetMinutes = 0;  // the PC's offset at now
+    std::int32_t utcOffsetS = 0;  // the PC's offset at now
     std::array<MachineView, kMachineCount> machines;
     std::shared_ptr<const TodayJobs> today;  // shared between views until the NotePad changes
     // "N events not yet sent since 14:05" when a shared database is set and behind; else empty.
@@ -59,6 +59,6 @@ MachineState StateOf(const TMachineRow& row);
 std::shared_ptr<const View> BuildView(const TJobBoard& board,
                                       const std::array<std::string, kMachineCount>& efficiencies,
                                       std::shared_ptr<const TodayJobs> today, TDateTime now,
-                                      int utcOffsetMinutes, std::string shareLag = {});
+                                      std::int32_t utcOffsetS, std::string shareLag = {});
 
 }  // namespace kerfolio::live

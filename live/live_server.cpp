@@ -15,6 +15,7 @@
 #include "live/messages.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
+#include "storage/file_descriptor.h"
 
 namespace kerfolio::live {
 namespace {
@@ -80,13 +81,13 @@ std::string WhyNoBind(const ListenAddress& address) {
     sockaddr_storage storage{};
     socklen_t length = 0;
     if (!SocketAddress(address, storage, length)) return msg::kBadAddress;
-    const int probe = ::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const FileDescriptor socket(::socket(storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int probe = socket.Get();
     if (probe < 0) return Reason(errno);
     const int yes = 1;
     ::setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const int bound = ::bind(probe, reinterpret_cast<sockaddr*>(&storage), length);
     const int error = errno;
-    ::close(probe);
     return bound == 0 ? std::strerror(EADDRINUSE) : Reason(error);
 }
 

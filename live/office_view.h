@@ -25,7 +25,7 @@ struct OfficePc {
 // Every PC's machines, taken from the server at one moment. Never changed once built.
 struct OfficeView {
     TDateTime now = 0;  // the office's local time
-    int utcOffsetMinutes = 0;
+    std::int32_t utcOffsetS = 0;
     std::vector<OfficePc> pcs;
     // Empty when the server answered; else why not. pcs are then the last that were read, at dataAt.
     std::string problem;

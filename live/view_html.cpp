@@ -85,8 +85,8 @@ void Machine(std::string& out, const MachineView& m, const View& view) {
     out += "</span></h2><dl>";
     Row(out, msg::kWorkpiece, m.workpiece);
     Row(out, msg::kAmount, m.amount);
-    TimeRow(out, msg::kMounted, m.mountedAt, m.mountText, view.utcOffsetMinutes);
-    TimeRow(out, msg::kStarted, m.startedAt, m.startText, view.utcOffsetMinutes);
+    TimeRow(out, msg::kMounted, m.mountedAt, m.mountText, view.utcOffsetS);
+    TimeRow(out, msg::kStarted, m.startedAt, m.startText, view.utcOffsetS);
     Row(out, msg::kJumpTotal, m.jumpTotal);
     Row(out, msg::kBreakTotal, m.breakTotal);
     for (const OpenInterruption& open : m.open) {
@@ -97,7 +97,7 @@ void Machine(std::string& out, const MachineView& m, const View& view) {
         out += ' ';
         out += msg::kSince;
         out += ' ';
-        Time(out, open.since, open.startText, view.utcOffsetMinutes);
+        Time(out, open.since, open.startText, view.utcOffsetS);
         if (open.since) {
             out += "，";
             out += msg::kLasting;
@@ -208,7 +208,7 @@ void Foot(std::string& out) {
 std::string RenderHtml(const View& view) {
     std::string out;
     out.reserve(8192);
-    Head(out, msg::kPageTitle, msg::kPcTime, view.now, view.utcOffsetMinutes);
+    Head(out, msg::kPageTitle, msg::kPcTime, view.now, view.utcOffsetS);
     if (!view.shareLag.empty()) {
         out += "<p class=\"lag\">";
         Escaped(out, view.shareLag);
@@ -226,7 +226,7 @@ std::string RenderHtml(const View& view) {
 std::string RenderOfficeHtml(const OfficeView& view) {
     std::string out;
     out.reserve(4096 + 8192 * view.pcs.size());
-    Head(out, msg::kOfficeTitle, msg::kOfficeTime, view.now, view.utcOffsetMinutes);
+    Head(out, msg::kOfficeTitle, msg::kOfficeTime, view.now, view.utcOffsetS);
     if (!view.problem.empty()) {
         out += "<p class=\"away\">";
         out += msg::kServerAway;
@@ -235,7 +235,7 @@ std::string RenderOfficeHtml(const OfficeView& view) {
         if (view.dataAt) {
             out += msg::kDataFrom;
             out += ' ';
-            DateTime(out, *view.dataAt, view.utcOffsetMinutes);
+            DateTime(out, *view.dataAt, view.utcOffsetS);
         } else {
             out += msg::kNeverRead;
         }
@@ -268,7 +268,7 @@ std::string RenderOfficeHtml(const OfficeView& view) {
         }
         out += msg::kLastArrived;
         out += ' ';
-        DateTime(out, pc.lastArrived, view.utcOffsetMinutes);
+        DateTime(out, pc.lastArrived, view.utcOffsetS);
         out += "（";
         out += FormatSpan(static_cast<double>(pc.secondsSinceLast) / 86'400);
         out += ' ';

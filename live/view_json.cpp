@@ -111,7 +111,7 @@ void WriteTime(JsonWriter& json, const std::optional<TDateTime>& time, int offse
 }
 
 void WriteMachine(JsonWriter& json, const MachineView& m, const View& view) {
-    const int offset = view.utcOffsetMinutes;
+    const int offset = view.utcOffsetS;
     const auto state = static_cast<std::size_t>(m.state);
     json.Open('{');
     json.Key("number").Number(m.number);
@@ -192,7 +192,7 @@ std::string RenderJson(const View& view) {
     out.reserve(4096);
     JsonWriter json(out);
     json.Open('{');
-    json.Key("generated_at").String(FormatIsoTime(view.now, view.utcOffsetMinutes));
+    json.Key("generated_at").String(FormatIsoTime(view.now, view.utcOffsetS));
     WriteMachinesAndToday(json, view);
     json.Key("share_lag");
     if (view.shareLag.empty()) {
@@ -209,7 +209,7 @@ std::string RenderOfficeJson(const OfficeView& view) {
     std::string out;
     out.reserve(1024 + 4096 * view.pcs.size());
     JsonWriter json(out);
-    const int offset = view.utcOffsetMinutes;
+    const int offset = view.utcOffsetS;
     json.Open('{');
     json.Key("generated_at").String(FormatIsoTime(view.now, offset));
     json.Key("server_ok").Bool(view.problem.empty());
@@ -236,7 +236,7 @@ std::string RenderOfficeJson(const OfficeView& view) {
             json.Null();
         json.Key("silent").Bool(pc.heard && pc.secondsSinceLast > kSilentSeconds);
         if (pc.view) {
-            json.Key("pc_time").String(FormatIsoTime(pc.view->now, pc.view->utcOffsetMinutes));
+            json.Key("pc_time").String(FormatIsoTime(pc.view->now, pc.view->utcOffsetS));
             WriteMachinesAndToday(json, *pc.view);
         }
         json.Close('}');

@@ -9,6 +9,7 @@
 #include "share/pg_connection.h"
 #include "share/server_schema.h"
 #include "storage/save_ini.h"
+#include "storage/utc_offset.h"
 
 namespace kerfolio::share {
 
@@ -41,7 +42,8 @@ SELECT count(*) FROM ids WHERE pc_id IS NOT NULL AND NOT EXISTS (
   SELECT 1 FROM kerfolio.pcs r WHERE r.pc_id = ids.pc_id AND r.name IS NOT NULL)
 )sql";
 
-// Each machine's events since it was last emptied, its latest name and efficiency.
+// Each machine's events since it was last emptied, its latest name and efficiency; split where the
+// board's machine count goes.
 constexpr char kMachines[] = R"sql(
 , m AS (SELECT p.pc_id, n.machine,
   greatest(0,
@@ -53,7 +55,8 @@ constexpr char kMachines[] = R"sql(
      AND x.machine = n.machine ORDER BY x.seq DESC LIMIT 1) AS caption,
   (SELECT left(x.detail::jsonb ->> 'efficiency', 40) FROM kerfolio.events x WHERE x.pc_id = p.pc_id
      AND x.machine = n.machine AND x.kind = 'params_changed' ORDER BY x.seq DESC LIMIT 1) AS efficiency
-  FROM pcs p CROSS JOIN generate_series(1, 6) n(machine))
+  FROM pcs p CROSS JOIN generate_series(1, )sql";
+constexpr char kMachinesAfterCount[] = R"sql() n(machine))
 SELECT m.pc_id, m.machine, m.caption, m.efficiency, e.seq, e.kind, e.utc_ms, e.utc_offset_s,
   coalesce(left(e.workpiece, 200), ''), coalesce(left(e.detail::jsonb ->> 'amount_text', 40), '')
 FROM m LEFT JOIN LATERAL (SELECT * FROM kerfolio.events x WHERE x.pc_id = m.pc_id
@@ -82,13 +85,6 @@ struct PcState {
     std::shared_ptr<live::TodayJobs> today = std::make_shared<live::TodayJobs>();
 };
 
-int OfficeOffsetMinutes(std::int64_t utcMs) {
-    const std::time_t seconds = static_cast<std::time_t>(utcMs / 1000);
-    std::tm local{};
-    if (!localtime_r(&seconds, &local)) return 0;
-    return static_cast<int>(local.tm_gmtoff / 60);
-}
-
 std::int64_t SystemUtcMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -97,8 +93,9 @@ std::int64_t SystemUtcMs() {
 
 }  // namespace
 
-std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs, int officeOffsetMinutes,
-                                         std::vector<live::OfficePc>& pcs, std::int64_t& unregisteredPcs) {
+std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs,
+                                         std::int32_t officeOffsetS, std::vector<live::OfficePc>& pcs,
+                                         std::int64_t& unregisteredPcs) {
     // One snapshot for the three reads, so a PC's jobs and machines agree.
     if (PgResult begin = conn.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); !begin.Ok())
         return begin.Error();
@@ -108,7 +105,8 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
     };
     PgResult arrivals = conn.Exec(std::string(kPcs) + kArrivals);
     if (!arrivals.Ok()) return fail(arrivals);
-    PgResult machines = conn.Exec(std::string(kPcs) + kMachines);
+    PgResult machines =
+        conn.Exec(std::string(kPcs) + kMachines + std::to_string(kMachineCount) + kMachinesAfterCount);
     if (!machines.Ok()) return fail(machines);
     PgResult today = conn.Exec(std::string(kPcs) + kToday);
     if (!today.Ok()) return fail(today);
@@ -123,7 +121,7 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
         PcState& pc = states[order.back()];
         pc.name = arrivals.Text(r, 1);
         pc.heard = !arrivals.IsNull(r, 2);
-        pc.offsetS = pc.heard ? static_cast<int>(arrivals.Integer(r, 2)) : officeOffsetMinutes * 60;
+        pc.offsetS = pc.heard ? static_cast<int>(arrivals.Integer(r, 2)) : officeOffsetS;
         pc.secondsSince = arrivals.Integer(r, 3);
         pc.efficiencies.fill(std::string(save_ini::kDefaultEfficiency));
     }
@@ -165,10 +163,9 @@ std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtc
             // The rules that took each click take it again: the machine shows what the PC's board shows.
             journal::Replay(pc.events, {}, pc.board, notePad);
             office.secondsSinceLast = pc.secondsSince;
-            office.lastArrived =
-                journal::LocalDateTime({nowUtcMs - pc.secondsSince * 1000, officeOffsetMinutes * 60});
+            office.lastArrived = journal::LocalDateTime({nowUtcMs - pc.secondsSince * 1000, officeOffsetS});
             office.view = live::BuildView(pc.board, pc.efficiencies, std::move(pc.today),
-                                          journal::LocalDateTime({nowUtcMs, pc.offsetS}), pc.offsetS / 60);
+                                          journal::LocalDateTime({nowUtcMs, pc.offsetS}), pc.offsetS);
         }
         read.push_back(std::move(office));
     }
@@ -199,7 +196,7 @@ void OfficeBoard::Run() {
     std::optional<TDateTime> dataAt;
     for (;;) {
         const std::int64_t started = options_.clock ? options_.clock() : SystemUtcMs();
-        const int offset = OfficeOffsetMinutes(started);
+        const std::int32_t offset = UtcOffsetS(started / 1000);
         std::optional<std::string> problem;
         if (!conn.IsOpen()) {
             problem = conn.Open(conninfo_, options_.ioTimeout);
@@ -212,12 +209,12 @@ void OfficeBoard::Run() {
         if (problem) {
             conn.Close();  // opened afresh next time
         } else {
-            dataAt = journal::LocalDateTime({started, offset * 60});
+            dataAt = journal::LocalDateTime({started, offset});
         }
         auto view = std::make_shared<live::OfficeView>();
         const std::int64_t now = options_.clock ? options_.clock() : SystemUtcMs();
-        view->now = journal::LocalDateTime({now, offset * 60});
-        view->utcOffsetMinutes = offset;
+        view->now = journal::LocalDateTime({now, offset});
+        view->utcOffsetS = offset;
         view->pcs = pcs;
         view->unregisteredPcs = unregistered;
         view->problem = problem.value_or(std::string());

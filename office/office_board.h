@@ -20,9 +20,10 @@ class PgConnection;
 // since it was last emptied (a completed job or a cancel) replayed through the board's own rules, its
 // name and efficiency from its latest events, the jobs since the PC's latest archive. unregisteredPcs:
 // how many ids sent events without a name, counted only. pcs is left as it was when the server cannot
-// be read. nowUtcMs and officeOffsetMinutes: the office's clock.
-std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs, int officeOffsetMinutes,
-                                         std::vector<live::OfficePc>& pcs, std::int64_t& unregisteredPcs);
+// be read. nowUtcMs and officeOffsetS: the office's clock.
+std::optional<std::string> ReadOfficePcs(PgConnection& conn, std::int64_t nowUtcMs,
+                                         std::int32_t officeOffsetS, std::vector<live::OfficePc>& pcs,
+                                         std::int64_t& unregisteredPcs);
 
 struct OfficeBoardOptions {
     std::chrono::milliseconds period{2000};     // between two reads of the server

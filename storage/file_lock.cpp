@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <thread>
+#include <utility>
 
 namespace kerfolio {
 namespace {
@@ -47,12 +48,12 @@ int OpenLockFile(const std::filesystem::path& file) {
 int FileLock::TakeByMaking(const std::filesystem::path& file,
                            std::chrono::steady_clock::time_point deadline) {
     for (;;) {
-        const int fd =
-            ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0) {
+        FileDescriptor made(
+            ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+        if (made.Get() >= 0) {
             // Not kept open: FUSE hides a removed file that is still open, and an SMB share behind it
             // refuses to remove one.
-            ::close(fd);
+            made.Close();
             file_ = file;
             made_ = true;
             return 0;
@@ -81,7 +82,8 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
     if (OnFuse(file)) return TakeByMaking(file, deadline);
     // A holder letting go between our open and our lock makes us start again, even past the wait.
     for (int reopened = 0;; ++reopened) {
-        const int fd = OpenLockFile(file);
+        FileDescriptor opened(OpenLockFile(file));
+        const int fd = opened.Get();
         // An SMB share answers "no such file" while the holder's removal of the name is pending, and
         // an NFS client "stale file handle" for the name or the open file the holder has just removed:
         // both mean start again.
@@ -104,7 +106,6 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
         struct stat held {};
         const int statError = ::fstat(fd, &held) == 0 ? 0 : errno;
         if (statError != 0 || !S_ISREG(held.st_mode)) {
-            ::close(fd);
             if (statError != ESTALE) return ENOTSUP;
             if (!startAgain()) return EWOULDBLOCK;
             continue;
@@ -117,19 +118,11 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
                 break;
             }
             // A lock held elsewhere: EWOULDBLOCK locally, EACCES from a kernel SMB mount.
-            if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EACCES && errno != EINTR) {
-                const int error = errno;
-                ::close(fd);
-                return error;
-            }
-            if (std::chrono::steady_clock::now() >= deadline) {
-                ::close(fd);
-                return EWOULDBLOCK;
-            }
+            if (errno != EWOULDBLOCK && errno != EAGAIN && errno != EACCES && errno != EINTR) return errno;
+            if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
             std::this_thread::sleep_for(kRetryEvery);
         }
         if (stale) {
-            ::close(fd);
             if (!startAgain()) return EWOULDBLOCK;
             continue;
         }
@@ -138,11 +131,10 @@ int FileLock::Take(const std::filesystem::path& file, std::chrono::milliseconds 
         struct stat current {};
         if (::lstat(file.c_str(), &current) == 0 && current.st_dev == held.st_dev &&
             current.st_ino == held.st_ino) {
-            fd_ = fd;
+            fd_ = std::move(opened);
             file_ = file;
             return 0;
         }
-        ::close(fd);
         if (reopened >= kReopens && std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
     }
 }
@@ -162,11 +154,10 @@ void FileLock::Release() {
         ::unlink(file_.c_str());
         made_ = false;
     }
-    if (fd_ < 0) return;
+    if (fd_.Get() < 0) return;
     // Removed while still held, so no one can lock the name between our unlink and close.
     ::unlink(file_.c_str());
-    ::close(fd_);
-    fd_ = -1;
+    fd_.Close();
 }
 
 }  // namespace kerfolio

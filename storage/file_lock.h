@@ -3,6 +3,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "storage/file_descriptor.h"
+
 namespace kerfolio {
 
 // An exclusive flock() on a lock file, for programs on several PCs writing into one shared folder.
@@ -29,7 +31,7 @@ class FileLock {
     int TakeByMaking(const std::filesystem::path& file, std::chrono::steady_clock::time_point deadline);
 
   private:
-    int fd_ = -1;
+    FileDescriptor fd_{-1};
     bool made_ = false;
     std::filesystem::path file_;
 };

@@ -45,7 +45,14 @@ inline constexpr std::string_view kShareServiceKey = "service";
 inline constexpr std::string_view kJournalSection = "journal";
 inline constexpr std::string_view kJournalPcIdKey = "pc_id";
 
-// The options page's check boxes: section "checkbox1".."checkbox5", key "checked", "true" or "false".
+// The options page's check boxes: one section each, key "checked", "true" or "false".
 inline constexpr std::string_view kFlagKey = "checked";
+inline constexpr std::string_view kSnapshotTimerFlag = "checkbox1";   // 定时存档 of the board and NotePad
+inline constexpr std::string_view kAutoLoadFlag = "checkbox2";        // 自动调入
+inline constexpr std::string_view kDailyArchiveFlag = "checkbox3";    // 定时存档 of the NotePad
+inline constexpr std::string_view kStartPasswordFlag = "checkbox4";   // 程序启动密码
+inline constexpr std::string_view kParamsPasswordFlag = "checkbox5";  // 参数修改密码
+inline constexpr std::string_view kFlags[] = {kSnapshotTimerFlag, kAutoLoadFlag, kDailyArchiveFlag,
+                                              kStartPasswordFlag, kParamsPasswordFlag};
 
 }  // namespace kerfolio::save_ini

@@ -9,6 +9,7 @@
 
 #include "storage/atomic_file.h"
 #include "storage/data_folder.h"
+#include "storage/file_descriptor.h"
 
 namespace kerfolio {
 namespace {
@@ -35,7 +36,8 @@ bool IsReadOnlyMount(const std::filesystem::path& folder) {
 // Writes over the old bytes first and cuts the rest off afterwards: on a full disk only the part past
 // the old end needs new room, so a failed write loses less than truncating first would.
 int WriteInPlace(const std::filesystem::path& file, std::string_view bytes) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    FileDescriptor opened(::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    const int fd = opened.Get();
     if (fd < 0) return errno;
     int error = 0;
     std::size_t done = 0;
@@ -47,8 +49,8 @@ int WriteInPlace(const std::filesystem::path& file, std::string_view bytes) {
     }
     if (error == 0 && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    return error;
+    const int closeError = opened.Close();
+    return error != 0 ? error : closeError;
 }
 
 }  // namespace

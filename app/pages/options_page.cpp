@@ -201,17 +201,18 @@ void OptionsPage::LoadStoredOptions() {
         ShowFolder(QString::fromStdString(folder));
     }
 
-    if (const std::optional<bool> on = ReadFlag(settings, "checkbox1")) {
+    if (const std::optional<bool> on = ReadFlag(settings, save_ini::kSnapshotTimerFlag)) {
         if (hooks_.switchSnapshotTimer) hooks_.switchSnapshotTimer(*on);
         checkBox1_->setChecked(*on);
     }
-    if (const std::optional<bool> on = ReadFlag(settings, "checkbox2")) {
+    if (const std::optional<bool> on = ReadFlag(settings, save_ini::kAutoLoadFlag)) {
         // The snapshot is on the board before the box shows the option.
         if (*on && hooks_.loadNow) hooks_.loadNow();
         checkBox2_->setChecked(*on);
     }
     // Through toggled(), so the folder rule runs as for a click.
-    if (const std::optional<bool> on = ReadFlag(settings, "checkbox3")) checkBox3_->setChecked(*on);
+    if (const std::optional<bool> on = ReadFlag(settings, save_ini::kDailyArchiveFlag))
+        checkBox3_->setChecked(*on);
 
     // A time that does not read is reported, and the rest of the options still load.
     const std::string time = settings.Read(kTimeSection, kTimeKey, kTimeDefault);
@@ -221,8 +222,10 @@ void OptionsPage::LoadStoredOptions() {
         messages_.Error(QString::fromStdString(conversion.what()));
     }
 
-    if (const std::optional<bool> on = ReadFlag(settings, "checkbox4")) checkBox4_->setChecked(*on);
-    if (const std::optional<bool> on = ReadFlag(settings, "checkbox5")) checkBox5_->setChecked(*on);
+    if (const std::optional<bool> on = ReadFlag(settings, save_ini::kStartPasswordFlag))
+        checkBox4_->setChecked(*on);
+    if (const std::optional<bool> on = ReadFlag(settings, save_ini::kParamsPasswordFlag))
+        checkBox5_->setChecked(*on);
 }
 
 bool OptionsPage::StartupPasswordWanted() const {
@@ -281,8 +284,9 @@ bool OptionsPage::event(QEvent* event) {
 void OptionsPage::BitBtn1Click() {
     Lock();
     if (hooks_.switchSnapshotTimer) hooks_.switchSnapshotTimer(checkBox1_->isChecked());
-    auto flag = [](const char* section, const QCheckBox* box) {
-        return SettingsEntry{section, "checked", box->isChecked() ? "true" : "false"};
+    auto flag = [](std::string_view section, const QCheckBox* box) {
+        return SettingsEntry{std::string(section), std::string(save_ini::kFlagKey),
+                             box->isChecked() ? "true" : "false"};
     };
     // One rewrite for all seven: a full disk must not leave half the options stored.
     SettingsFile settings(SettingsPath(dataFolder_));
@@ -290,11 +294,11 @@ void OptionsPage::BitBtn1Click() {
         {std::string(kFolderSection), std::string(kFolderKey), edit43_->text().toStdString()},
         {std::string(kTimeSection), std::string(kTimeKey),
          FormatTimeText(FromTime(dateTimePicker1_->time()))},
-        flag("checkbox1", checkBox1_),
-        flag("checkbox2", checkBox2_),
-        flag("checkbox3", checkBox3_),
-        flag("checkbox4", checkBox4_),
-        flag("checkbox5", checkBox5_),
+        flag(save_ini::kSnapshotTimerFlag, checkBox1_),
+        flag(save_ini::kAutoLoadFlag, checkBox2_),
+        flag(save_ini::kDailyArchiveFlag, checkBox3_),
+        flag(save_ini::kStartPasswordFlag, checkBox4_),
+        flag(save_ini::kParamsPasswordFlag, checkBox5_),
     });
     if (!written) messages_.Error(QString::fromStdString(settings.LastError()));
 }

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -103,16 +102,6 @@ ModalScript::Step Capture(std::function<void(QWidget*)> look, const QString& but
         look(modal);
         Click(modal, button);
     };
-}
-
-TempFolder::TempFolder() {
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kerfolio-test-XXXXXX"));
-    dir.setAutoRemove(false);
-    path_ = dir.path();
-}
-
-TempFolder::~TempFolder() {
-    QDir(path_).removeRecursively();
 }
 
 }  // namespace kerfolio::test

@@ -15,6 +15,7 @@
 #include "app/clock.h"
 #include "app/messages.h"
 #include "board/job_board.h"
+#include "tests/storage/temp_folder.h"
 
 #include <ostream>
 
@@ -102,15 +103,13 @@ ModalScript::Step Press(const QString& button);
 ModalScript::Step Fill(std::vector<std::pair<QString, QString>> fields, const QString& button);
 ModalScript::Step Capture(std::function<void(QWidget*)> look, const QString& button);
 
-// A fresh empty folder, removed at the end of the test.
+// A fresh empty folder, removed at the end of the test, with its path as the widgets take it.
 class TempFolder {
   public:
-    TempFolder();
-    ~TempFolder();
-    QString Path() const { return path_; }
+    QString Path() const { return QString::fromStdString(folder_.Path().string()); }
 
   private:
-    QString path_;
+    testing::TempFolder folder_;
 };
 
 }  // namespace kerfolio::test

@@ -10,6 +10,7 @@
 #include <random>
 #include <thread>
 
+#include "storage/file_descriptor.h"
 #include "tests/journal/archive_day.h"
 #include "tests/journal/restore_day.h"
 #include "tests/journal/window_start.h"
@@ -84,11 +85,13 @@ struct ChildRun {
 };
 
 ChildRun RunChild(const std::vector<std::string>& args, int killAt) {
-    int out[2];
-    if (::pipe(out) != 0) return {};
+    int ends[2];
+    if (::pipe(ends) != 0) return {};
+    FileDescriptor readEnd(ends[0]);
+    FileDescriptor writeEnd(ends[1]);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(writeEnd.Get(), STDOUT_FILENO);
         std::vector<std::string> all = args;
         all.push_back(std::to_string(killAt));
         std::vector<char*> argv;
@@ -98,12 +101,12 @@ ChildRun RunChild(const std::vector<std::string>& args, int killAt) {
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    ::close(out[1]);
+    writeEnd.Close();
     std::string printed;
     char buffer[64];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = ::read(readEnd.Get(), buffer, sizeof buffer)) > 0;)
         printed.append(buffer, static_cast<std::size_t>(n));
-    ::close(out[0]);
+    readEnd.Close();
     int status = 0;
     ::waitpid(child, &status, 0);
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return {true, 0};

@@ -39,7 +39,7 @@ TEST(LiveView, EachStateAsTheRulesLeaveIt) {
     Click(board, 6, ecJumpStart, At("8:30:00"));
     Click(board, 6, ecJumpEnd, At("8:45:30"));
 
-    const auto view = BuildView(board, kEfficiencies, nullptr, At("9:30:00"), 480);
+    const auto view = BuildView(board, kEfficiencies, nullptr, At("9:30:00"), 28800);
     const struct {
         MachineState state;
         const char* workpiece;
@@ -68,10 +68,10 @@ TEST(LiveView, EachStateAsTheRulesLeaveIt) {
             << m + 1;
     }
     // Before its estimate a running job is not overdue.
-    EXPECT_FALSE(BuildView(board, kEfficiencies, nullptr, At("8:19:59"), 480)->machines[2].overdueBy);
+    EXPECT_FALSE(BuildView(board, kEfficiencies, nullptr, At("8:19:59"), 28800)->machines[2].overdueBy);
     EXPECT_FALSE(view->machines[0].mountedAt);
-    EXPECT_EQ(FormatIsoTime(*view->machines[2].mountedAt, 480), "2026-12-08T08:00:00+08:00");
-    EXPECT_EQ(FormatIsoTime(*view->machines[2].startedAt, 480), "2026-12-08T08:05:00+08:00");
+    EXPECT_EQ(FormatIsoTime(*view->machines[2].mountedAt, 28800), "2026-12-08T08:00:00+08:00");
+    EXPECT_EQ(FormatIsoTime(*view->machines[2].startedAt, 28800), "2026-12-08T08:05:00+08:00");
     EXPECT_EQ(view->machines[4].open[0].kind, OpenInterruption::WireBreak);
     EXPECT_EQ(view->machines[4].open[0].startText, "9:10:00");
 }
@@ -94,14 +94,14 @@ TEST(LiveView, AJumpOpenAcrossMidnightBeganTheDayBefore) {
     Click(board, 1, ecStart, At("22:10:00"));
     Click(board, 1, ecJumpStart, At("23:50:00"));
     const TDateTime now = At("0:10:05", kDay + 1);
-    const auto view = BuildView(board, kEfficiencies, nullptr, now, 480);
+    const auto view = BuildView(board, kEfficiencies, nullptr, now, 28800);
     const MachineView& machine = view->machines[0];
     EXPECT_EQ(machine.state, MachineState::Jumping);
     ASSERT_TRUE(machine.open[0].since);
-    EXPECT_EQ(FormatIsoTime(*machine.open[0].since, 480), "2026-12-08T23:50:00+08:00");
+    EXPECT_EQ(FormatIsoTime(*machine.open[0].since, 28800), "2026-12-08T23:50:00+08:00");
     EXPECT_EQ(FormatSpan(now - *machine.open[0].since), "0:20:05");
-    EXPECT_EQ(FormatIsoTime(*machine.mountedAt, 480), "2026-12-08T22:00:00+08:00");
-    EXPECT_EQ(FormatIsoTime(now, 480), "2026-12-09T00:10:05+08:00");
+    EXPECT_EQ(FormatIsoTime(*machine.mountedAt, 28800), "2026-12-08T22:00:00+08:00");
+    EXPECT_EQ(FormatIsoTime(now, 28800), "2026-12-09T00:10:05+08:00");
 }
 
 TEST(LiveView, TimesArePlacedAtOrBeforeNow) {
@@ -124,7 +124,7 @@ TEST(LiveView, TimesArePlacedAtOrBeforeNow) {
             continue;
         }
         ASSERT_TRUE(placed) << c.cell;
-        EXPECT_EQ(FormatIsoTime(*placed, -330), c.placed) << c.cell;
+        EXPECT_EQ(FormatIsoTime(*placed, -19800), c.placed) << c.cell;
     }
 }
 

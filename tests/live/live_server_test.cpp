@@ -26,7 +26,7 @@ std::shared_ptr<const View> SomeView() {
     TJobBoard board;
     testing::Click(board, 1, ecMount, At("8:00:00"));
     board.SetCaption(2, "二号 <机>");
-    return BuildView(board, kEfficiencies, nullptr, At("9:00:00"), 480);
+    return BuildView(board, kEfficiencies, nullptr, At("9:00:00"), 28800);
 }
 
 ListenAddress Loopback() {

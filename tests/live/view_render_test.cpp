@@ -33,7 +33,7 @@ std::shared_ptr<const View> BusyView() {
                                            "21:00:00", "250"}),
                        "garbage"});
     return BuildView(board, kEfficiencies, std::make_shared<const TodayJobs>(reader.Jobs()),
-                     At("0:10:05", kDay + 1), 480, "尚有 3 个事件未发送 <b>");
+                     At("0:10:05", kDay + 1), 28800, "尚有 3 个事件未发送 <b>");
 }
 
 QJsonObject Parse(const std::string& json) {
@@ -134,7 +134,7 @@ TEST(LiveHtml, EscapesEveryBoardTextAndNeedsNoScript) {
 TEST(OfficeRender, EachPcSaysWhenItWasLastHeardFrom) {
     OfficeView office;
     office.now = At("10:00:00", kDay + 1);
-    office.utcOffsetMinutes = 480;
+    office.utcOffsetS = 28800;
     office.pcs = {{"pc<1>", At("9:59:30", kDay + 1), 30, BusyView(), "", true},
                   {"pc2", At("8:00:00", kDay + 1), 7200, BusyView(), "一车间", true},
                   {"pc3", 0, 0, nullptr, "二车间", false}};
@@ -178,7 +178,7 @@ TEST(OfficeRender, EachPcSaysWhenItWasLastHeardFrom) {
         EXPECT_NE(html.find(shown), std::string::npos) << shown;
 
     // Nothing read yet, and nothing to read.
-    const OfficeView empty{At("10:00:00"), 480, {}, {}, std::nullopt};
+    const OfficeView empty{At("10:00:00"), 28800, {}, {}, std::nullopt};
     EXPECT_NE(RenderOfficeHtml(empty).find("还没有登记任何电脑"), std::string::npos);
     EXPECT_EQ(RenderOfficeHtml(empty).find("未登记的电脑"), std::string::npos);
     const QJsonObject none = Parse(RenderOfficeJson(empty));

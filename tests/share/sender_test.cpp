@@ -34,10 +34,7 @@ using test::TestJournal;
 
 constexpr std::int64_t kMorning = 1796000000000;  // 30 November 2026, 00:53 UTC
 
-bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit = 20s) {
-    return test::WaitUntil(done, limit);
-}
-
+using test::WaitUntil;
 SenderOptions Quick() {
     SenderOptions options = test::QuickSenderOptions();
     options.batchEvents = 200;

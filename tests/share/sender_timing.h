@@ -9,7 +9,8 @@
 
 namespace kerfolio::test {
 
-inline bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::seconds limit = std::chrono::seconds(30)) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         if (done()) return true;
