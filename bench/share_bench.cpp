@@ -17,9 +17,10 @@
 #include "live/view_html.h"
 #include "live/view_json.h"
 #include "office/office_board.h"
+#include "reports/report.h"
 #include "share/pg_connection.h"
 #include "share/sender.h"
-#include "share/server_report.h"
+#include "share/server_journals.h"
 #include "tests/live/raw_client.h"
 #include "tests/share/pg_server.h"
 #include "tests/share/test_journal.h"
@@ -110,12 +111,17 @@ void BM_ShopReport(benchmark::State& state) {
     Shop& shop = TheShop();
     std::size_t rows = 0;
     for (auto _ : state) {
-        kerfolio::share::ServerReport report;
-        if (auto problem = kerfolio::share::ReadServerReport(shop.server->Conninfo(), true, report)) {
-            state.SkipWithError(problem->c_str());
+        kerfolio::ReportRequest request;
+        request.readServer = [&shop](std::int64_t from, std::int64_t to,
+                                     kerfolio::share::ServerJournals& out) {
+            return kerfolio::share::ReadServerJournals(shop.server->Conninfo(), from, to, out);
+        };
+        const kerfolio::Report report = kerfolio::BuildReport(request);
+        if (!report.serverError.empty()) {
+            state.SkipWithError(report.serverError.c_str());
             return;
         }
-        rows = report.rows.size();
+        rows = report.periods.size();
     }
     state.counters["report_rows"] = static_cast<double>(rows);
 }

@@ -7,7 +7,6 @@
 #include "office/office_board.h"
 #include "reports/command_line.h"
 #include "reports/run_report.h"
-#include "share/server_report.h"
 
 #ifdef KERFOLIO_REPORT_LOCALE
 #include "reports/system_short_date.h"
@@ -18,9 +17,6 @@ int main(int argc, char** argv) {
     // The office board: every PC's machines from the shared database, until ended.
     if (std::find(args.begin(), args.end(), "--serve") != args.end())
         return kerfolio::share::RunOfficeBoard(args, std::cout, std::cerr);
-    // Every PC's jobs from the shared database instead of archive folders.
-    if (std::find(args.begin(), args.end(), "--postgres") != args.end())
-        return kerfolio::share::RunServerReport(args, std::cout, std::cerr);
     const auto parsed = kerfolio::ParseCommandLine(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::UsageForLocale();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "reports/messages.h"
+
 namespace kerfolio {
 
 using namespace std::chrono;
@@ -55,6 +57,8 @@ Day PeriodStart(Day day, Grouping grouping) {
             const year_month_day date(day);
             return Day(date.year() / date.month() / 1);
         }
+        case Grouping::Total:
+            return Day(year(1) / January / 1);
     }
     return day;
 }
@@ -80,6 +84,8 @@ Period PeriodOf(Day day, Grouping grouping, bool withYear) {
             std::snprintf(label, sizeof label, "%04d-%02u", int(date.year()), unsigned(date.month()));
             return {Day(month / 1), Day(month / last), label};
         }
+        case Grouping::Total:
+            return {PeriodStart(day, grouping), Day(year(9999) / December / 31), rmsg::kWholePeriod};
     }
     return {day, day, FormatIsoDate(day)};
 }

@@ -19,10 +19,11 @@ std::optional<Day> MakeDay(int year, int month, int day);
 // Always spelled Grouping::Day, so the enumerator hides nothing; GCC still calls it a shadow of Day.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
-enum class Grouping { Day, Week, Month };
+enum class Grouping { Day, Week, Month, Total };
 #pragma GCC diagnostic pop
 
-// The calendar day, week (Monday to Sunday) or month a day falls in.
+// The calendar day, week (Monday to Sunday) or month a day falls in; Total: one period over every day
+// (a report's rows of it count only the report's own days).
 struct Period {
     Day first;
     Day last;

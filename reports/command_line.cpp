@@ -11,6 +11,7 @@ namespace kerfolio {
 
 const char kUsage[] =
     "Usage: kerfolio-report [options] FOLDER...\n"
+    "       kerfolio-report [options] --postgres CONNINFO [FOLDER...]\n"
     "       kerfolio-report --recent\n"
     "\n"
     "Reads the daily archive files Kerfolio writes into FOLDER (several folders: several PCs' archives,\n"
@@ -19,7 +20,8 @@ const char kUsage[] =
     "minute) and the share of the period spent cutting; then, per machine, the median efficiency of its\n"
     "last 20 jobs against the efficiency stored in save.ini. Nothing is ever written to save.ini.\n"
     "\n"
-    "  --by day|week|month   period of the table (default day; weeks run Monday to Sunday)\n"
+    "  --by day|week|month|total  period of the table (default day; weeks run Monday to Sunday; total:\n"
+    "                        one row per machine over all the days reported)\n"
     "  --from YYYY-MM-DD     first day reported (jobs are dated by the day they finished)\n"
     "  --to YYYY-MM-DD       last day reported\n"
     "  --archive-time H:MM:SS  time of day the archives were written (default: key time1 of section\n"
@@ -42,8 +44,9 @@ const char kUsage[] =
     "  --journal FILE        a PC's journal (journal.sqlite in its data folder; repeatable): its jobs are\n"
     "                        read from it with their exact times, and the archive lines it holds are not\n"
     "                        read again\n"
-    "  --postgres CONNINFO   every PC's jobs from the shared PostgreSQL database instead of archive folders\n"
-    "                        (with --by day or total)\n"
+    "  --postgres CONNINFO   every registered PC's jobs from the shared PostgreSQL database, read as\n"
+    "                        --journal reads a PC's journal (each PC by the name it was registered under;\n"
+    "                        a PC whose --journal is given is read from that); with or without folders\n"
     "  --serve ADDR:PORT     with --postgres: the office board, every PC's machines served read-only as\n"
     "                        the live board is, until ended (--key-file FILE: the key, its first line)\n"
     "  --recent              the last 30 days of the data folder's archive as a page in\n"
@@ -66,6 +69,7 @@ const char kUsage[] =
 
 const char kUsageChinese[] =
     "用法：kerfolio-report [选项] 文件夹...\n"
+    "      kerfolio-report [选项] --postgres 连接字符串 [文件夹...]\n"
     "      kerfolio-report --recent\n"
     "\n"
     "读取 Kerfolio 写入文件夹的每日存档文件（多个文件夹即多台电脑的存档，每台机床前加上其文件夹名），\n"
@@ -73,7 +77,8 @@ const char kUsageChinese[] =
     "平方mm）和期间内切割时间的占比；然后按机床把最近20件的效率中位数与 save.ini 中的设定效率对比。\n"
     "不会写入 save.ini。\n"
     "\n"
-    "  --by day|week|month   表格的期间（默认 day；周从星期一到星期日）\n"
+    "  --by day|week|month|total  表格的期间（默认 day；周从星期一到星期日；total：每台机床一行，\n"
+    "                        合计报告的所有日子）\n"
     "  --from YYYY-MM-DD     报告的第一天（工件按完成的那一天计）\n"
     "  --to YYYY-MM-DD       报告的最后一天\n"
     "  --archive-time H:MM:SS  存档的时刻（默认：--settings 文件中 time 节的 time1，否则 0:00:00）；\n"
@@ -91,8 +96,9 @@ const char kUsageChinese[] =
     "  --workpiece TEXT      只列出工件名含 TEXT 的工件，并给出合计\n"
     "  --journal FILE        某台电脑的日志（其数据文件夹中的 journal.sqlite，可重复）：其中的工件按确切\n"
     "                        时间读取，日志已包含的存档行不再重复读取\n"
-    "  --postgres CONNINFO   从共享 PostgreSQL 数据库读取所有电脑的工件，而不读存档文件夹\n"
-    "                        （可配 --by day 或 total）\n"
+    "  --postgres CONNINFO   从共享 PostgreSQL 数据库读取所有已登记电脑的工件，与 --journal 读日志相同\n"
+    "                        （每台电脑以登记的名称标出；也给出其 --journal 的电脑从日志读取）；\n"
+    "                        可与存档文件夹一起使用\n"
     "  --serve 地址:端口     与 --postgres 一起：全厂看板，像实时看板一样只读地提供所有电脑的机床，\n"
     "                        直到结束（--key-file 文件：访问密钥，取其第一行）\n"
     "  --recent              数据文件夹存档的最近30天写成网页\n"
@@ -149,7 +155,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
                                 name == "--archive-time" || name == "--settings" || name == "--csv" ||
                                 name == "--encoding" || name == "--html" || name == "--sqlite" ||
-                                name == "--date-order" || name == "--workpiece" || name == "--journal";
+                                name == "--date-order" || name == "--workpiece" || name == "--journal" ||
+                                name == "--postgres";
         if (name == "--help" || name == "-h") {
             line.help = true;
         } else if (name == "--version") {
@@ -168,8 +175,10 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
                     line.grouping = Grouping::Week;
                 else if (*text == "month")
                     line.grouping = Grouping::Month;
+                else if (*text == "total")
+                    line.grouping = Grouping::Total;
                 else
-                    return "--by takes day, week or month, not '" + *text + "'";
+                    return "--by takes day, week, month or total, not '" + *text + "'";
             } else if (name == "--from" || name == "--to") {
                 const auto day = ParseIsoDate(*text);
                 if (!day) return name + " takes a date as YYYY-MM-DD, not '" + *text + "'";
@@ -185,6 +194,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
                 line.jobs = true;
             } else if (name == "--journal") {
                 line.journals.emplace_back(*text);
+            } else if (name == "--postgres") {
+                line.postgres = *text;
             } else if (name == "--encoding") {
                 if (*text == "gbk" || *text == "GBK")
                     line.encoding = CsvEncoding::Gbk;
@@ -207,7 +218,9 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     if (line.help || line.version) return line;
     if (line.recent && !line.folders.empty())
         return "--recent takes its folder from the data folder's save.ini";
-    if (!line.recent && line.folders.empty() && line.journals.empty()) return "no archive folder given";
+    if (line.recent && line.postgres) return "--recent reads this PC's own data folder, not --postgres";
+    if (!line.recent && line.folders.empty() && line.journals.empty() && !line.postgres)
+        return "no archive folder given";
     if (line.from && line.to && *line.from > *line.to) return "--from is after --to";
     return line;
 }

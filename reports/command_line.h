@@ -30,6 +30,7 @@ struct CommandLine {
     std::optional<std::string> workpiece;  // only the jobs whose workpiece contains it (implies jobs)
     std::vector<std::filesystem::path> folders;
     std::vector<std::filesystem::path> journals;
+    std::optional<std::string> postgres;  // the shared database's connection string
 };
 
 extern const char kUsage[];

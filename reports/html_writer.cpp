@@ -69,6 +69,7 @@ constexpr std::size_t kMostPeriodsOnAPage = 366;
 
 // How many periods PeriodsBetween gives, counted without making their labels.
 std::size_t PeriodCount(Day first, Day last, Grouping grouping) {
+    if (grouping == Grouping::Total) return 1;
     const std::chrono::days length(grouping == Grouping::Month ? 31 : grouping == Grouping::Week ? 7 : 1);
     std::size_t count = 0;
     for (Day start = PeriodStart(first, grouping); start <= last; ++count)

@@ -1,12 +1,11 @@
 #include "reports/journal_jobs.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cmath>
-#include <memory>
 
-#include "journal/journal_schema.h"
+#include "journal/report_rows.h"
 #include "reports/local_days.h"
 #include "storage/atomic_file.h"
 #include "storage/work_snapshot.h"
@@ -15,25 +14,6 @@ namespace kerfolio {
 namespace {
 
 constexpr std::int64_t kDayMs = 86'400'000;
-
-struct CloseDb {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct Finalize {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
-
-Statement Prepare(sqlite3* db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    return Statement(statement);
-}
-
-std::string Text(sqlite3_stmt* statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
 
 // A local clock: the zone's, or a fixed offset where the zone does not give the one the job was
 // stamped with (the journal came from a PC in another zone).
@@ -67,11 +47,6 @@ int Seconds(std::int64_t ms) {
     return int(std::llround(double(ms) / 1000.0));
 }
 
-bool Fail(sqlite3* db, std::string& why) {
-    why = sqlite3_errmsg(db);
-    return false;
-}
-
 const char* FieldName(const std::string& key) {
     static const std::pair<const char*, const char*> kNames[] = {
         {"machine", "机床"}, {"workpiece", "工件"}, {"mount", "装夹"},  {"start", "开始"},
@@ -86,17 +61,18 @@ const char* FieldName(const std::string& key) {
 
 namespace {
 
+std::int64_t Number(const std::optional<std::string>& text) {
+    std::int64_t value = 0;
+    if (text) std::from_chars(text->data(), text->data() + text->size(), value);
+    return value;
+}
+
 // An archive the PC began and never recorded as done (killed between the day file and its archived
 // event): where the day file holds its lines, the journal's jobs are those lines, as after the archive.
-void CoverOpenArchive(sqlite3* db, JournalJobs& out) {
-    Statement intent = Prepare(db,
-                               "SELECT json_extract(value, '$.file'), json_extract(value, '$.text') FROM meta"
-                               " WHERE key = ?1 AND json_valid(value)");
-    if (!intent) return;
-    sqlite3_bind_text(intent.get(), 1, journal::meta::kArchiveIntent, -1, SQLITE_STATIC);
-    if (sqlite3_step(intent.get()) != SQLITE_ROW) return;
-    const std::filesystem::path file(Text(intent.get(), 0));
-    const std::string text = Text(intent.get(), 1);
+void CoverOpenArchive(const journal::ReportRows& rows, JournalJobs& out) {
+    if (!rows.archiveIntentFile || !rows.archiveIntentText) return;
+    const std::filesystem::path file(*rows.archiveIntentFile);
+    const std::string& text = *rows.archiveIntentText;
     const std::string added = NotePadFileBytes(text);
     std::string bytes;
     if (added.empty() || !ReadWholeFile(file, bytes, nullptr, kMaxArchiveFileBytes)) return;
@@ -124,131 +100,85 @@ void CoverOpenArchive(sqlite3* db, JournalJobs& out) {
 
 }  // namespace
 
-bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std::int64_t toMs,
-                     JournalJobs& out, std::string& why) {
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, CloseDb> db(raw);
-    if (opened != SQLITE_OK) return Fail(raw, why);
-    sqlite3_busy_timeout(raw, 10'000);  // the program commits an event at that moment
-    // One read transaction, so the jobs and where they were archived agree.
-    if (sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return Fail(raw, why);
-
-    if (Statement s = Prepare(raw, "SELECT value FROM meta WHERE key = 'pc_id'")) {
-        if (sqlite3_step(s.get()) == SQLITE_ROW) out.pcId = Text(s.get(), 0);
-    } else {
-        return Fail(raw, why);
+void JournalJobsFromRows(const journal::ReportRows& rows, JournalJobs& out) {
+    namespace column = journal::job_column;
+    out.pcId = rows.pcId;
+    out.unsent = rows.unsent;
+    out.unsentSinceMs = rows.unsentSinceMs;
+    out.unsentSinceOffsetS = rows.unsentSinceOffsetS;
+    for (const journal::TextRow& row : rows.names) {
+        const std::int64_t machine = Number(row[0]);
+        if (machine >= 1 && machine <= 6 && row[1]) out.currentNames[int(machine)] = *row[1];
     }
-    if (Statement s =
-            Prepare(raw,
-                    "SELECT e.utc_ms, e.utc_offset_s, (SELECT count(*) FROM events WHERE seq > m.sent)"
-                    " FROM (SELECT CAST(value AS INTEGER) AS sent FROM meta WHERE key = ?1) m"
-                    " JOIN events e ON e.seq = (SELECT min(seq) FROM events WHERE seq > m.sent)")) {
-        sqlite3_bind_text(s.get(), 1, journal::meta::kPostgresSentSeq, -1, SQLITE_STATIC);
-        if (sqlite3_step(s.get()) == SQLITE_ROW) {
-            out.unsentSinceMs = sqlite3_column_int64(s.get(), 0);
-            out.unsentSinceOffsetS = sqlite3_column_int(s.get(), 1);
-            out.unsent = sqlite3_column_int64(s.get(), 2);
-        }
-    } else {
-        return Fail(raw, why);
-    }
-    Statement name = Prepare(raw,
-                             "SELECT machine_name FROM events WHERE machine = ?1 AND machine_name IS NOT NULL"
-                             " ORDER BY seq DESC LIMIT 1");
-    if (!name) return Fail(raw, why);
-    for (int machine = 1; machine <= 6; ++machine) {
-        sqlite3_bind_int(name.get(), 1, machine);
-        if (sqlite3_step(name.get()) == SQLITE_ROW) out.currentNames[machine] = Text(name.get(), 0);
-        sqlite3_reset(name.get());
-    }
-
-    Statement jobs =
-        Prepare(raw,
-                "SELECT seq, machine, workpiece, amount, mount_utc_ms, start_utc_ms, finish_utc_ms,"
-                " utc_offset_s, jump_ms, break_ms, report_line, stamped_differs FROM jobs"
-                " WHERE finish_utc_ms >= ?1 AND finish_utc_ms < ?2 ORDER BY seq");
-    Statement intervals =
-        Prepare(raw,
-                "SELECT kind, begin_utc_ms, end_utc_ms FROM job_intervals WHERE job_seq = ?1"
-                " ORDER BY begin_utc_ms");
-    Statement corrections =
-        Prepare(raw,
-                "SELECT s.key, s.value, f.value FROM events e, json_each(e.detail, '$.stamped') s,"
-                " json_each(e.detail, '$.final') f WHERE e.seq = ?1 AND s.key = f.key"
-                " AND s.value IS NOT f.value ORDER BY s.id");
-    if (!jobs || !intervals || !corrections) return Fail(raw, why);
-    sqlite3_bind_int64(jobs.get(), 1, fromMs - 2 * kDayMs);
-    sqlite3_bind_int64(jobs.get(), 2, toMs + 2 * kDayMs);
-    while (sqlite3_step(jobs.get()) == SQLITE_ROW) {
-        sqlite3_stmt* const s = jobs.get();
+    std::map<std::int64_t, std::size_t> indexOf;
+    for (const journal::TextRow& row : rows.jobs) {
         JournalJob job;
-        job.seq = sqlite3_column_int64(s, 0);
-        job.machine = sqlite3_column_int(s, 1);
-        job.workpiece = Text(s, 2);
-        job.amount = std::int32_t(std::clamp<sqlite3_int64>(sqlite3_column_int64(s, 3), 0, INT32_MAX));
-        if (sqlite3_column_type(s, 4) != SQLITE_NULL) job.mountMs = sqlite3_column_int64(s, 4);
-        job.startMs = sqlite3_column_int64(s, 5);
-        job.finishMs = std::max<std::int64_t>(job.startMs, sqlite3_column_int64(s, 6));
-        job.offsetS = std::int32_t(sqlite3_column_int(s, 7));
-        job.jumpMs = sqlite3_column_int64(s, 8);
-        job.breakMs = sqlite3_column_int64(s, 9);
-        job.reportLine = Text(s, 10);
-        sqlite3_bind_int64(intervals.get(), 1, job.seq);
-        while (sqlite3_step(intervals.get()) == SQLITE_ROW) {
-            job.intervals.push_back({Text(intervals.get(), 0) == "jump",
-                                     sqlite3_column_int64(intervals.get(), 1),
-                                     sqlite3_column_int64(intervals.get(), 2)});
-        }
-        sqlite3_reset(intervals.get());
-        if (sqlite3_column_int(s, 11) != 0) {
-            sqlite3_bind_int64(corrections.get(), 1, job.seq);
-            while (sqlite3_step(corrections.get()) == SQLITE_ROW) {
-                const std::string key = Text(corrections.get(), 0);
-                const char* field = FieldName(key);
-                job.corrections.push_back(std::string(field ? field : key.c_str()) + "：" +
-                                          Text(corrections.get(), 1) + " → " + Text(corrections.get(), 2));
-            }
-            sqlite3_reset(corrections.get());
-        }
+        job.seq = Number(row[column::kSeq]);
+        job.machine = int(std::clamp<std::int64_t>(Number(row[column::kMachine]), INT_MIN, INT_MAX));
+        job.workpiece = row[column::kWorkpiece].value_or("");
+        job.amount = std::int32_t(std::clamp<std::int64_t>(Number(row[column::kAmount]), 0, INT32_MAX));
+        if (row[column::kMount]) job.mountMs = Number(row[column::kMount]);
+        job.startMs = Number(row[column::kStart]);
+        job.finishMs = std::max(job.startMs, Number(row[column::kFinish]));
+        job.offsetS =
+            std::int32_t(std::clamp<std::int64_t>(Number(row[column::kOffset]), INT32_MIN, INT32_MAX));
+        job.jumpMs = Number(row[column::kJump]);
+        job.breakMs = Number(row[column::kBreak]);
+        job.reportLine = row[column::kReportLine].value_or("");
+        indexOf[job.seq] = out.jobs.size();
         out.jobs.push_back(std::move(job));
     }
-    if (out.jobs.empty()) {
-        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
-        return true;
+    for (const journal::TextRow& row : rows.intervals) {
+        const auto found = indexOf.find(Number(row[0]));
+        if (found == indexOf.end()) continue;
+        out.jobs[found->second].intervals.push_back(
+            {row[1].value_or("") == "jump", Number(row[2]), Number(row[3])});
     }
+    for (const journal::TextRow& row : rows.corrections) {
+        const auto found = indexOf.find(Number(row[0]));
+        if (found == indexOf.end()) continue;
+        const std::string key = row[1].value_or("");
+        const char* field = FieldName(key);
+        out.jobs[found->second].corrections.push_back(std::string(field ? field : key.c_str()) + "：" +
+                                                      row[2].value_or("") + " → " + row[3].value_or(""));
+    }
+    if (out.jobs.empty()) return;
 
     // Archives follow their jobs: the archived events from the first job on, until a week past the last.
-    std::map<std::int64_t, std::size_t> indexOf;
-    for (std::size_t i = 0; i < out.jobs.size(); ++i)
-        indexOf[out.jobs[i].seq] = i;
-    Statement archived =
-        Prepare(raw,
-                "SELECT utc_ms, json_extract(detail, '$.file'), json_extract(j.value, '$[0]'),"
-                " json_extract(j.value, '$[1]') FROM events, json_each(detail, '$.jobs') j"
-                " WHERE seq >= ?1 AND kind = 'archived' ORDER BY seq");
-    if (!archived) return Fail(raw, why);
-    sqlite3_bind_int64(archived.get(), 1, out.jobs.front().seq);
     const std::int64_t until = out.jobs.back().finishMs + 7 * kDayMs;
-    while (sqlite3_step(archived.get()) == SQLITE_ROW) {
-        sqlite3_stmt* const s = archived.get();
-        if (sqlite3_column_int64(s, 0) > until) break;
-        const std::filesystem::path path(Text(s, 1));
-        const std::int64_t line = sqlite3_column_int64(s, 3);
+    for (const journal::TextRow& row : rows.archived) {
+        if (Number(row[0]) > until) break;
+        const std::filesystem::path path(row[1].value_or(""));
+        const std::int64_t line = Number(row[3]);
         if (line <= 0) continue;
         if (out.archiveFolder.empty()) out.archiveFolder = path.parent_path();
         const std::string fileName = path.filename().string();
         out.coveredLines[fileName].insert(std::size_t(line));
-        const auto found = indexOf.find(sqlite3_column_int64(s, 2));
+        const auto found = indexOf.find(Number(row[2]));
         // A snapshot loaded after an archive brings lines back: the first archive is where the job is.
         if (found != indexOf.end() && out.jobs[found->second].archivedFile.empty()) {
             out.jobs[found->second].archivedFile = fileName;
             out.jobs[found->second].archivedLine = std::size_t(line);
         }
     }
-    CoverOpenArchive(raw, out);
-    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+    CoverOpenArchive(rows, out);
+}
+
+bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std::int64_t toMs,
+                     JournalJobs& out, std::string& why) {
+    journal::ReportRows rows;
+    const JobRange range = JobRangeOf(fromMs, toMs);
+    if (auto problem = journal::ReadJournalFileRows(file, range.fromMs, range.toMs, rows)) {
+        why = *problem;
+        return false;
+    }
+    JournalJobsFromRows(rows, out);
     return true;
+}
+
+JobRange JobRangeOf(std::int64_t fromMs, std::int64_t toMs) {
+    // A job's local day may be a day either side of the instants' UTC day, whatever the zone.
+    return {fromMs - 2 * kDayMs, toMs + 2 * kDayMs};
 }
 
 namespace {

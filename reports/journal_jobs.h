@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "journal/report_rows.h"
 #include "reports/calendar.h"
 #include "reports/dated_job.h"
 
@@ -52,10 +53,20 @@ struct JournalJobs {
     std::int32_t unsentSinceOffsetS = 0;
 };
 
+// The finish instants whose jobs can fall on the local days from fromMs to toMs (to excluded), in any
+// zone: the rows to read of a journal, wherever it is held.
+struct JobRange {
+    std::int64_t fromMs = 0, toMs = 0;
+};
+JobRange JobRangeOf(std::int64_t fromMs, std::int64_t toMs);
+
 // The jobs of a journal file finished from fromMs to toMs (give or take a day, for the zone), and where
 // they were archived. The file is only read. False, and why, when it cannot be read.
 bool ReadJournalJobs(const std::filesystem::path& file, std::int64_t fromMs, std::int64_t toMs,
                      JournalJobs& out, std::string& why);
+
+// The jobs of a journal's rows, from the PC's own file or from the shared database alike.
+void JournalJobsFromRows(const journal::ReportRows& rows, JournalJobs& out);
 
 // The job's figures and day as the report counts them: its exact times, its finish on the local day
 // it fell on (this PC's zone, or the offset it was stamped with where the zone disagrees).

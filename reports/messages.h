@@ -93,6 +93,9 @@ inline constexpr char kProgress[] = "读取存档文件";
 
 namespace kerfolio::rmsg {
 inline constexpr char kJournalUnreadable[] = "记录库无法读取 ";
+// After share's "未登记的电脑：N 台": ids on the shared database the owner has not named.
+inline constexpr char kUnregisteredJobsLeftOut[] = "（其工件不计入报表）";
+inline constexpr char kServerUnreadable[] = "共享数据库无法读取：";
 // "尚有 N 个事件未发送到共享数据库（自 2026-12-08 14:05 起）": the report is this PC's own, the server's is
 // behind.
 inline constexpr char kUnsentPrefix[] = "尚有 ";

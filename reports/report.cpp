@@ -17,6 +17,7 @@
 #include "reports/messages.h"
 #include "reports/overlapping_jobs.h"
 #include "reports/repeated_lines.h"
+#include "share/messages.h"
 
 namespace kerfolio {
 namespace {
@@ -367,9 +368,12 @@ Report BuildReport(const ReportRequest& request) {
     Report report;
     report.grouping = request.grouping;
 
-    // Each journal belongs to the archive folder its PC archived into, or stands as a PC of its own.
+    // Each journal belongs to the archive folder its PC archived into, or stands as a PC of its own:
+    // the journal files given, then the shared database's PCs, read alike.
     std::vector<JournalJobs> journals(request.journals.size());
-    std::vector<std::size_t> groupOf(request.journals.size());
+    std::vector<std::string> sourceOf;                 // where each journal's jobs are said to be read
+    std::vector<std::optional<std::string>> pcNameOf;  // a server PC's name, its own label
+    std::vector<std::size_t> groupOf;
     std::vector<std::filesystem::path> groups = request.folders;
     const std::int64_t fromMs = request.from ? LocalMidnight(*request.from) * 1000 : INT64_MIN / 4;
     const std::int64_t toMs =
@@ -382,6 +386,34 @@ Report BuildReport(const ReportRequest& request) {
         } else if (journals[j].unsent > 0) {
             report.notices.push_back({request.journals[j].string(), 0, UnsentNotice(journals[j])});
         }
+        sourceOf.push_back(request.journals[j].string());
+        pcNameOf.emplace_back();
+    }
+    if (request.readServer) {
+        share::ServerJournals server;
+        const JobRange range = JobRangeOf(fromMs, toMs);
+        if (auto problem = request.readServer(range.fromMs, range.toMs, server)) {
+            report.serverError = *problem;
+            report.problems.push_back({"PostgreSQL", 0, rmsg::kServerUnreadable + *problem});
+        }
+        if (server.unregisteredPcs > 0) {
+            report.notices.push_back({"PostgreSQL", 0,
+                                      share::kUnregisteredPcs + std::to_string(server.unregisteredPcs) +
+                                          share::kUnregisteredPcsUnit + rmsg::kUnregisteredJobsLeftOut});
+        }
+        for (const share::ServerPc& pc : server.pcs) {
+            // Its own journal holds all the server has and what it has not been sent yet.
+            if (std::any_of(journals.begin(), journals.begin() + std::ptrdiff_t(request.journals.size()),
+                            [&pc](const JournalJobs& given) { return given.pcId == pc.pcId; }))
+                continue;
+            journals.emplace_back();
+            JournalJobsFromRows(pc.rows, journals.back());
+            sourceOf.push_back(pc.name);
+            pcNameOf.emplace_back(pc.name);
+        }
+    }
+    groupOf.resize(journals.size());
+    for (std::size_t j = 0; j < journals.size(); ++j) {
         groupOf[j] = groups.size();
         const std::filesystem::path& archived = journals[j].archiveFolder;
         for (std::size_t f = 0; f < request.folders.size() && !archived.empty(); ++f) {
@@ -390,7 +422,9 @@ Report BuildReport(const ReportRequest& request) {
                 FolderName(request.folders[f]) == FolderName(archived))
                 groupOf[j] = f;
         }
-        if (groupOf[j] == groups.size()) groups.push_back(request.journals[j].parent_path());
+        if (groupOf[j] == groups.size())
+            groups.push_back(pcNameOf[j] ? std::filesystem::path(*pcNameOf[j])
+                                         : request.journals[j].parent_path());
     }
     std::vector<std::map<std::string, std::set<std::size_t>>> covered(request.folders.size());
     for (std::size_t j = 0; j < journals.size(); ++j) {
@@ -400,7 +434,11 @@ Report BuildReport(const ReportRequest& request) {
     }
 
     std::vector<std::string> prefixes;
-    const std::vector<std::string> labels = FolderLabels(groups);
+    std::vector<std::string> labels = FolderLabels(groups);
+    for (std::size_t j = 0; j < journals.size(); ++j) {
+        // A server PC on its own is known by its registered name, whatever that holds.
+        if (pcNameOf[j] && groupOf[j] >= request.folders.size()) labels[groupOf[j]] = *pcNameOf[j];
+    }
     prefixes.reserve(labels.size());
     for (const std::string& label : labels)
         prefixes.push_back(groups.size() > 1 ? label + "/" : std::string());
@@ -469,7 +507,7 @@ Report BuildReport(const ReportRequest& request) {
         for (const JournalJob& job : journals[j].jobs) {
             const auto name = journals[j].currentNames.find(job.machine);
             const std::string label = job.archivedFile.empty() || group >= request.folders.size()
-                                          ? request.journals[j].string()
+                                          ? sourceOf[j]
                                           : (request.folders[group] / job.archivedFile).string();
             sink.JournalJob(
                 group, job,

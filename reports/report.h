@@ -16,6 +16,7 @@
 #include "reports/journal_jobs.h"
 #include "reports/learned_efficiency.h"
 #include "reports/period_sums.h"
+#include "share/server_journals.h"
 
 namespace kerfolio {
 
@@ -55,6 +56,11 @@ struct ReportRequest {
     // PCs' journals: every job they hold is read from them, and the archive lines they say their jobs
     // went to are not read again.
     std::vector<std::filesystem::path> journals;
+    // The shared database's PCs, read as their journals are (each a PC of its own unless it archived
+    // into one of the folders); a PC whose journal is given too is read from that. The error in words
+    // when the server cannot be read. Not set: no server.
+    std::function<std::optional<std::string>(std::int64_t fromMs, std::int64_t toMs, share::ServerJournals&)>
+        readServer;
     std::vector<MachineRecord> records;
     std::function<void(std::size_t done, std::size_t total)> progress;  // after each file, when set
     std::function<void(const ReadJob&)> eachJob;  // every job counted, in the order read, when set
@@ -76,6 +82,7 @@ struct Report {
     std::vector<InputProblem> notices;  // read, but to be checked: repeated lines, overlaps, file dates
     std::size_t filesRead = 0;
     std::size_t foldersUnread = 0;  // archive folders or journals that could not be read (or not wholly)
+    std::string serverError;        // why the shared database could not be read; empty when it was
     std::size_t jobs = 0;
     bool jobsListed = false;         // whether jobList was asked for
     std::string workpiece;           // the text the list's workpieces contain

@@ -24,6 +24,7 @@
 #include "reports/report.h"
 #include "reports/sqlite_writer.h"
 #include "reports/table_writer.h"
+#include "share/server_journals.h"
 #include "storage/atomic_file.h"
 #include "storage/data_folder.h"
 #include "storage/save_ini.h"
@@ -171,6 +172,12 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
     request.to = line.to;
     request.folders = line.folders;
     request.journals = line.journals;
+    if (line.postgres) {
+        request.readServer = [conninfo = *line.postgres](std::int64_t fromMs, std::int64_t toMs,
+                                                         share::ServerJournals& server) {
+            return share::ReadServerJournals(conninfo, fromMs, toMs, server);
+        };
+    }
     request.dating.format = environment.shortDate;
     request.dating.order = line.dateOrder;
     request.listJobs = line.jobs;
@@ -248,6 +255,12 @@ int RunReport(const CommandLine& given, const Environment& environment, std::ost
                 << line.html->string() << "\n";
             return 1;
         }
+    }
+    if (!report.serverError.empty()) {
+        // A script must not take the shop's missing PCs for idle ones.
+        err << "kerfolio-report: " << Say(environment, "", "共享数据库无法读取：") << report.serverError
+            << "\n";
+        return 1;
     }
     if (report.foldersUnread > 0) {
         // The report says which and why; a script must not take a missing PC's archive for an idle one.

@@ -184,6 +184,7 @@ std::string StackedBars(const std::vector<std::string>& labels, const std::vecto
 }  // namespace
 
 std::vector<Period> PeriodsBetween(Day first, Day last, Grouping grouping) {
+    if (grouping == Grouping::Total) return {PeriodOf(first, grouping)};
     std::vector<Period> periods;
     for (Period p = PeriodOf(first, grouping); p.first <= last;
          p = PeriodOf(p.last + std::chrono::days(1), grouping))

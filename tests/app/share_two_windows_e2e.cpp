@@ -6,23 +6,24 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 #include <algorithm>
 #include <chrono>
-#include <map>
 #include <memory>
-#include <tuple>
+#include <sstream>
 
 #include "journal/journal_schema.h"
 #include "live/live_server.h"
 #include "live/view_html.h"
 #include "live/view_json.h"
 #include "office/office_board.h"
-#include "reports/journal_jobs.h"
-#include "share/server_report.h"
+#include "reports/csv_writer.h"
+#include "reports/report.h"
+#include "share/server_journals.h"
 #include "tests/app/form_window.h"
 #include "tests/live/raw_client.h"
 #include "tests/share/pg_server.h"
@@ -38,7 +39,8 @@ void ShareTo(const QString& folder, const std::string& conninfo, int livePort = 
     conn.write(QByteArray::fromStdString(conninfo + "\n"));
     QFile ini(folder + "/save.ini");
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[share]\r\ndatabase_file=share.conn\r\n");
+    // The archive at noon: the night's job is not met by one at midnight.
+    ini.write("[share]\r\ndatabase_file=share.conn\r\n[time]\r\ntime1=12:00:00\r\n");
     if (livePort) ini.write(QStringLiteral("[web]\r\nlisten=127.0.0.1:%1\r\n").arg(livePort).toLatin1());
 }
 
@@ -77,7 +79,27 @@ void AnHourOfJobs(Window& w, int hour) {
     }
 }
 
-using Figures = std::tuple<long long, long long, long long, long long>;  // jobs, amount, cut ms, jump ms
+// A job of machine 4 from 23:50 to 00:20 the next day.
+void AcrossMidnight(Window& w) {
+    w.clock.now = 46'000.0 + (23 * 3600 + 50 * 60) / 86'400.0;
+    w.ClickCell(22, {Press("OKBtn")});
+    w.ClickCell(23, {Press("OKBtn"), Fill({{"Edit1", QStringLiteral("夜班")}, {"Edit2", "300"}}, "OKBtn")});
+    w.clock.now = 46'001.0 + (20 * 60) / 86'400.0;
+    w.ClickCell(28, {Press("OKBtn")});
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The day CSV of a report, every figure of every machine and day.
+std::string DayCsv(const ReportRequest& request) {
+    std::ostringstream csv;
+    WriteCsv(BuildReport(request), CsvEncoding::Utf8WithBom, csv);
+    return csv.str();
+}
 
 TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     PgServer server;
@@ -136,6 +158,7 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
     server.Stop();
     AnHourOfJobs(a, 9);
     AnHourOfJobs(b, 9);
+    AcrossMidnight(a);
     // The first PC's own live board says how far behind the shared database is, then nothing once sent.
     const auto shareLag = [&] {
         const auto answer = live::testing::Ask(livePort, "GET", "/board.json");
@@ -148,19 +171,6 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
         << shareLag().toStdString();
     ASSERT_TRUE(server.Start());
     const auto path = [](const TempFolder& f) { return (f.Path() + "/" + journal::kFileName).toStdString(); };
-    std::map<std::string, Figures> local;
-    for (const TempFolder* folder : {&folderA, &folderB}) {
-        JournalJobs jobs;
-        std::string why;
-        ASSERT_TRUE(ReadJournalJobs(path(*folder), 0, std::int64_t{1} << 60, jobs, why)) << why;
-        for (const JournalJob& job : jobs.jobs) {
-            auto& [count, amount, cut, jump] = local[jobs.pcId + ":" + std::to_string(job.machine)];
-            ++count;
-            amount += job.amount;
-            cut += job.finishMs - job.startMs - job.jumpMs - job.breakMs;
-            jump += job.jumpMs;
-        }
-    }
     // Each journal's last seq, as the PC wrote it: the server must hold 1..last once for each.
     const auto lastSeq = [](const std::string& file) {
         sqlite3* db = nullptr;
@@ -188,16 +198,23 @@ TEST(ShareTwoWindows, ClicksReachTheOfficeBoardAndAnHourAwayArrivesOnce) {
             << server.Psql(sql) << " against " << expected;
     }
 
-    // The shop-wide report from the server gives each journal's own figures.
-    share::ServerReport report;
-    ASSERT_EQ(share::ReadServerReport(server.Conninfo(), false, report), std::nullopt);
-    std::map<std::string, Figures> shared;
-    for (const share::ServerReportRow& row : report.rows)
-        shared[row.pcId + ":" + std::to_string(row.machine)] = {row.jobs, row.amount, row.cutMs, row.jumpMs};
-    EXPECT_EQ(shared, local);
-    EXPECT_EQ(local.size(), 2u);  // machine 3 of each PC, the hour's twelve jobs
-    for (const auto& [machine, figures] : local)
-        EXPECT_EQ(std::get<0>(figures), 12) << machine;
+    // The shop-wide report from the server is the journals' own, day by day, the night's job split at
+    // midnight; each journal's machines carry its folder's name, each server PC's its registered name.
+    ReportRequest fromJournals;
+    fromJournals.journals = {path(folderA), path(folderB)};
+    std::string local = DayCsv(fromJournals);
+    for (const auto& [folder, name] : {std::pair{&folderA, "一车间"}, std::pair{&folderB, "二车间"}})
+        local = Replaced(local, QFileInfo(folder->Path()).fileName().toStdString() + "/",
+                         std::string(name) + "/");
+    ReportRequest fromServer;
+    fromServer.readServer = [&server](std::int64_t from, std::int64_t to, share::ServerJournals& out) {
+        return share::ReadServerJournals(server.Conninfo(), from, to, out);
+    };
+    EXPECT_EQ(DayCsv(fromServer), local);
+    // Each PC's hour of twelve jobs; the night's ten minutes before midnight and its job after.
+    for (const char* row : {",2025-12-09,12,1200,", ",2025-12-09,0,0,0:10:00,", ",2025-12-10,1,300,0:20:00,"})
+        EXPECT_NE(local.find(row), std::string::npos) << row << "\n" << local;
+    EXPECT_NE(local.find(",2025-12-09,12,1200,", local.find(",2025-12-09,12,1200,") + 1), std::string::npos);
     EXPECT_TRUE(QTest::qWaitFor([&] { return shareLag().isEmpty(); }, 15'000)) << shareLag().toStdString();
     // And the office board shows both PCs' machine 3 idle again, the earlier jobs still open.
     EXPECT_TRUE(QTest::qWaitFor(bothShown, 10'000));

@@ -226,6 +226,7 @@ TEST(ArchiveDatesTest, PeriodsAreCalendarDaysIsoWeeksAndMonths) {
         {"2024-12-30", Grouping::Week, "2024-12-30", "2025-01-05", "12-30 – 01-05"},
         {"2024-02-10", Grouping::Month, "2024-02-01", "2024-02-29", "2024-02"},
         {"2023-12-31", Grouping::Month, "2023-12-01", "2023-12-31", "2023-12"},
+        {"2024-03-05", Grouping::Total, "0001-01-01", "9999-12-31", "全期"},
     };
     for (const auto& c : cases) {
         const Period period = PeriodOf(*ParseIsoDate(c.day), c.grouping);

@@ -181,6 +181,11 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         int status;
     } cases[] = {
         {"--by year " + archive, 2},
+        {"--by total " + archive, 0},
+        {"--postgres", 2},
+        {"--recent --postgres dbname=kerfolio", 2},
+        // A shared database that cannot be read is no report of an idle shop.
+        {"--postgres hostt=nowhere " + archive, 1},
         {"--date-order ydm " + archive, 2},
         {"--date-order dmy " + archive, 0},
         {"--from 2024-13-01 " + archive, 2},

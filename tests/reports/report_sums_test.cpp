@@ -123,6 +123,12 @@ TEST_F(ReportSumsTest, RangeAndGroupingChooseTheJobsAndTheShare) {
          {{"机床1", "2024-03", "1", "3600", "1:58:00", "0:00:00", "0:00:00", "1:58:00", "30.0", "0.3"},
           {"机床2", "2024-03", "1", "3420", "2:00:00", "0:00:00", "0:06:00", "1:54:00", "30.0", "0.3"}}},
         {Grouping::Day, "2024-02-01", "2024-02-29", {}},
+        // One row per machine over the range, as the week that holds it.
+        {Grouping::Total,
+         "2024-03-01",
+         "2024-03-02",
+         {{"机床1", "全期", "3", "7500", "5:20:00", "0:30:00", "0:05:00", "4:45:00", "26.3", "9.9"},
+          {"机床2", "全期", "2", "5220", "3:00:00", "0:00:00", "0:06:00", "2:54:00", "30.0", "6.0"}}},
         // The archives begin on 1 March (the file of the 2nd): the days before are nobody's, and the
         // week's share is of its two logged days, as above.
         {Grouping::Week,
@@ -296,6 +302,8 @@ TEST(ReportTruthTest, NoDayWeekOrMonthRunsPastTheWholeOfIt) {
         {Grouping::Month,
          {{"中走丝4号", "2026-03", "4", "4000", "30:29:00", "0:20:00", "0:10:00", "29:59:00", "2.2",
            "41.6"}}},
+        {Grouping::Total,
+         {{"中走丝4号", "全期", "4", "4000", "30:29:00", "0:20:00", "0:10:00", "29:59:00", "2.2", "41.6"}}},
     };
     for (const auto& c : cases) {
         ReportRequest request;

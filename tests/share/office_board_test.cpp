@@ -10,9 +10,11 @@
 #include <sstream>
 #include <thread>
 
+#include "reports/report.h"
+#include "reports/table_writer.h"
 #include "share/pg_connection.h"
 #include "share/sender.h"
-#include "share/server_report.h"
+#include "share/server_journals.h"
 #include "tests/share/pg_server.h"
 #include "tests/share/sender_timing.h"
 #include "tests/share/test_journal.h"
@@ -162,17 +164,24 @@ TEST_F(OfficeBoardTest, IdsNobodyNamedAreOneCountAndNeverHideANamedPc) {
     }
     EXPECT_EQ(pcs[2].view->machines[1].state, MachineState::Mounted);
 
-    ServerReport report;
-    ASSERT_EQ(ReadServerReport(server_->Conninfo(), true, report), std::nullopt);
-    EXPECT_EQ(report.unregisteredPcs, 600);
-    ASSERT_EQ(report.pcs.size(), 3u);
-    EXPECT_EQ(report.pcs[0].name, "一车间");
-    EXPECT_EQ(report.pcs[1].events, 0);
-    ASSERT_EQ(report.rows.size(), 1u);
-    EXPECT_EQ(report.rows[0].pcName, "一车间");
+    ServerJournals journals;
+    ASSERT_EQ(ReadServerJournals(server_->Conninfo(), 0, INT64_MAX, journals), std::nullopt);
+    EXPECT_EQ(journals.unregisteredPcs, 600);
+    ASSERT_EQ(journals.pcs.size(), 3u);
+    EXPECT_EQ(journals.pcs[0].name, "一车间");
+    EXPECT_EQ(journals.pcs[0].rows.jobs.size(), 1u);
+    EXPECT_TRUE(journals.pcs[1].rows.jobs.empty());
+    ReportRequest request;
+    request.readServer = [this](std::int64_t from, std::int64_t to, ServerJournals& out) {
+        return ReadServerJournals(server_->Conninfo(), from, to, out);
+    };
+    const Report report = BuildReport(request);
+    ASSERT_EQ(report.overview.size(), 1u);
+    EXPECT_EQ(report.overview[0].machine, "一车间/机床1");
     std::ostringstream written;
-    WriteServerReport(report, written);
-    EXPECT_NE(written.str().find("\n未登记的电脑：600 台"), std::string::npos) << written.str();
+    WriteTable(report, written);
+    EXPECT_NE(written.str().find("未登记的电脑：600 台（其工件不计入报表）"), std::string::npos)
+        << written.str();
     EXPECT_EQ(written.str().find(std::string(32, '0').substr(0, 29)), std::string::npos) << written.str();
 }
 

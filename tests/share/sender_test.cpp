@@ -16,10 +16,11 @@
 #include <vector>
 
 #include "office/office_board.h"
+#include "reports/report.h"
 #include "share/messages.h"
 #include "share/pg_connection.h"
 #include "share/sender.h"
-#include "share/server_report.h"
+#include "share/server_journals.h"
 #include "share/server_schema.h"
 #include "tests/share/pg_server.h"
 #include "tests/share/sender_timing.h"
@@ -114,23 +115,23 @@ TEST_P(SeveralPcs, EveryEventArrivesOnceWhateverTheInterleaving) {
     EXPECT_EQ(Count("SELECT count(*) FROM kerfolio.job_intervals"), pcs * 10);
     EXPECT_EQ(Count("SELECT max(version) FROM kerfolio.migrations"), kSchemaVersion);
 
-    // The shop-wide report: one row per registered PC's machine, the PC by its name.
+    // The shop-wide report: each registered PC's machine under the PC's name, with its own figures.
     for (int pc = 0; pc < pcs; ++pc)
         Register(PcId(pc), "车间" + std::to_string(pc), PgServer::kOwner);
-    ServerReport report;
-    ASSERT_EQ(ReadServerReport(server_->Conninfo(), false, report), std::nullopt);
-    ASSERT_EQ(report.pcs.size(), static_cast<std::size_t>(pcs));
-    ASSERT_EQ(report.rows.size(), static_cast<std::size_t>(pcs));
+    ReportRequest request;
+    request.readServer = [this](std::int64_t from, std::int64_t to, ServerJournals& out) {
+        return ReadServerJournals(server_->Conninfo(), from, to, out);
+    };
+    const Report report = BuildReport(request);
+    EXPECT_EQ(report.serverError, "");
+    ASSERT_EQ(report.overview.size(), static_cast<std::size_t>(pcs));
     for (int pc = 0; pc < pcs; ++pc) {
-        const ServerReportRow& row = report.rows[static_cast<std::size_t>(pc)];
-        EXPECT_EQ(row.pcId, PcId(pc));
-        EXPECT_EQ(row.pcName, "车间" + std::to_string(pc));
-        EXPECT_EQ(report.pcs[static_cast<std::size_t>(pc)].events, 400);
-        EXPECT_EQ(row.machine, 2);
+        const PeriodSums& row = report.overview[static_cast<std::size_t>(pc)];
+        EXPECT_EQ(row.machine, "车间" + std::to_string(pc) + "/机床2");
         EXPECT_EQ(row.jobs, 10);
         EXPECT_EQ(row.amount, 30);
-        EXPECT_EQ(row.cutMs, 10 * (3600000 - 60000));
-        EXPECT_EQ(row.jumpMs, 10 * 60000);
+        EXPECT_EQ(row.net, 10 * (3600 - 60));
+        EXPECT_EQ(row.jump, 10 * 60);
     }
 }
 
@@ -260,8 +261,9 @@ TEST_F(SetUpTest, EachLoginKeepsToItsPart) {
     PgConnection office;
     ASSERT_EQ(office.Open(Login("kerfolio_office"), 5s), std::nullopt);
     EXPECT_EQ(Migrate(office), kSchemaMissing);
-    ServerReport report;
-    ASSERT_EQ(ReadServerReport(server_->Conninfo("kerfolio_owner", "owner-secret", "kerfolio"), true, report),
+    ServerJournals journals;
+    ASSERT_EQ(ReadServerJournals(server_->Conninfo("kerfolio_owner", "owner-secret", "kerfolio"), 0,
+                                 INT64_MAX, journals),
               std::nullopt);
     for (const auto& [pc, name, login] :
          {std::tuple{PcId(0), "一车间", "kerfolio_hall1"}, std::tuple{PcId(1), "二车间", "kerfolio_hall2"}}) {

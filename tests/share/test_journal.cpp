@@ -51,22 +51,49 @@ std::int64_t TestJournal::Click(const std::string& kind, int machine, std::int64
 }
 
 std::int64_t TestJournal::Complete(int machine, std::int64_t startMs, std::int64_t finishMs, int amount) {
+    Job job;
+    job.machine = machine;
+    job.amount = amount;
+    job.startMs = startMs;
+    job.finishMs = finishMs;
+    job.intervals = {{"jump", startMs + 1000, startMs + 61000}};
+    return Complete(job);
+}
+
+std::int64_t TestJournal::Complete(const Job& job) {
+    std::int64_t jump = 0, wireBreak = 0;
+    for (const Interval& interval : job.intervals)
+        (std::string(interval.kind) == "jump" ? jump : wireBreak) += interval.endMs - interval.beginMs;
     Exec("BEGIN");
-    const std::string m = std::to_string(machine), a = std::to_string(amount);
+    const std::string m = std::to_string(job.machine), a = std::to_string(job.amount),
+                      offset = std::to_string(job.offsetS), finish = std::to_string(job.finishMs);
     Exec(
-        "INSERT INTO events(pc_id, utc_ms, utc_offset_s, kind, machine, machine_name, workpiece, amount) "
-        "VALUES ('" +
-        pcId_ + "', " + std::to_string(finishMs) + ", 28800, 'completed', " + m + ", '机床" + m +
-        "', 'A-1', " + a + ")");
+        "INSERT INTO events(pc_id, utc_ms, utc_offset_s, kind, machine, machine_name, workpiece, amount,"
+        " detail) VALUES ('" +
+        pcId_ + "', " + finish + ", " + offset + ", 'completed', " + m + ", '机床" + m + "', '" +
+        job.workpiece + "', " + a + ", '" + job.detail + "')");
     const std::int64_t seq = sqlite3_last_insert_rowid(db_);
     const std::string s = std::to_string(seq);
-    Exec("INSERT INTO jobs VALUES (" + s + ", '" + pcId_ + "', " + m + ", '机床" + m + "', 'A-1', " + a +
-         ", NULL, " + std::to_string(startMs) + ", " + std::to_string(finishMs) +
-         ", 28800, 60000, 0, '报告行', 0)");
-    Exec("INSERT INTO job_intervals VALUES (" + s + ", 'jump', " + std::to_string(startMs + 1000) + ", " +
-         std::to_string(startMs + 61000) + ")");
+    Exec("INSERT INTO jobs VALUES (" + s + ", '" + pcId_ + "', " + m + ", '机床" + m + "', '" +
+         job.workpiece + "', " + a + ", " + (job.mountMs ? std::to_string(*job.mountMs) : "NULL") + ", " +
+         std::to_string(job.startMs) + ", " + finish + ", " + offset + ", " +
+         std::to_string(job.jumpMs.value_or(jump)) + ", " + std::to_string(job.breakMs.value_or(wireBreak)) +
+         ", '报告行" + s + "', " + (job.stampedDiffers ? "1" : "0") + ")");
+    for (const Interval& interval : job.intervals)
+        Exec("INSERT INTO job_intervals VALUES (" + s + ", '" + interval.kind + "', " +
+             std::to_string(interval.beginMs) + ", " + std::to_string(interval.endMs) + ")");
     Exec("COMMIT");
     return seq;
+}
+
+std::int64_t TestJournal::Archive(std::int64_t utcMs, const std::string& file,
+                                  const std::vector<std::pair<std::int64_t, int>>& jobs) {
+    std::string list;
+    for (const auto& [seq, line] : jobs)
+        list += (list.empty() ? "[" : ",[") + std::to_string(seq) + "," + std::to_string(line) + "]";
+    return Click("archived", 0, utcMs, {},
+                 R"({"file":")" + file + R"(","first_line":1,"lines":)" + std::to_string(jobs.size()) +
+                     R"(,"jobs":[)" + list + "]}");
 }
 
 }  // namespace kerfolio::test
