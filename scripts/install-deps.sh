@@ -9,6 +9,7 @@ packages=(
     libmicrohttpd-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libsqlite3-dev
+    libcli11-dev
     libpq-dev postgresql-15
     fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2
     qt6-translations-l10n
