@@ -1,5 +1,4 @@
 // kerfolio-report: per-machine reports from Kerfolio's daily archive files.
-#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,11 +12,7 @@
 #endif
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    // The office board: every PC's machines from the shared database, until ended.
-    if (std::find(args.begin(), args.end(), "--serve") != args.end())
-        return kerfolio::share::RunOfficeBoard(args, std::cout, std::cerr);
-    const auto parsed = kerfolio::ParseCommandLine(args);
+    const auto parsed = kerfolio::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         std::cerr << "kerfolio-report: " << *problem << "\n\n" << kerfolio::UsageForLocale();
         return 2;
@@ -31,6 +26,10 @@ int main(int argc, char** argv) {
         std::cout << "kerfolio-report " KERFOLIO_VERSION "\n";
         return 0;
     }
+    // The office board: every PC's machines from the shared database, until ended.
+    if (line.serve)
+        return kerfolio::share::RunOfficeBoard(*line.serve, *line.postgres, line.keyFile, std::cout,
+                                               std::cerr);
     kerfolio::Environment environment = kerfolio::ProcessEnvironment();
 #ifdef KERFOLIO_REPORT_LOCALE
     environment.shortDate = kerfolio::SystemShortDate();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -55,7 +56,8 @@ class OfficeBoard {
 };
 
 // kerfolio-report --serve ADDRESS --postgres CONNINFO [--key-file FILE]: the office board until the
-// process is ended (SIGINT or SIGTERM). The exit status.
-int RunOfficeBoard(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// process is ended (SIGINT or SIGTERM). The exit status; 2 for an address or key file that does not read.
+int RunOfficeBoard(const std::string& address, const std::string& conninfo,
+                   const std::optional<std::filesystem::path>& keyFile, std::ostream& out, std::ostream& err);
 
 }  // namespace kerfolio::share

@@ -1,6 +1,7 @@
 // kerfolio-report --serve: the office board, served as the live board is.
 #include <signal.h>
 
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 
@@ -15,11 +16,8 @@ namespace kerfolio::share {
 
 namespace {
 
-constexpr char kUsage[] =
-    "用法：kerfolio-report --serve 地址:端口 --postgres 连接字符串 [--key-file 密钥文件]\n";
-
 // The key's first line, without its line end; nullopt when the file cannot be read.
-std::optional<std::string> ReadKey(const std::string& file) {
+std::optional<std::string> ReadKey(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::string key;
@@ -30,35 +28,20 @@ std::optional<std::string> ReadKey(const std::string& file) {
 
 }  // namespace
 
-int RunOfficeBoard(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string address, conninfo, keyFile;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--serve" && hasValue) {
-            address = args[++i];
-        } else if (args[i] == "--postgres" && hasValue) {
-            conninfo = args[++i];
-        } else if (args[i] == "--key-file" && hasValue) {
-            keyFile = args[++i];
-        } else {
-            err << "kerfolio-report: --serve 不能与此参数一起使用：" << args[i] << "\n" << kUsage;
-            return 2;
-        }
-    }
-    if (conninfo.empty()) {
-        err << "kerfolio-report: --serve 需要 --postgres 连接字符串\n" << kUsage;
-        return 2;
-    }
+int RunOfficeBoard(const std::string& address, const std::string& conninfo,
+                   const std::optional<std::filesystem::path>& keyFile, std::ostream& out,
+                   std::ostream& err) {
     const live::ListenSetting listen = live::ParseListenSetting(address);
     if (!listen.address) {
         err << "kerfolio-report: " << (listen.error.empty() ? live::msg::kBadAddress : listen.error) << "\n";
         return 2;
     }
     std::string key;
-    if (!keyFile.empty()) {
-        const auto read = ReadKey(keyFile);
+    // A key file named but not read, or empty (as "--key-file $UNSET" gives), is no board open to all.
+    if (keyFile) {
+        const auto read = ReadKey(*keyFile);
         if (!read || read->empty()) {
-            err << "kerfolio-report: 无法读取访问密钥文件：" << keyFile << "\n";
+            err << "kerfolio-report: 无法读取访问密钥文件：" << keyFile->string() << "\n";
             return 2;
         }
         key = *read;

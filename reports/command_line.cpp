@@ -1,8 +1,11 @@
 #include "reports/command_line.h"
 
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string_view>
+#include <utility>
 
 #include "board/conversion_error.h"
 #include "board/time_text.h"
@@ -134,88 +137,130 @@ std::optional<int> ReadArchiveTime(const std::string& text) {
     }
 }
 
-}  // namespace
+// What an option holds when its value was left out: no argument can hold a NUL, so no value given
+// reads as it ("--postgres ''" is libpq's defaults, a value).
+const std::string kNoValue(1, '\0');
 
-std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+// The last value of an option given (several times: the last one counts), or the message saying it lacks one.
+std::variant<std::optional<std::string>, std::string> LastValue(const CLI::Option& option) {
+    if (option.count() == 0) return std::optional<std::string>();
+    const std::string& text = option.results().back();
+    if (text == kNoValue) return option.get_name() + " needs a value";
+    return std::optional<std::string>(text);
+}
+
+std::variant<CommandLine, std::string> ReadCommandLine(const std::vector<std::string>& args) {
+    CLI::App app("", "kerfolio-report");
+    // The help is our own text, in the locale's language. What is no option of ours is left over, the
+    // folders among it: the parser's own positionals would read a folder named "[a,b]" as two.
+    app.set_help_flag();
+    app.allow_extras();
+    const auto flag = [&app](const char* name) { return app.add_flag(name)->disable_flag_override(); };
+    // A value left out must not be taken from the next option: "--csv --html page.html" would write the
+    // tables to a file named "--html". The parser stops at an option and the value is asked for here.
+    const auto valued = [&app](const char* name) {
+        return app.add_option(name)->expected(0, 1)->default_str(kNoValue)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeLast);
+    };
+    const CLI::Option* help = flag("--help,-h");
+    const CLI::Option* version = flag("--version");
+    const CLI::Option* recent = flag("--recent");
+    const CLI::Option* jobs = flag("--jobs");
+    const CLI::Option* by = valued("--by");
+    const CLI::Option* from = valued("--from");
+    const CLI::Option* to = valued("--to");
+    const CLI::Option* archiveTime = valued("--archive-time");
+    const CLI::Option* settings = valued("--settings");
+    const CLI::Option* dateOrder = valued("--date-order");
+    const CLI::Option* csv = valued("--csv");
+    const CLI::Option* encoding = valued("--encoding");
+    const CLI::Option* html = valued("--html");
+    const CLI::Option* sqlite = valued("--sqlite");
+    const CLI::Option* workpiece = valued("--workpiece");
+    const CLI::Option* journals = valued("--journal")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    const CLI::Option* postgres = valued("--postgres");
+    const CLI::Option* serve = valued("--serve");
+    const CLI::Option* keyFile = valued("--key-file");
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+
     CommandLine line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (name.starts_with("--") && name.find('=') != std::string::npos) {
-            inlineValue = name.substr(name.find('=') + 1);
-            name = name.substr(0, name.find('='));
-        }
-        const auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            // An option whose value was left out would otherwise take the next option ("--csv
-            // --html page.html" writing a file named "--html"); "--csv=--x" still names such a file.
-            if (i + 1 < args.size() && !args[i + 1].starts_with("--")) return args[++i];
-            return std::nullopt;
-        };
-        const bool takesValue = name == "--by" || name == "--from" || name == "--to" ||
-                                name == "--archive-time" || name == "--settings" || name == "--csv" ||
-                                name == "--encoding" || name == "--html" || name == "--sqlite" ||
-                                name == "--date-order" || name == "--workpiece" || name == "--journal" ||
-                                name == "--postgres";
-        if (name == "--help" || name == "-h") {
-            line.help = true;
-        } else if (name == "--version") {
-            line.version = true;
-        } else if (name == "--recent") {
-            line.recent = true;
-        } else if (name == "--jobs") {
-            line.jobs = true;
-        } else if (takesValue) {
-            const auto text = value();
-            if (!text) return name + " needs a value";
-            if (name == "--by") {
-                if (*text == "day")
-                    line.grouping = Grouping::Day;
-                else if (*text == "week")
-                    line.grouping = Grouping::Week;
-                else if (*text == "month")
-                    line.grouping = Grouping::Month;
-                else if (*text == "total")
-                    line.grouping = Grouping::Total;
-                else
-                    return "--by takes day, week, month or total, not '" + *text + "'";
-            } else if (name == "--from" || name == "--to") {
-                const auto day = ParseIsoDate(*text);
-                if (!day) return name + " takes a date as YYYY-MM-DD, not '" + *text + "'";
-                (name == "--from" ? line.from : line.to) = *day;
-            } else if (name == "--archive-time") {
-                line.archiveSecond = ReadArchiveTime(*text);
-                if (!line.archiveSecond) return "--archive-time takes a time as H:MM:SS, not '" + *text + "'";
-            } else if (name == "--date-order") {
-                line.dateOrder = ParseDateOrder(*text);
-                if (!line.dateOrder) return "--date-order takes dmy, mdy or ymd, not '" + *text + "'";
-            } else if (name == "--workpiece") {
-                line.workpiece = *text;
-                line.jobs = true;
-            } else if (name == "--journal") {
-                line.journals.emplace_back(*text);
-            } else if (name == "--postgres") {
-                line.postgres = *text;
-            } else if (name == "--encoding") {
-                if (*text == "gbk" || *text == "GBK")
-                    line.encoding = CsvEncoding::Gbk;
-                else if (*text == "utf-8" || *text == "UTF-8")
-                    line.encoding = CsvEncoding::Utf8WithBom;
-                else
-                    return "--encoding takes gbk or utf-8, not '" + *text + "'";
-            } else {
-                (name == "--settings" ? line.settings
-                 : name == "--csv"    ? line.csv
-                 : name == "--html"   ? line.html
-                                      : line.sqlite) = std::filesystem::path(*text);
-            }
-        } else if (name.starts_with("--")) {
-            return "unknown option " + name;
-        } else {
-            line.folders.emplace_back(name);
+    for (std::string& left : app.remaining()) {
+        if (left.size() > 1 && left.starts_with('-')) return "unknown option " + left;
+        line.folders.emplace_back(std::move(left));
+    }
+    line.help = help->count() > 0;
+    line.version = version->count() > 0;
+    line.recent = recent->count() > 0;
+    line.jobs = jobs->count() > 0;
+    for (const std::string& journal : journals->results()) {
+        if (journal == kNoValue) return "--journal needs a value";
+        line.journals.emplace_back(journal);
+    }
+    std::map<const CLI::Option*, std::optional<std::string>> texts;
+    for (const CLI::Option* option : {by, from, to, archiveTime, settings, dateOrder, csv, encoding, html,
+                                      sqlite, workpiece, postgres, serve, keyFile}) {
+        auto value = LastValue(*option);
+        if (auto* problem = std::get_if<std::string>(&value)) return std::move(*problem);
+        texts[option] = std::get<std::optional<std::string>>(std::move(value));
+    }
+    if (const auto& text = texts[by]) {
+        if (*text == "day")
+            line.grouping = Grouping::Day;
+        else if (*text == "week")
+            line.grouping = Grouping::Week;
+        else if (*text == "month")
+            line.grouping = Grouping::Month;
+        else if (*text == "total")
+            line.grouping = Grouping::Total;
+        else
+            return "--by takes day, week, month or total, not '" + *text + "'";
+    }
+    for (const auto& [option, day] : {std::pair{from, &line.from}, std::pair{to, &line.to}}) {
+        if (const auto& text = texts[option]) {
+            *day = ParseIsoDate(*text);
+            if (!*day) return option->get_name() + " takes a date as YYYY-MM-DD, not '" + *text + "'";
         }
     }
+    if (const auto& text = texts[archiveTime]) {
+        line.archiveSecond = ReadArchiveTime(*text);
+        if (!line.archiveSecond) return "--archive-time takes a time as H:MM:SS, not '" + *text + "'";
+    }
+    if (const auto& text = texts[dateOrder]) {
+        line.dateOrder = ParseDateOrder(*text);
+        if (!line.dateOrder) return "--date-order takes dmy, mdy or ymd, not '" + *text + "'";
+    }
+    if (const auto& text = texts[encoding]) {
+        if (*text == "gbk" || *text == "GBK")
+            line.encoding = CsvEncoding::Gbk;
+        else if (*text == "utf-8" || *text == "UTF-8")
+            line.encoding = CsvEncoding::Utf8WithBom;
+        else
+            return "--encoding takes gbk or utf-8, not '" + *text + "'";
+    }
+    for (const auto& [option, path] :
+         {std::pair{settings, &line.settings}, std::pair{csv, &line.csv}, std::pair{html, &line.html},
+          std::pair{sqlite, &line.sqlite}, std::pair{keyFile, &line.keyFile}}) {
+        if (const auto& text = texts[option]) *path = std::filesystem::path(*text);
+    }
+    line.workpiece = texts[workpiece];
+    if (line.workpiece) line.jobs = true;
+    line.postgres = texts[postgres];
+    line.serve = texts[serve];
+
     if (line.help || line.version) return line;
+    if (line.serve) {
+        // The office board serves until ended and writes no report: an option of the report beside it
+        // would be silently left undone.
+        for (const CLI::Option* option : app.get_options()) {
+            if (option->count() > 0 && option != serve && option != postgres && option != keyFile)
+                return "--serve 不能与此参数一起使用：" + option->get_name();
+        }
+        if (!line.folders.empty()) return "--serve 不能与此参数一起使用：" + line.folders.front().string();
+        if (!line.postgres || line.postgres->empty()) return "--serve 需要 --postgres 连接字符串";
+        return line;
+    }
+    if (line.keyFile) return "--key-file is the office board's key, for --serve";
     if (line.recent && !line.folders.empty())
         return "--recent takes its folder from the data folder's save.ini";
     if (line.recent && line.postgres) return "--recent reads this PC's own data folder, not --postgres";
@@ -223,6 +268,17 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return "no archive folder given";
     if (line.from && line.to && *line.from > *line.to) return "--from is after --to";
     return line;
+}
+
+}  // namespace
+
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+    // The parser throws on what it cannot read (a flag given a value); the program returns its failures.
+    try {
+        return ReadCommandLine(args);
+    } catch (const CLI::ParseError& error) {
+        return std::string(error.what());
+    }
 }
 
 }  // namespace kerfolio

@@ -31,6 +31,10 @@ struct CommandLine {
     std::vector<std::filesystem::path> folders;
     std::vector<std::filesystem::path> journals;
     std::optional<std::string> postgres;  // the shared database's connection string
+    // The office board instead of a report: its address (ADDR:PORT), served from --postgres, and the file
+    // whose first line is its access key.
+    std::optional<std::string> serve;
+    std::optional<std::filesystem::path> keyFile;
 };
 
 extern const char kUsage[];
@@ -41,6 +45,7 @@ extern const char kUsageChinese[];
 const char* UsageForLocale();
 
 // The options after the program's name ("--by week" and "--by=week" alike), or what is wrong with them.
+// With --serve only --postgres and --key-file may be given; the address itself is read by the board.
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
 
 }  // namespace kerfolio

@@ -179,8 +179,10 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
     struct Case {
         std::string args;
         int status;
+        std::string says = "";  // part of what the run writes to stderr
     } cases[] = {
-        {"--by year " + archive, 2},
+        {"--by year " + archive, 2, "--by takes day, week, month or total, not 'year'"},
+        {"--by=week " + archive, 0},
         {"--by total " + archive, 0},
         {"--postgres", 2},
         {"--recent --postgres dbname=kerfolio", 2},
@@ -196,14 +198,16 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         {"--html", 2},
         {"--help", 0},
         {"--version", 0},
-        {"--bogus " + archive, 2},
+        {"--bogus " + archive, 2, "unknown option --bogus"},
+        {"--jobs=yes " + archive, 2},
         {"--csv /nonexistent/folder/r.csv " + archive, 1},
         {"--sqlite /nonexistent/folder/jobs.db " + archive, 1},
         // A file that is not a database is left alone, and the run says it failed.
         {"--sqlite " + Quote(folder_ / "save.ini") + " " + archive, 1},
         // An option's value is never the next option: the page would go to a file named "--html".
-        {"--csv --html " + Quote(folder_ / "r.html") + " " + archive, 2},
-        {"--settings --csv " + Quote(folder_ / "r.csv") + " " + archive, 2},
+        {"--csv --html " + Quote(folder_ / "r.html") + " " + archive, 2, "--csv needs a value"},
+        {"--settings --csv " + Quote(folder_ / "r.csv") + " " + archive, 2, "--settings needs a value"},
+        {"--journal --postgres dbname=kerfolio", 2, "--journal needs a value"},
         // Settings that do not read would date every job by a wrong archive time.
         {"--settings /nonexistent/save.ini " + archive, 2},
         {"--settings " + archive + " " + archive, 2},
@@ -213,14 +217,25 @@ TEST_F(EndToEndTest, GbkCsvAndOptionErrors) {
         // One folder twice would count every job twice.
         {archive + " " + archive, 2},
         {archive + " " + Quote(folder_ / "." / "存档" / ""), 2},
+        // The office board: nothing it is given may be left undone, nor the board served without the
+        // key it was asked to keep.
+        {"--serve 127.0.0.1:0", 2, "--serve 需要 --postgres 连接字符串"},
+        {"--serve=127.0.0.1:0 --postgres ''", 2, "--serve 需要 --postgres 连接字符串"},
+        {"--serve --postgres dbname=kerfolio", 2, "--serve needs a value"},
+        {"--serve 127.0.0.1:0 --postgres dbname=kerfolio " + archive, 2,
+         "不能与此参数一起使用：" + archive_.string()},
+        {"--serve 127.0.0.1:0 --postgres dbname=kerfolio --csv r.csv", 2, "不能与此参数一起使用：--csv"},
+        {"--serve office-pc:8471 --postgres dbname=kerfolio", 2},
+        {"--serve 127.0.0.1:1 --postgres dbname=kerfolio --key-file /nonexistent/key", 2, "/nonexistent/key"},
+        {"--serve 127.0.0.1:1 --postgres dbname=kerfolio --key-file ''", 2, "无法读取访问密钥文件"},
+        {"--key-file " + Quote(folder_ / "save.ini") + " " + archive, 2, "--key-file"},
     };
     for (const auto& c : cases) {
         // In the test's folder, where a stray file from a misread option does no harm.
-        EXPECT_EQ(Capture("cd " + Quote(folder_.Path()) + " && " + KERFOLIO_REPORT + " " + c.args +
-                          " >/dev/null 2>&1")
-                      .status,
-                  c.status)
-            << c.args;
+        const Finished run = Capture("cd " + Quote(folder_.Path()) + " && " + KERFOLIO_REPORT + " " + c.args +
+                                     " 2>&1 >/dev/null");
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.args << "\n" << run.out;
     }
 }
 
@@ -468,6 +483,48 @@ TEST(ManualPageTest, HelpAndManualPagesNameTheSameOptions) {
           std::pair{"Chinese manual page", testing::Slurp(pages / "zh_CN" / "kerfolio-report.1")}}) {
         EXPECT_EQ(OptionsNamed(text), help) << what;
     }
+}
+
+// What the parser keeps of each way an option's value is written.
+std::string Kept(const std::variant<CommandLine, std::string>& parsed) {
+    if (const auto* problem = std::get_if<std::string>(&parsed)) return "error: " + *problem;
+    const auto& line = std::get<CommandLine>(parsed);
+    std::string kept = "by=" + std::to_string(static_cast<int>(line.grouping)) + (line.jobs ? " jobs" : "");
+    for (const auto& [name, value] :
+         {std::pair{"csv", line.csv ? line.csv->string() : "-"},
+          std::pair{"postgres", line.postgres.value_or("-")}, std::pair{"serve", line.serve.value_or("-")},
+          std::pair{"key", line.keyFile.value_or("-").string()}})
+        if (value != "-") kept += std::string(" ") + name + "=" + value;
+    for (const auto& journal : line.journals)
+        kept += " journal=" + journal.string();
+    for (const auto& folder : line.folders)
+        kept += " folder=" + folder.string();
+    return kept;
+}
+
+TEST(CommandLineTest, ValuesAreReadAsWritten) {
+    const struct {
+        std::vector<std::string> args;
+        std::string kept;
+    } cases[] = {
+        {{"--by", "week", "a"}, "by=1 folder=a"},
+        {{"--by=week", "a"}, "by=1 folder=a"},
+        // Written with "=", a value may start as an option does.
+        {{"--csv=--x", "a"}, "by=0 csv=--x folder=a"},
+        {{"--csv", "one.csv", "--csv", "two.csv", "a"}, "by=0 csv=two.csv folder=a"},
+        {{"--journal", "j1", "--journal=j2"}, "by=0 journal=j1 journal=j2"},
+        // An empty connection string is libpq's defaults, not a value left out.
+        {{"--postgres", ""}, "by=0 postgres="},
+        // A folder's name is never a list.
+        {{"[a,b]", "c"}, "by=0 folder=[a,b] folder=c"},
+        {{"--workpiece", "凹模", "a"}, "by=0 jobs folder=a"},
+        {{"--serve", "0.0.0.0:8471", "--postgres=dbname=k", "--key-file", "k"},
+         "by=0 postgres=dbname=k serve=0.0.0.0:8471 key=k"},
+        {{"--by"}, "error: --by needs a value"},
+        {{"--version=2"}, "error: version was given a disallowed flag override"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Kept(ParseCommandLine(c.args)), c.kept) << c.args.front();
 }
 
 }  // namespace
